@@ -1,0 +1,132 @@
+#include "app/application.h"
+
+#include "app/message_catalogue.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+namespace kelpo {
+
+namespace {
+
+constexpr DWORD kInternetTimeout = 30000;
+constexpr DWORD kDllVersionInfoSize = 20;  // the first, shortest DLLVERSIONINFO
+constexpr DWORD kTempFileWait = 10000;
+constexpr DWORD kTempFilePoll = 50;
+
+}  // namespace
+
+Application::Application() {
+  UINT smoothing = 0;
+  clearTypeAvailable = ::SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothing, 0) != FALSE;
+  productName = LoadText(kMsgProductName, kStatusTextCapacity);
+
+  if (FAILED(::CoInitialize(nullptr))) Raise(kMsgComFailed);
+  comStarted_ = true;
+
+  bool gdiplusStarted = false;
+  try {
+    DWORD connection = 0;
+    settings.dialup = ::InternetGetConnectedState(&connection, 0) != FALSE &&
+                      (connection & INTERNET_CONNECTION_MODEM) != 0;
+
+    constexpr DWORD kShell5 = 0x50000;
+    balloonTips = QueryDllVersion(L"shell32.dll") >= kShell5;
+
+    smallIcon.reset(static_cast<HICON>(::LoadImageW(
+        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELPO), IMAGE_ICON,
+        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+
+    Gdiplus::GdiplusStartupInput startup;
+    if (Gdiplus::GdiplusStartup(&gdiplusToken, &startup, nullptr) != Gdiplus::Ok) {
+      Raise(kMsgGdiplusFailed);
+    }
+    gdiplusStarted = true;
+
+    internetHandle = ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                                     INTERNET_FLAG_ASYNC);
+    if (internetHandle == nullptr) Raise(kMsgInternetFailed);
+
+    const auto closeInternet = [this] {
+      (void)::InternetCloseHandle(internetHandle);
+      internetHandle = nullptr;
+    };
+    if (::InternetSetStatusCallbackW(internetHandle, &Application::OnInternetStatus) ==
+        INTERNET_INVALID_STATUS_CALLBACK) {
+      closeInternet();
+      Raise(kMsgInternetFailed);
+    }
+    for (DWORD option : {static_cast<DWORD>(INTERNET_OPTION_CONNECT_TIMEOUT),
+                         static_cast<DWORD>(INTERNET_OPTION_RECEIVE_TIMEOUT),
+                         static_cast<DWORD>(INTERNET_OPTION_SEND_TIMEOUT)}) {
+      DWORD timeout = kInternetTimeout;
+      if (!::InternetSetOptionW(internetHandle, option, &timeout, sizeof(timeout))) {
+        closeInternet();
+        Raise(kMsgInternetFailed);
+      }
+    }
+  } catch (int) {
+    if (gdiplusStarted) Gdiplus::GdiplusShutdown(gdiplusToken);
+    ::CoUninitialize();
+    throw;
+  }
+}
+
+Application::~Application() {
+  if (::IsWindow(mainWindow)) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.hWnd = mainWindow;
+    icon.uID = 0;
+    (void)::Shell_NotifyIconW(NIM_DELETE, &icon);
+    (void)::DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+  }
+  if (HINTERNET connection = ftpConnection.exchange(nullptr)) {
+    (void)::InternetCloseHandle(connection);
+  }
+  if (internetHandle != nullptr) {
+    (void)::InternetCloseHandle(internetHandle);
+    internetHandle = nullptr;
+  }
+  DeleteTempFile();
+  stillImage.reset();
+  stillPreview.reset();
+  Gdiplus::GdiplusShutdown(gdiplusToken);
+  if (settings.deviceType == 0) ReleaseCaptureGraph();
+  if (comStarted_) ::CoUninitialize();
+  sampleTextBrush.reset();
+}
+
+void Application::DeleteTempFile() {
+  if (!tempFileExists) return;
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (transferIdle.load()) break;
+    const DWORD now = ::GetTickCount();
+    // A tick count below the start means it wrapped around: stop waiting.
+    if (now < start || now - start >= kTempFileWait) break;
+    ::Sleep(kTempFilePoll);
+  }
+  (void)::DeleteFileW(tempFilePath.c_str());
+  tempFileExists = false;
+}
+
+void Application::RunOneShot() {
+  oneShot = true;
+  Run();
+}
+
+DWORD QueryDllVersion(const wchar_t* fileName) {
+  unique_hmodule library(::LoadLibraryW(fileName));
+  if (!library) return 0;
+  auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
+      reinterpret_cast<void*>(::GetProcAddress(library.get(), "DllGetVersion")));
+  if (getVersion == nullptr) return 0;
+  DLLVERSIONINFO info{};
+  info.cbSize = kDllVersionInfoSize;
+  if (FAILED(getVersion(&info))) return 0;
+  return (static_cast<DWORD>(LOWORD(info.dwMajorVersion)) << 16) | LOWORD(info.dwMinorVersion);
+}
+
+}  // namespace kelpo

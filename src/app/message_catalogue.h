@@ -1,0 +1,70 @@
+// The numbered user-visible texts. A catalogue ID is also Kelpo's error value:
+// an operation that fails raises the ID of the text that describes the failure.
+#pragma once
+
+#include "resources/resource.h"
+
+#include <string>
+
+namespace kelpo {
+
+enum MessageId : int {
+  kMsgNone = 0,
+  kMsgTrayTip = IDS_TRAY_TIP,
+  kMsgUnexpectedError = IDS_UNEXPECTED_ERROR,
+  kMsgTrayIconFailed = IDS_TRAY_ICON_FAILED,
+  kMsgMainWindowFailed = IDS_MAIN_WINDOW_FAILED,
+  kMsgGdiplusFailed = IDS_GDIPLUS_FAILED,
+  kMsgPictureFailed = IDS_PICTURE_FAILED,
+  kMsgFtpConnectFailed = IDS_FTP_CONNECT_FAILED,
+  kMsgUploadSucceeded = IDS_UPLOAD_SUCCEEDED,
+  kMsgSeconds = IDS_SECONDS,
+  kMsgConnecting = IDS_CONNECTING,
+  kMsgUploading = IDS_UPLOADING,
+  kMsgChangingDirectory = IDS_CHANGING_DIRECTORY,
+  kMsgUploadFailed = IDS_UPLOAD_FAILED,
+  kMsgInternetFailed = IDS_INTERNET_FAILED,
+  kMsgRestartNeeded = IDS_RESTART_NEEDED,
+  kMsgNoDirectory = IDS_NO_DIRECTORY,
+  kMsgErrorTitle = IDS_ERROR_TITLE,
+  kMsgComFailed = IDS_COM_FAILED,
+  kMsgNoFilterGraph = IDS_NO_FILTER_GRAPH,
+  kMsgNoCaptureDevice = IDS_NO_CAPTURE_DEVICE,
+  kMsgCannotAddCaptureDevice = IDS_CANNOT_ADD_CAPTURE_DEVICE,
+  kMsgNoCaptureGraphBuilder = IDS_NO_CAPTURE_GRAPH_BUILDER,
+  kMsgNoSampleGrabber = IDS_NO_SAMPLE_GRABBER,
+  kMsgNoNullRenderer = IDS_NO_NULL_RENDERER,
+  kMsgCannotAddNullRenderer = IDS_CANNOT_ADD_NULL_RENDERER,
+  kMsgCannotAddSampleGrabber = IDS_CANNOT_ADD_SAMPLE_GRABBER,
+  kMsgNoSampleGrabberInterface = IDS_NO_SAMPLE_GRABBER_INTERFACE,
+  kMsgCannotSetMediaType = IDS_CANNOT_SET_MEDIA_TYPE,
+  kMsgSizeSmall = IDS_SIZE_SMALL,
+  kMsgCannotModifyFormat = IDS_CANNOT_MODIFY_FORMAT,
+  kMsgProductName = IDS_PRODUCT_NAME,
+  kMsgCannotModifyCapture = IDS_CANNOT_MODIFY_CAPTURE,
+  kMsgSettingsCaption = IDS_SETTINGS_CAPTION,
+  kMsgCannotModifyTuner = IDS_CANNOT_MODIFY_TUNER,
+  kMsgPositionFirst = IDS_POSITION_UPPER_LEFT,
+  kMsgBackgroundFirst = IDS_BACKGROUND_SOLID,
+  kMsgChangeDeviceFailed = IDS_CHANGE_DEVICE_FAILED,
+  kMsgDeviceChangedCaption = IDS_DEVICE_CHANGED_CAPTION,
+  kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
+};
+
+// Buffer capacities (in characters, terminating NUL included) of the places
+// that show catalogue texts.
+constexpr int kErrorTextCapacity = 255;
+constexpr int kListLabelCapacity = 256;
+constexpr int kStatusTextCapacity = 512;
+constexpr int kTipTextCapacity = 64;
+
+// Raises a catalogue ID: the program's one way of ending a failed operation.
+[[noreturn]] inline void Raise(MessageId id) { throw static_cast<int>(id); }
+
+#ifdef KELPO_WINDOWS
+// The text of `id` from the program's string table, cut to capacity - 1
+// characters; empty when the ID has no text.
+std::wstring LoadText(int id, int capacity);
+#endif
+
+}  // namespace kelpo

@@ -1,0 +1,53 @@
+#include "app/application.h"
+#include "app/message_catalogue.h"
+#include "settings/registry_store.h"
+
+namespace kelpo {
+
+void Application::Run() {
+  LoadSettings();
+  ComputeOutputSize();
+  CreateMainWindow();
+  AddTrayIcon();
+
+  if (settings.deviceType == 0) {
+    try {
+      BuildCaptureGraph();
+    } catch (int) {
+      // No usable camera: run on with an empty image-file source. The switch
+      // is not stored, so the next start tries the camera again.
+      settings.deviceType = 1;
+      settings.devicePath.clear();
+      deviceName.clear();
+    }
+  } else {
+    deviceName = settings.devicePath;
+    LoadStillImage();
+  }
+
+  std::uint32_t firstRun = 1;
+  (void)ReadDword(kFirstRunValue, firstRun);
+  if (firstRun != 0) {
+    (void)WriteDword(kFirstRunValue, 0);
+    ::ShowWindow(mainWindow, SW_SHOWNORMAL);
+    OpenSettingsSheet();
+  }
+
+  RequestPicture();
+  StartCaptureTimer();
+
+  MSG message{};
+  for (;;) {
+    const BOOL result = ::GetMessageW(&message, nullptr, 0, 0);
+    if (result == 0 || result == -1) break;
+    if (!::IsDialogMessageW(mainWindow, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+
+  StopCaptureTimer();
+  SaveAllSettings();
+}
+
+}  // namespace kelpo

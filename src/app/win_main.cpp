@@ -1,0 +1,42 @@
+#include "app/application.h"
+#include "app/message_catalogue.h"
+
+#include <memory>
+
+namespace {
+
+constexpr UINT kErrorBoxStyle = MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND;
+constexpr wchar_t kFallbackText[] = L"An unexpected error occurred.";
+constexpr wchar_t kFallbackTextOther[] = L"An unexpected error occurred";
+constexpr char kOneShotArgument[] = "oneshot";
+
+void ShowError(const std::wstring& text) {
+  (void)::MessageBoxW(nullptr, text.c_str(), nullptr, kErrorBoxStyle);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  std::unique_ptr<kelpo::Application> application;
+  try {
+    application = std::make_unique<kelpo::Application>();
+    if (commandLine != nullptr && ::lstrcmpiA(commandLine, kOneShotArgument) == 0) {
+      application->RunOneShot();
+    } else {
+      application->Run();
+    }
+    application.reset();
+  } catch (int id) {
+    application.reset();
+    std::wstring text = kelpo::LoadText(id, kelpo::kErrorTextCapacity);
+    if (text.empty()) text = kelpo::LoadText(kelpo::kMsgUnexpectedError, kelpo::kErrorTextCapacity);
+    if (text.empty()) text = kFallbackText;
+    ShowError(text);
+  } catch (...) {
+    std::wstring text = kelpo::LoadText(kelpo::kMsgUnexpectedError, kelpo::kErrorTextCapacity);
+    if (text.empty()) text = kFallbackTextOther;
+    ShowError(text);
+    application.reset();
+  }
+  return 0;
+}
