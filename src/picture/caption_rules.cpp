@@ -43,6 +43,18 @@ CaptionPlacement CaptionPlacementFor(std::uint32_t textposition) {
           static_cast<CaptionRow>(textposition / kColumns)};
 }
 
+float CaptionBoxLeft(const CaptionPlacement& placement, float boxWidth, float outputWidth) {
+  if (!placement.setsAlignment) return 0.0f;
+  switch (placement.column) {
+    case CaptionColumn::kCenter:
+      return (outputWidth - boxWidth) * kHalf;
+    case CaptionColumn::kFar:
+      return outputWidth - boxWidth;
+    default:
+      return 0.0f;
+  }
+}
+
 float CaptionBoxTop(CaptionRow row, float measuredTop, float boxHeight, float outputHeight) {
   switch (row) {
     case CaptionRow::kMiddle:

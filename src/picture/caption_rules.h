@@ -26,6 +26,10 @@ struct CaptionPlacement {
 
 CaptionPlacement CaptionPlacementFor(std::uint32_t textposition);
 
+// Left edge of the caption's measured box: at the left edge, centred, or at
+// the right edge of the picture, by the column.
+float CaptionBoxLeft(const CaptionPlacement& placement, float boxWidth, float outputWidth);
+
 // Top of the caption's box once its row is applied to the measured box.
 float CaptionBoxTop(CaptionRow row, float measuredTop, float boxHeight, float outputHeight);
 

@@ -9,6 +9,11 @@ namespace kelpo {
 namespace {
 
 constexpr int kDateTimeCapacity = 512;
+constexpr wchar_t kCommonSansSerif[] = L"Arial";
+
+bool Usable(const Gdiplus::FontFamily& family) {
+  return family.GetLastStatus() == Gdiplus::Ok && family.IsAvailable();
+}
 
 std::wstring CurrentDateText() {
   wchar_t text[kDateTimeCapacity] = {};
@@ -51,19 +56,36 @@ Gdiplus::StringAlignment AlignmentFor(CaptionColumn column) {
 
 std::unique_ptr<Gdiplus::FontFamily> CaptionFontFamily(const std::wstring& fontname) {
   auto family = std::make_unique<Gdiplus::FontFamily>(fontname.c_str());
-  if (family->GetLastStatus() == Gdiplus::Ok && family->IsAvailable()) return family;
-  // By name rather than through FontFamily::GenericSansSerif, whose cached
-  // object would outlive a GDI+ shutdown and restart.
+  if (Usable(*family)) return family;
+
+  // GDI+'s generic sans-serif family, asked for by name rather than through
+  // FontFamily::GenericSansSerif, whose cached object would outlive a GDI+
+  // restart. Some systems lack it (Wine has no "Microsoft Sans Serif").
   Gdiplus::GpFontFamily* generic = nullptr;
-  if (Gdiplus::DllExports::GdipGetGenericFontFamilySansSerif(&generic) != Gdiplus::Ok ||
-      generic == nullptr) {
+  if (Gdiplus::DllExports::GdipGetGenericFontFamilySansSerif(&generic) == Gdiplus::Ok &&
+      generic != nullptr) {
+    wchar_t name[LF_FACESIZE] = {};
+    const Gdiplus::Status named =
+        Gdiplus::DllExports::GdipGetFamilyName(generic, name, LANG_NEUTRAL);
+    (void)Gdiplus::DllExports::GdipDeleteFontFamily(generic);
+    if (named == Gdiplus::Ok) {
+      auto fallback = std::make_unique<Gdiplus::FontFamily>(name);
+      if (Usable(*fallback)) return fallback;
+    }
+  }
+  auto common = std::make_unique<Gdiplus::FontFamily>(kCommonSansSerif);
+  if (Usable(*common)) return common;
+
+  // Any installed family at all: a caption in an unexpected face beats none.
+  Gdiplus::InstalledFontCollection installed;
+  const INT count = installed.GetFamilyCount();
+  if (count <= 0) return family;
+  std::unique_ptr<Gdiplus::FontFamily[]> families(new Gdiplus::FontFamily[count]);
+  INT found = 0;
+  if (installed.GetFamilies(count, families.get(), &found) != Gdiplus::Ok || found <= 0) {
     return family;
   }
-  wchar_t name[LF_FACESIZE] = {};
-  const Gdiplus::Status named = Gdiplus::DllExports::GdipGetFamilyName(generic, name, LANG_NEUTRAL);
-  (void)Gdiplus::DllExports::GdipDeleteFontFamily(generic);
-  if (named != Gdiplus::Ok) return family;
-  return std::make_unique<Gdiplus::FontFamily>(name);
+  return std::unique_ptr<Gdiplus::FontFamily>(families[0].Clone());
 }
 
 void DrawTextStamp(Gdiplus::Image& picture, const Settings& settings, std::uint32_t outputWidth,
@@ -94,6 +116,9 @@ void DrawCaption(Gdiplus::Image& picture, const Settings& settings, std::uint32_
   const auto length = static_cast<INT>(caption.size());
   Gdiplus::RectF box;
   (void)graphics.MeasureString(caption.c_str(), length, &font, layout, &format, &box);
+  // Wine's GDI+ reports the measured box at the left edge whatever the
+  // alignment; placing it by the alignment gives Windows' result everywhere.
+  box.X = CaptionBoxLeft(placement, box.Width, static_cast<Gdiplus::REAL>(outputWidth));
   box.Y = CaptionBoxTop(placement.row, box.Y, box.Height, pictureHeight);
 
   const std::uint32_t boxColour = CaptionBoxColour(settings);

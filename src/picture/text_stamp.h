@@ -20,8 +20,9 @@ void DrawTextStamp(Gdiplus::Image& picture, const Settings& settings, std::uint3
 void DrawCaption(Gdiplus::Image& picture, const Settings& settings, std::uint32_t outputWidth,
                  std::uint32_t outputHeight, const std::wstring& caption);
 
-// The family DrawCaption uses: `fontname`, or GDI+'s generic sans-serif family
-// when no installed family has that name, so the caption still shows.
+// The family DrawCaption uses. When `fontname` names no installed family the
+// caption still shows, in GDI+'s generic sans-serif family, else "Arial",
+// else the first installed family.
 std::unique_ptr<Gdiplus::FontFamily> CaptionFontFamily(const std::wstring& fontname);
 
 }  // namespace kelpo

@@ -15,7 +15,8 @@ class Overlay : public ::testing::Test {
  protected:
   Application app;  // GDI+ for the test's lifetime
   test::ScratchFolder folder;
-  std::unique_ptr<Gdiplus::Bitmap> target = test::SolidBitmap(320, 240, kBlack, PixelFormat24bppRGB);
+  std::unique_ptr<Gdiplus::Bitmap> target =
+      test::SolidBitmap(320, 240, kBlack, PixelFormat24bppRGB);
   OverlayParameters parameters;
 
   int CountNotBlack() {

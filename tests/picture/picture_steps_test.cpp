@@ -18,8 +18,8 @@ class PictureSteps : public ::testing::Test {
 
 TEST_F(PictureSteps, ResizesToEveryOutputSize) {
   auto frame = test::QuadrantBitmap(200, 100);
-  for (const auto& [width, height] : {std::pair{160u, 120u}, {320u, 240u}, {480u, 360u},
-                                     {640u, 480u}, {1u, 1u}, {333u, 17u}}) {
+  for (const auto& [width, height] :
+       {std::pair{160u, 120u}, {320u, 240u}, {480u, 360u}, {640u, 480u}, {1u, 1u}, {333u, 17u}}) {
     auto picture = ResizeAndCrop(*frame, settings, width, height);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->GetWidth(), width);

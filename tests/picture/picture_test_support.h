@@ -23,8 +23,9 @@ inline const Gdiplus::Color kBlue(255, 0, 0, 255);
 inline const Gdiplus::Color kYellow(255, 255, 255, 0);
 inline const Gdiplus::Color kBlack(255, 0, 0, 0);
 
-inline std::unique_ptr<Gdiplus::Bitmap> SolidBitmap(int width, int height, Gdiplus::Color colour,
-                                                    Gdiplus::PixelFormat format = PixelFormat32bppARGB) {
+inline std::unique_ptr<Gdiplus::Bitmap> SolidBitmap(
+    int width, int height, Gdiplus::Color colour,
+    Gdiplus::PixelFormat format = PixelFormat32bppARGB) {
   auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, format);
   Gdiplus::Graphics graphics(bitmap.get());
   (void)graphics.Clear(colour);
@@ -100,9 +101,9 @@ inline std::string Describe(Gdiplus::Color colour) {
   return text;
 }
 
-#define EXPECT_PIXEL(bitmap, x, y, colour)                                             \
-  EXPECT_TRUE(::kelpo::test::Near(::kelpo::test::PixelAt(bitmap, x, y), colour))       \
-      << "pixel (" << (x) << ", " << (y) << ") is "                                    \
+#define EXPECT_PIXEL(bitmap, x, y, colour)                                       \
+  EXPECT_TRUE(::kelpo::test::Near(::kelpo::test::PixelAt(bitmap, x, y), colour)) \
+      << "pixel (" << (x) << ", " << (y) << ") is "                              \
       << ::kelpo::test::Describe(::kelpo::test::PixelAt(bitmap, x, y))
 
 // A fresh folder under the system's temporary folder, removed with its files.
@@ -111,8 +112,8 @@ class ScratchFolder {
   ScratchFolder() {
     wchar_t base[MAX_PATH] = {};
     (void)::GetTempPathW(MAX_PATH, base);
-    path_ = std::wstring(base) + L"kelpo-test-" + std::to_wstring(::GetCurrentProcessId()) +
-            L"-" + std::to_wstring(counter_++);
+    path_ = std::wstring(base) + L"kelpo-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter_++);
     (void)::CreateDirectoryW(path_.c_str(), nullptr);
   }
   ~ScratchFolder() {
