@@ -49,8 +49,8 @@ class TakePicture : public ::testing::Test {
 };
 
 TEST_F(TakePicture, WritesACamJpegOfEveryOutputSize) {
-  const std::pair<std::uint32_t, std::uint32_t> sizes[] = {{160, 120}, {320, 240}, {480, 360},
-                                                           {640, 480}};
+  const std::pair<std::uint32_t, std::uint32_t> sizes[] = {
+      {160, 120}, {320, 240}, {480, 360}, {640, 480}};
   for (std::uint32_t size = 0; size < 4; ++size) {
     app.settings.imagesize = size;
     app.ComputeOutputSize();
