@@ -85,26 +85,5 @@ TEST_F(KelpoExeTest, FirstStartShowsTheWindowAndRecordsTheFirstRun) {
   EXPECT_TRUE(ValueExists(L"JPEGquality"));
 }
 
-TEST_F(KelpoExeTest, EachStartIsAnIndependentInstance) {
-  ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
-  KelpoProcess first;
-  KelpoProcess second;
-  const HWND firstWindow = first.WaitForMainWindow();
-  const HWND secondWindow = second.WaitForMainWindow();
-  ASSERT_NE(firstWindow, nullptr);
-  ASSERT_NE(secondWindow, nullptr);
-  EXPECT_NE(firstWindow, secondWindow);
-  EXPECT_TRUE(TrayIconExists(firstWindow));
-  EXPECT_TRUE(TrayIconExists(secondWindow));
-  for (HWND window : {firstWindow, secondWindow}) {
-    ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
-  }
-  DWORD exitCode = 1;
-  EXPECT_TRUE(first.WaitForExit(exitCode));
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_TRUE(second.WaitForExit(exitCode));
-  EXPECT_EQ(exitCode, 0u);
-}
-
 }  // namespace
 }  // namespace kelpo
