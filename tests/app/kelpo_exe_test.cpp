@@ -37,6 +37,12 @@ TEST_F(KelpoExeTest, StartsHiddenInTheTrayShowsOnClickAndSavesOnExit) {
 
   ::PostMessageW(window, WM_TRAYICON, 0, WM_LBUTTONDOWN);
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }, test::kWindowTimeout));
+  // Esc reaches the window as a key press, which the message loop turns into
+  // the dialog's Cancel command.
+  ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) == FALSE; }, test::kWindowTimeout));
+  ::PostMessageW(window, WM_TRAYICON, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }, test::kWindowTimeout));
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) == FALSE; }, test::kWindowTimeout));
 
