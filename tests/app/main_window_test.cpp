@@ -192,15 +192,6 @@ TEST_F(MainWindowTest, ErrorsRaiseABalloonOnlyWhileHidden) {
   EXPECT_EQ(ControlText(window, IDC_STATUS), uploadError);
 }
 
-TEST_F(MainWindowTest, NoBalloonOnAShellWithoutBalloons) {
-  app->balloonTips = false;
-  app->SetStatus(kMsgNoDirectory);
-  EXPECT_FALSE(WaitFor(
-      [] { return FindBalloon(L"Could not upload image: directory does not exist.") != nullptr; },
-      kBalloonTimeout));
-  EXPECT_EQ(ControlText(window, IDC_STATUS), L"Could not upload image: directory does not exist.");
-}
-
 TEST_F(MainWindowTest, TaskbarCreatedAddsTheIconAgainOrEndsTheProgram) {
   NOTIFYICONDATAW icon{};
   icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
