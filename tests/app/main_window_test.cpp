@@ -5,6 +5,7 @@
 #include "app/message_catalogue.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
+#include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
@@ -41,10 +42,10 @@ bool ButtonEnabled(HWND window) {
   return ::IsWindowEnabled(::GetDlgItem(window, IDC_TAKE_PICTURE)) != FALSE;
 }
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public test::RegistryTest {
  protected:
   void SetUp() override {
-    (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+    RegistryTest::SetUp();
     app = std::make_unique<Application>();
     app->CreateMainWindow();
     app->AddTrayIcon();
@@ -54,7 +55,7 @@ class MainWindowTest : public testing::Test {
   void TearDown() override {
     app.reset();
     (void)TakeQuitMessage();
-    (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+    RegistryTest::TearDown();
   }
 
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
