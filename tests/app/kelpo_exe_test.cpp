@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
+#include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,9 @@ using test::KelpoProcess;
 using test::TrayIconExists;
 using test::WaitFor;
 
-bool ValueExists(const wchar_t* name) {
-  return ::RegGetValueW(HKEY_CURRENT_USER, kProductKey, name, RRF_RT_ANY, nullptr, nullptr,
-                        nullptr) == ERROR_SUCCESS;
-}
+bool ValueExists(const wchar_t* name) { return test::GetRawValue(name).has_value(); }
 
-class KelpoExeTest : public testing::Test {
- protected:
-  void SetUp() override { (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey); }
-  void TearDown() override { (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey); }
-};
+using KelpoExeTest = test::RegistryTest;
 
 TEST_F(KelpoExeTest, StartsHiddenInTheTrayShowsOnClickAndSavesOnExit) {
   ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
@@ -66,9 +60,7 @@ TEST_F(KelpoExeTest, StartsHiddenInTheTrayShowsOnClickAndSavesOnExit) {
   for (const wchar_t* unsaved : {L"overlayfilename", L"overlayopacity", L"ColourKeyR"}) {
     EXPECT_FALSE(ValueExists(unsaved)) << unsaved;
   }
-  std::uint32_t firstRun = 1;
-  EXPECT_TRUE(ReadDword(kFirstRunValue, firstRun));
-  EXPECT_EQ(firstRun, 0u);
+  EXPECT_EQ(test::GetRawDword(kFirstRunValue), std::optional<std::uint32_t>(0));
 }
 
 TEST_F(KelpoExeTest, FirstStartShowsTheWindowAndRecordsTheFirstRun) {
@@ -76,9 +68,7 @@ TEST_F(KelpoExeTest, FirstStartShowsTheWindowAndRecordsTheFirstRun) {
   const HWND window = kelpo.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }, test::kWindowTimeout));
-  std::uint32_t firstRun = 1;
-  EXPECT_TRUE(ReadDword(kFirstRunValue, firstRun));
-  EXPECT_EQ(firstRun, 0u);
+  EXPECT_EQ(test::GetRawDword(kFirstRunValue), std::optional<std::uint32_t>(0));
 
   // Log-off: the settings are saved, the log-off may go on, the program ends.
   DWORD_PTR answer = 0;
