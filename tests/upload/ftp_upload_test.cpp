@@ -202,6 +202,7 @@ TEST_F(FtpUpload, OneShotRunEndsAfterTheFinalStatusOrWhenNoUploadStarts) {
 }
 
 TEST_F(FtpUpload, NothingStartsWithoutServerOrDialUpConnection) {
+  (void)::DeleteFileW(Remote().c_str());
   app_->SetStatus(kMsgTrayTip);
   app_->settings.server = L"1";
   app_->StartUpload();
@@ -245,6 +246,7 @@ TEST_F(FtpUpload, FinishedUploadLeavesNoTimeLimitBehind) {
 }
 
 TEST_F(FtpUpload, CancelAbandonsARunningUploadAndTheNextOneSucceeds) {
+  app_->settings.passiveftp = true;
   app_->settings.user = kStallingUser;
   app_->StartUpload();
   ASSERT_TRUE(PumpUntil([this] { return app_->lastStatusId == kMsgUploading; }, kFinalStatusWait));
@@ -258,9 +260,15 @@ TEST_F(FtpUpload, CancelAbandonsARunningUploadAndTheNextOneSucceeds) {
   EXPECT_EQ(app_->lastStatusId, kMsgUploading);
   EXPECT_EQ(window_->timeLimitTicks, 0);
 
+  // The next picture comes in a new file: WinInet keeps the abandoned one open
+  // until its transfer gives up.
+  app_->tempFilePath = localFile_ + L".next";
+  ASSERT_TRUE(WriteWholeFile(app_->tempFilePath, picture_));
   app_->settings.user = kNormalUser;
   EXPECT_EQ(Upload(), kMsgUploadSucceeded);
   EXPECT_EQ(ReadWholeFile(Remote()), picture_);
+  (void)::DeleteFileW(app_->tempFilePath.c_str());
+  app_->tempFilePath = localFile_;
 }
 
 TEST_F(FtpUpload, CompletionStillEndsTheUploadAfterAnotherStatusWasShown) {
