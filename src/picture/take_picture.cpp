@@ -1,8 +1,105 @@
 #include "app/application.h"
 
+#include "app/message_catalogue.h"
+#include "picture/jpeg_encoder.h"
+#include "picture/overlay_image.h"
+#include "picture/picture_rules.h"
+#include "picture/picture_steps.h"
+#include "picture/text_stamp.h"
+
 namespace kelpo {
 
-void Application::ComputeOutputSize() {}
-void Application::TakePicture() {}
+std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Settings& settings,
+                                               std::uint32_t width, std::uint32_t height) {
+  // A zero side or a size beyond GDI+'s arithmetic is refused here, before GDI+
+  // is asked to allocate it.
+  if (!IsDrawableSize(width, height)) return nullptr;
+  const auto outputWidth = static_cast<INT>(width);
+  const auto outputHeight = static_cast<INT>(height);
+  auto picture = std::make_unique<Gdiplus::Bitmap>(outputWidth, outputHeight, PixelFormat24bppRGB);
+  if (picture->GetLastStatus() != Gdiplus::Ok) return nullptr;
+
+  Gdiplus::Graphics graphics(picture.get());
+  (void)graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  if (settings.CropEnable) {
+    const Gdiplus::RectF destination(0.0f, 0.0f, static_cast<Gdiplus::REAL>(width),
+                                     static_cast<Gdiplus::REAL>(height));
+    (void)graphics.DrawImage(
+        &frame, destination, static_cast<Gdiplus::REAL>(settings.CropX),
+        static_cast<Gdiplus::REAL>(settings.CropY), static_cast<Gdiplus::REAL>(settings.CropWidth),
+        static_cast<Gdiplus::REAL>(settings.CropHeight), Gdiplus::UnitPixel, nullptr);
+  } else {
+    (void)graphics.DrawImage(&frame, 0, 0, outputWidth, outputHeight);
+  }
+  return picture;
+}
+
+void FlipPicture(Gdiplus::Image& picture, const Settings& settings) {
+  if (settings.fliphorizontal) (void)picture.RotateFlip(Gdiplus::RotateNoneFlipX);
+  if (settings.flipvertical) (void)picture.RotateFlip(Gdiplus::RotateNoneFlipY);
+}
+
+void Application::ComputeOutputSize() {
+  const PictureSize size = OutputSizeFor(settings.UseCustomImageSize, settings.CustomSizeX,
+                                         settings.CustomSizeY, settings.imagesize);
+  outputWidth = size.width;
+  outputHeight = size.height;
+}
+
+void Application::TakePicture() {
+  // A picture supersedes the upload of the one before.
+  (void)::KillTimer(mainWindow, uploadTimerId);
+  if (HINTERNET connection = ftpConnection.exchange(nullptr)) {
+    (void)::InternetCloseHandle(connection);
+  }
+  if (tempFileExists) {
+    (void)::DeleteFileW(tempFilePath.c_str());
+    tempFileExists = false;
+  }
+
+  std::unique_ptr<Gdiplus::Bitmap> frame = GrabFrame();
+  if (!frame) return;
+
+  std::wstring tempDirectory;
+  if (!TemporaryDirectory(tempDirectory)) {
+    SetStatus(kMsgPictureFailed);
+    return;
+  }
+
+  // Unlike carrying on with the unresized frame, a size that cannot be drawn
+  // (zero, or too large to allocate) ends the picture here, so no picture of
+  // the wrong size is ever written or copied.
+  std::unique_ptr<Gdiplus::Bitmap> picture =
+      ResizeAndCrop(*frame, settings, outputWidth, outputHeight);
+  frame.reset();
+  if (!picture) {
+    SetStatus(kMsgPictureFailed);
+    return;
+  }
+
+  FlipPicture(*picture, settings);
+  DrawOverlay(*picture, nullptr, settings.overlayfilename, false, OverlayParametersFrom(settings));
+  DrawTextStamp(*picture, settings, outputWidth, outputHeight);
+  FlattenThroughBmp(picture);
+
+  switch (
+      WriteTempJpeg(*picture, tempDirectory, settings.JPEGquality, tempFilePath, tempFileExists)) {
+    case TempJpegResult::kNoFileName:
+      return;
+    case TempJpegResult::kEncodingFailed:
+      SetStatus(kMsgPictureFailed);
+      return;
+    case TempJpegResult::kWritten:
+      break;
+  }
+  picture.reset();
+
+  if (settings.savetofile) {
+    (void)::CopyFileW(tempFilePath.c_str(), settings.localfilename.c_str(), FALSE);
+    if (oneShot && settings.disableFTP) ::SendMessageW(mainWindow, WM_QUITAPP, 0, 0);
+  }
+  if (settings.disableFTP) return;
+  StartUpload();
+}
 
 }  // namespace kelpo

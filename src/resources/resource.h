@@ -18,6 +18,15 @@
 #define IDC_HOME_PAGE 1055
 #define IDC_STATIC_TEXT (-1)
 
+// Overlay page controls read by the overlay preview
+#define IDC_OVERLAY_PREVIEW 1069
+#define IDC_OVERLAY_BEST_FIT 1074
+#define IDC_OVERLAY_PERCENTAGE 1076
+#define IDC_OVERLAY_PERCENT 1078
+#define IDC_OVERLAY_OPACITY 1079
+#define IDC_OVERLAY_POSITION 1081
+#define IDC_OVERLAY_COLOUR_KEY 1087
+
 // Message texts
 #define IDS_TRAY_TIP 1
 #define IDS_UNEXPECTED_ERROR 2

@@ -1,0 +1,99 @@
+#include "picture/caption_rules.h"
+
+namespace kelpo {
+
+namespace {
+
+constexpr std::uint32_t kColumns = 3;
+constexpr std::uint32_t kLastPosition = 8;
+constexpr std::uint32_t kSolidBox = 0;
+constexpr std::uint32_t kTranslucentBox = 1;
+constexpr std::uint32_t kOpaque = 0xFF;
+constexpr std::uint32_t kTranslucent = 0x7F;
+constexpr std::uint32_t kShadowAlpha = 0xC0;
+constexpr float kHalf = 0.5f;
+
+// Settings hold colours with red in the low byte; GDI+ wants alpha, red, green, blue.
+std::uint32_t Argb(std::uint32_t alpha, std::uint32_t colour) {
+  const std::uint32_t red = colour & 0xFF;
+  const std::uint32_t green = (colour >> 8) & 0xFF;
+  const std::uint32_t blue = (colour >> 16) & 0xFF;
+  return (alpha << 24) | (red << 16) | (green << 8) | blue;
+}
+
+}  // namespace
+
+std::wstring ComposeCaption(const Settings& settings, const std::wstring& dateText,
+                            const std::wstring& timeText) {
+  std::wstring caption;
+  // The message ends at its first NUL, as the stored string would.
+  caption.assign(settings.wisdom.c_str());
+  if (settings.datestamp || settings.timestamp) {
+    if (!caption.empty()) caption += L'\n';
+    if (settings.datestamp) caption += dateText;
+    if (settings.datestamp && settings.timestamp) caption += L" @ ";
+    if (settings.timestamp) caption += timeText;
+  }
+  return caption;
+}
+
+CaptionPlacement CaptionPlacementFor(std::uint32_t textposition) {
+  if (textposition > kLastPosition) return {false, CaptionColumn::kNear, CaptionRow::kTop};
+  return {true, static_cast<CaptionColumn>(textposition % kColumns),
+          static_cast<CaptionRow>(textposition / kColumns)};
+}
+
+float CaptionBoxLeft(const CaptionPlacement& placement, float boxWidth, float outputWidth) {
+  if (!placement.setsAlignment) return 0.0f;
+  switch (placement.column) {
+    case CaptionColumn::kCenter:
+      return (outputWidth - boxWidth) * kHalf;
+    case CaptionColumn::kFar:
+      return outputWidth - boxWidth;
+    default:
+      return 0.0f;
+  }
+}
+
+float CaptionBoxTop(CaptionRow row, float measuredTop, float boxHeight, float outputHeight) {
+  switch (row) {
+    case CaptionRow::kMiddle:
+      return measuredTop + (outputHeight - boxHeight) * kHalf;
+    case CaptionRow::kBottom:
+      return measuredTop + (outputHeight - boxHeight);
+    default:
+      return measuredTop;
+  }
+}
+
+int TextRenderingHintFor(std::uint32_t smoothtype) {
+  switch (smoothtype) {
+    case 0:
+      return kHintSingleBitPerPixelGridFit;
+    case 2:
+      return kHintClearTypeGridFit;
+    default:
+      return kHintAntiAliasGridFit;
+  }
+}
+
+std::uint32_t CaptionBoxColour(const Settings& settings) {
+  switch (settings.textbackground) {
+    case kSolidBox:
+      return Argb(kOpaque, settings.Background);
+    case kTranslucentBox:
+      return Argb(kTranslucent, settings.Background);
+    default:
+      return 0;
+  }
+}
+
+std::uint32_t CaptionShadowColour(const Settings& settings) {
+  return Argb(kShadowAlpha, settings.Background);
+}
+
+std::uint32_t CaptionTextColour(const Settings& settings) {
+  return Argb(kOpaque, settings.Foreground);
+}
+
+}  // namespace kelpo

@@ -1,0 +1,29 @@
+// Decoding an image file without keeping it open: the file is read into memory
+// and decoded from there, so it can be replaced or deleted at any time.
+#pragma once
+
+#include "app/gdiplus_include.h"
+
+#include <wrl/client.h>
+
+#include <memory>
+#include <string>
+
+namespace kelpo {
+
+// A decoded image and the memory stream behind it. GDI+ may decode lazily from
+// the stream, so the stream lives as long as the image; members are destroyed
+// in reverse order, the image first.
+struct LoadedImage {
+  Microsoft::WRL::ComPtr<IStream> stream;
+  std::unique_ptr<Gdiplus::Bitmap> image;
+
+  explicit operator bool() const { return image != nullptr; }
+};
+
+// Reads the whole file and decodes it. Empty when the file is missing, empty,
+// unreadable or no image GDI+ can decode (or decodes to a zero size).
+// `useColourManagement` applies the image's embedded colour profile.
+LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement);
+
+}  // namespace kelpo

@@ -1,0 +1,83 @@
+#include "app/win32.h"
+
+#include "picture/overlay_preview.h"
+
+#include "picture/overlay_image.h"
+#include "resources/resource.h"
+
+#include <commctrl.h>
+
+namespace kelpo {
+
+namespace {
+
+constexpr float kSourceInset = 0.5f;
+
+}  // namespace
+
+OverlayPreview::OverlayPreview(Application& application, HWND page)
+    : application_(application), page_(page) {
+  background_.reset(
+      Gdiplus::Bitmap::FromResource(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW)));
+  RECT client{};
+  if (::GetClientRect(::GetDlgItem(page_, IDC_OVERLAY_PREVIEW), &client)) {
+    width_ = client.right - client.left;
+    height_ = client.bottom - client.top;
+  }
+}
+
+void OverlayPreview::SetOverlayPreviewImage(const std::wstring& path) {
+  overlay_.image.reset();
+  overlay_.stream.Reset();
+  overlay_ = LoadImageFile(path, true);
+  RenderOverlayPreview();
+}
+
+void OverlayPreview::RenderOverlayPreview() {
+  if (!background_) return;
+  preview_.reset();
+  if (width_ <= 0 || height_ <= 0) return;
+  preview_ = std::make_unique<Gdiplus::Bitmap>(width_, height_, PixelFormat32bppRGB);
+  {
+    Gdiplus::Graphics graphics(preview_.get());
+    (void)graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+    (void)graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
+    (void)graphics.SetInterpolationMode(Gdiplus::InterpolationModeLowQuality);
+    (void)graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    const Gdiplus::RectF whole(0.0f, 0.0f, static_cast<Gdiplus::REAL>(width_),
+                               static_cast<Gdiplus::REAL>(height_));
+    (void)graphics.DrawImage(background_.get(), whole, kSourceInset, kSourceInset,
+                             static_cast<Gdiplus::REAL>(background_->GetWidth()) - 1.0f,
+                             static_cast<Gdiplus::REAL>(background_->GetHeight()) - 1.0f,
+                             Gdiplus::UnitPixel, nullptr);
+  }
+
+  OverlayParameters parameters;
+  parameters.opacity = static_cast<std::uint32_t>(
+      ::SendDlgItemMessageW(page_, IDC_OVERLAY_OPACITY, TBM_GETPOS, 0, 0));
+  const auto percentage = static_cast<std::uint32_t>(
+      ::SendDlgItemMessageW(page_, IDC_OVERLAY_PERCENT, TBM_GETPOS, 0, 0));
+  parameters.colourKey = ::IsDlgButtonChecked(page_, IDC_OVERLAY_COLOUR_KEY) == BST_CHECKED;
+  parameters.position = static_cast<std::uint32_t>(
+      ::SendDlgItemMessageW(page_, IDC_OVERLAY_POSITION, CB_GETCURSEL, 0, 0));
+  parameters.keyRed = GetRValue(keyColour_);
+  parameters.keyGreen = GetGValue(keyColour_);
+  parameters.keyBlue = GetBValue(keyColour_);
+  PreviewScale(::IsDlgButtonChecked(page_, IDC_OVERLAY_PERCENTAGE) == BST_CHECKED,
+               ::IsDlgButtonChecked(page_, IDC_OVERLAY_BEST_FIT) == BST_CHECKED, percentage,
+               static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
+               application_.outputWidth, application_.outputHeight, parameters);
+
+  // A failed load leaves the background alone; never fall back to the file
+  // named in the settings, which is what a null overlay would mean.
+  if (overlay_) DrawOverlay(*preview_, overlay_.image.get(), std::wstring(), true, parameters);
+  (void)::InvalidateRect(::GetDlgItem(page_, IDC_OVERLAY_PREVIEW), nullptr, FALSE);
+}
+
+void OverlayPreview::Paint(HDC dc) const {
+  if (!preview_) return;
+  Gdiplus::Graphics graphics(dc);
+  (void)graphics.DrawImage(preview_.get(), 0, 0);
+}
+
+}  // namespace kelpo

@@ -1,0 +1,44 @@
+// The Overlay page's live preview: the sample background with the chosen
+// overlay drawn exactly as a picture of the output size would get it.
+#pragma once
+
+#include "app/application.h"
+#include "picture/image_file.h"
+
+namespace kelpo {
+
+class OverlayPreview {
+ public:
+  // `page` is the Overlay page's dialog; its control 1069 gives the size.
+  OverlayPreview(Application& application, HWND page);
+  OverlayPreview(const OverlayPreview&) = delete;
+  OverlayPreview& operator=(const OverlayPreview&) = delete;
+
+  // Replaces the overlay (an empty path or an unreadable file leaves none)
+  // and renders the preview again.
+  void SetOverlayPreviewImage(const std::wstring& path);
+
+  // Rebuilds the preview from the page's current controls and repaints it.
+  void RenderOverlayPreview();
+
+  // The owner-draw handler's work: the preview, unscaled, at (0, 0).
+  void Paint(HDC dc) const;
+
+  void SetKeyColour(COLORREF colour) { keyColour_ = colour; }
+  COLORREF KeyColour() const { return keyColour_; }
+  unique_hbrush& SwatchBrush() { return swatchBrush_; }
+  Gdiplus::Bitmap* PreviewBitmap() const { return preview_.get(); }
+
+ private:
+  Application& application_;
+  HWND page_;
+  std::unique_ptr<Gdiplus::Bitmap> background_;
+  LoadedImage overlay_;
+  std::unique_ptr<Gdiplus::Bitmap> preview_;
+  int width_ = 0;
+  int height_ = 0;
+  COLORREF keyColour_ = 0;
+  unique_hbrush swatchBrush_;
+};
+
+}  // namespace kelpo

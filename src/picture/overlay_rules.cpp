@@ -1,0 +1,84 @@
+#include "picture/overlay_rules.h"
+
+namespace kelpo {
+
+namespace {
+
+constexpr float kPercent = 0.01f;
+constexpr float kHalf = 0.5f;
+constexpr std::uint32_t kColumns = 3;
+constexpr std::uint32_t kLastPosition = 8;
+constexpr std::uint32_t kByteBits = 8;
+constexpr std::uint32_t kByteMask = 0xFF;
+
+std::uint8_t ColourByte(std::uint32_t colour, std::uint32_t index) {
+  return static_cast<std::uint8_t>((colour >> (index * kByteBits)) & kByteMask);
+}
+
+// Offset along one axis for column (or row) 0, 1, 2: start, centre, end.
+float AxisOffset(std::uint32_t index, float target, float drawn) {
+  switch (index) {
+    case 1:
+      return (target - drawn) * kHalf;
+    case 2:
+      return target - drawn;
+    default:
+      return 0.0f;
+  }
+}
+
+}  // namespace
+
+OverlayParameters OverlayParametersFrom(const Settings& settings) {
+  OverlayParameters parameters;
+  parameters.opacity = settings.overlayopacity;
+  parameters.scaleMode = settings.overlayscale;
+  parameters.percentX = static_cast<float>(settings.overlayscalepercent);
+  parameters.percentY = parameters.percentX;
+  parameters.colourKey = settings.overlaycolourkey;
+  parameters.keyRed = ColourByte(settings.ColourKey, 0);
+  parameters.keyGreen = ColourByte(settings.ColourKey, 1);
+  parameters.keyBlue = ColourByte(settings.ColourKey, 2);
+  parameters.position = settings.overlayposition;
+  return parameters;
+}
+
+OverlayRect PlaceOverlay(const OverlayParameters& parameters, float overlayWidth,
+                         float overlayHeight, float targetWidth, float targetHeight) {
+  OverlayRect rect{0.0f, 0.0f, overlayWidth, overlayHeight};
+  if (parameters.scaleMode == kOverlayPercentage) {
+    rect.width = overlayWidth * parameters.percentX * kPercent;
+    rect.height = overlayHeight * parameters.percentY * kPercent;
+  } else if (parameters.scaleMode == kOverlayBestFit) {
+    const float aspect = overlayWidth / overlayHeight;
+    rect.height = targetHeight;
+    rect.width = aspect * targetHeight;
+    if (targetWidth < rect.width) {
+      rect.width = targetWidth;
+      rect.height = targetWidth / aspect;
+    }
+  }
+  if (parameters.position <= kLastPosition) {
+    rect.x = AxisOffset(parameters.position % kColumns, targetWidth, rect.width);
+    rect.y = AxisOffset(parameters.position / kColumns, targetHeight, rect.height);
+  }
+  return rect;
+}
+
+void PreviewScale(bool percentageChecked, bool bestFitChecked, std::uint32_t percentage,
+                  std::uint32_t previewWidth, std::uint32_t previewHeight,
+                  std::uint32_t outputWidth, std::uint32_t outputHeight,
+                  OverlayParameters& parameters) {
+  constexpr float kWhole = 100.0f;
+  if (!percentageChecked && bestFitChecked) {
+    parameters.scaleMode = kOverlayBestFit;
+    return;
+  }
+  const float scale = percentageChecked ? static_cast<float>(percentage) : kWhole;
+  parameters.scaleMode = kOverlayPercentage;
+  parameters.percentX = static_cast<float>(previewWidth) * scale / static_cast<float>(outputWidth);
+  parameters.percentY =
+      static_cast<float>(previewHeight) * scale / static_cast<float>(outputHeight);
+}
+
+}  // namespace kelpo
