@@ -6,6 +6,7 @@
 #include "app/win32.h"
 
 #include "app/unique_handle.h"
+#include "support/kelpo_process.h"
 
 #include <cstdint>
 #include <cstddef>
@@ -26,20 +27,12 @@ constexpr wchar_t kStallingUser[] = L"stall";
 
 inline std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path);
 
-// Folder of the running test program (where kelpo.exe lies too).
-inline std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), MAX_PATH);
-  path.resize(length);
-  return path.substr(0, path.find_last_of(L'\\'));
-}
-
 // The folder of the account homes as a Windows path, empty when the server's
 // state file cannot be found.
 inline std::wstring FtpHomesFolder() {
   // build/<preset>/bin/ -> build/ftp-server/root, a Unix path written by
   // tests/support/services; Wine shows the Unix root as drive Z:.
-  const std::wstring stateFile = ProgramFolder() + L"\\..\\..\\ftp-server\\root";
+  const std::wstring stateFile = ProgramFolder() + L"..\\..\\ftp-server\\root";
   const std::vector<std::uint8_t> bytes = ReadWholeFile(stateFile);
   std::wstring folder = L"Z:";
   for (std::uint8_t byte : bytes) {
