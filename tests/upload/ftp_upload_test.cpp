@@ -117,9 +117,12 @@ class FtpUpload : public testing::Test {
   int Upload() {
     (void)::DeleteFileW(Remote(app_->settings.user.c_str()).c_str());
     app_->StartUpload();
-    (void)PumpUntil([this] { return IsFinalStatus(app_->lastStatusId); }, kFinalStatusWait);
+    (void)PumpUntil([this] { return Finished(); }, kFinalStatusWait);
     return app_->lastStatusId;
   }
+
+  // SetStatus shows the final status a moment before it sets the idle flag.
+  bool Finished() const { return IsFinalStatus(app_->lastStatusId) && app_->ftpIdle; }
 
   void ExpectIdle() {
     EXPECT_EQ(app_->ftpConnection.load(), nullptr);
@@ -231,7 +234,7 @@ TEST_F(FtpUpload, UsesTheSettingsAndFileAsTheyWereWhenItStarted) {
   app_->settings.directory = L"elsewhere";
   app_->settings.filename = L"other.jpg";
   app_->tempFilePath = L"C:\\nonexistent\\cam0.tmp";
-  ASSERT_TRUE(PumpUntil([this] { return IsFinalStatus(app_->lastStatusId); }, kFinalStatusWait));
+  ASSERT_TRUE(PumpUntil([this] { return Finished(); }, kFinalStatusWait));
   EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
   EXPECT_EQ(ReadWholeFile(expected), picture_);
   app_->tempFilePath = localFile_;
@@ -275,7 +278,7 @@ TEST_F(FtpUpload, CompletionStillEndsTheUploadAfterAnotherStatusWasShown) {
   app_->StartUpload();
   // A failed picture reports itself while the upload runs.
   app_->SetStatus(kMsgPictureFailed);
-  ASSERT_TRUE(PumpUntil([this] { return IsFinalStatus(app_->lastStatusId); }, kFinalStatusWait));
+  ASSERT_TRUE(PumpUntil([this] { return Finished(); }, kFinalStatusWait));
   EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
   ExpectIdle();
 }
