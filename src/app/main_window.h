@@ -3,12 +3,14 @@
 #pragma once
 
 #include "app/win32.h"
+#include "resources/resource.h"
 
 namespace kelpo {
 
-// The address of the product's web page, opened by "Kelpo Home Page".
+// The address of the product's web page, opened by "Kelpo Home Page"; the
+// query tells the server which version asks.
 constexpr wchar_t kHomePageAddress[] =
-    L"http://www.marrowby.example/kelpo/version.php?version=1.0.96";
+    L"http://www.marrowby.example/kelpo/version.php?version=" KELPO_VERSION_TEXT;
 
 // Dialog procedure of the main window; its creation parameter is the
 // Application, kept in the window's user data.

@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/message_catalogue.h"
 #include "settings/registry_store.h"
+#include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,9 @@ void CALLBACK DeferChangeDeviceError(HWND, UINT, UINT_PTR timer, DWORD) {
   runningApp->DeferError(std::make_exception_ptr(static_cast<int>(kMsgChangeDeviceFailed)));
 }
 
-TEST(Application, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
-  (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+using RunTest = test::RegistryTest;
+
+TEST_F(RunTest, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
   ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
   {
     Application application;
@@ -62,9 +64,7 @@ TEST(Application, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
     runningApp = nullptr;
   }
   // The program ends the way a raised error ends it: nothing is saved.
-  std::uint32_t jpegQuality = 0;
-  EXPECT_FALSE(ReadDword(L"JPEGquality", jpegQuality));
-  (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+  EXPECT_FALSE(test::GetRawValue(L"JPEGquality"));
 }
 
 }  // namespace

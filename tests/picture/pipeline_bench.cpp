@@ -130,7 +130,8 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Kelpo picture pipeline, 1280x960 -> 640x480, %d runs (median ms)\n", runs);
-  for (int i = 0; i < kStages; ++i) std::printf("  %-14s %8.2f\n", kStageNames[i], Median(times[i]));
+  for (int i = 0; i < kStages; ++i)
+    std::printf("  %-14s %8.2f\n", kStageNames[i], Median(times[i]));
   std::printf("  %-14s %8.2f\n", "total", Median(totals));
   return 0;
 }

@@ -60,22 +60,29 @@ std::wstring ProgramFolder() {
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  // A quit request is not ours to take: it is left for the code under test.
+  bool quit = false;
+  int quitCode = 0;
+  const auto finish = [&](bool result) {
+    if (quit) ::PostQuitMessage(quitCode);
+    return result;
+  };
   const DWORD start = ::GetTickCount();
   while (!done()) {
-    if (::GetTickCount() - start >= timeoutMs) return done();
+    if (::GetTickCount() - start >= timeoutMs) return finish(done());
     (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollInterval, QS_ALLINPUT);
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
-        // Not ours to take: leave the quit request for the code under test.
-        ::PostQuitMessage(static_cast<int>(message.wParam));
-        break;
+        quit = true;
+        quitCode = static_cast<int>(message.wParam);
+        continue;
       }
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }
   }
-  return true;
+  return finish(true);
 }
 
 HWND FindKelpoWindow(DWORD processId) {
