@@ -188,22 +188,6 @@ TEST_F(FtpUpload, TimeLimitCancelsATransferThatNeverEnds) {
   ExpectIdle();
 }
 
-TEST_F(FtpUpload, OneShotRunEndsAfterTheFinalStatusOrWhenNoUploadStarts) {
-  app_->oneShot = true;
-  EXPECT_EQ(Upload(), kMsgUploadSucceeded);
-  EXPECT_TRUE(PumpUntil([this] { return window_->quits == 1; }, 1000));
-
-  app_->settings.user = kNoDirectoryUser;
-  EXPECT_EQ(Upload(), kMsgNoDirectory);
-  EXPECT_TRUE(PumpUntil([this] { return window_->quits == 2; }, 1000));
-
-  app_->SetStatus(kMsgTrayTip);
-  app_->settings.server = L"x";
-  app_->StartUpload();
-  EXPECT_EQ(window_->quits, 3);
-  EXPECT_EQ(app_->lastStatusId, kMsgTrayTip);
-}
-
 TEST_F(FtpUpload, NothingStartsWithoutServerOrDialUpConnection) {
   (void)::DeleteFileW(Remote().c_str());
   app_->SetStatus(kMsgTrayTip);
@@ -279,13 +263,6 @@ TEST_F(FtpUpload, CompletionStillEndsTheUploadAfterAnotherStatusWasShown) {
   // A failed picture reports itself while the upload runs.
   app_->SetStatus(kMsgPictureFailed);
   ASSERT_TRUE(PumpUntil([this] { return Finished(); }, kFinalStatusWait));
-  EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
-  ExpectIdle();
-}
-
-TEST_F(FtpUpload, CancelWithoutUploadChangesNothing) {
-  app_->SetStatus(kMsgUploadSucceeded);
-  app_->CancelUpload();
   EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
   ExpectIdle();
 }
