@@ -114,13 +114,20 @@ void Application::DeleteTempFile() {
   if (!tempFileExists) return;
   const DWORD start = ::GetTickCount();
   for (;;) {
-    if (transferIdle.load()) break;
+    // WinInet closes the file it sent only after it has reported the end of
+    // the transfer, so a sharing violation here just means "not yet".
+    if (transferIdle.load() && (::DeleteFileW(tempFilePath.c_str()) ||
+                                ::GetLastError() != ERROR_SHARING_VIOLATION)) {
+      break;
+    }
     const DWORD now = ::GetTickCount();
     // A tick count below the start means it wrapped around: stop waiting.
-    if (now < start || now - start >= kTempFileWait) break;
+    if (now < start || now - start >= kTempFileWait) {
+      (void)::DeleteFileW(tempFilePath.c_str());
+      break;
+    }
     ::Sleep(kTempFilePoll);
   }
-  (void)::DeleteFileW(tempFilePath.c_str());
   tempFileExists = false;
 }
 

@@ -6,6 +6,7 @@
 #include "app/unique_handle.h"
 #include "app/win32.h"
 #include "settings/settings.h"
+#include "upload/upload_state.h"
 
 #include <strmif.h>
 #include <wininet.h>
@@ -76,6 +77,10 @@ class Application {
   // ---- FTP upload
   void StartUpload();
   void OnUploadTimeLimit();
+  // Abandons a running upload: stops its time limit and closes its connection.
+  // TakePicture calls it before every picture.
+  void CancelUpload();
+  bool IsDialUpConnected();
   static void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
                                         LPVOID info, DWORD infoLength);
 
@@ -124,6 +129,9 @@ class Application {
 
   // ---- Settings dialogs state
   unique_hbrush sampleTextBrush;
+
+  // ---- FTP upload state
+  UploadState upload;
 
  private:
   bool comStarted_ = false;

@@ -48,10 +48,7 @@ void Application::ComputeOutputSize() {
 
 void Application::TakePicture() {
   // A picture supersedes the upload of the one before.
-  (void)::KillTimer(mainWindow, uploadTimerId);
-  if (HINTERNET connection = ftpConnection.exchange(nullptr)) {
-    (void)::InternetCloseHandle(connection);
-  }
+  CancelUpload();
   if (tempFileExists) {
     (void)::DeleteFileW(tempFilePath.c_str());
     tempFileExists = false;

@@ -1,0 +1,234 @@
+// Kelpo's whole job against the local FTP server: the picture pipeline from
+// the shipped still picture, the upload, the time limit, the plug-in's
+// message, and kelpo.exe itself in its one-shot and normal runs.
+#include "app/application.h"
+#include "app/message_catalogue.h"
+#include "settings/registry_store.h"
+#include "support/kelpo_process.h"
+#include "upload/ftp_test_server.h"
+
+#include <gtest/gtest.h>
+
+namespace kelpo {
+namespace {
+
+using namespace kelpo::test;
+
+constexpr DWORD kUploadWait = 20000;
+constexpr UINT kShortTimeLimit = 2000;
+
+std::wstring DemoPicture() {
+  return ProgramFolder() + L"..\\..\\..\\tools\\demo-assets\\seaside.jpg";
+}
+
+std::wstring TempFolder() {
+  wchar_t folder[MAX_PATH];
+  const DWORD length = ::GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder, length);
+}
+
+// The temporary pictures ("cam" files) in the temporary folder.
+int CamFileCount() {
+  WIN32_FIND_DATAW found;
+  unique_hfind search(::FindFirstFileW((TempFolder() + L"cam*.tmp").c_str(), &found));
+  if (!search) return 0;
+  int count = 1;
+  while (::FindNextFileW(search.get(), &found)) ++count;
+  return count;
+}
+
+std::uint64_t LastWriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool IsJpeg(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() > 4 && bytes[0] == 0xFF && bytes[1] == 0xD8 &&
+         bytes[bytes.size() - 2] == 0xFF && bytes[bytes.size() - 1] == 0xD9;
+}
+
+// ---- In the test program: the real main window and pipeline.
+
+class MainJob : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(FtpHomesFolder().empty())
+        << "the test FTP server is not running: tests/support/services start";
+    app_ = std::make_unique<Application>();
+    Settings& s = app_->settings;
+    s.deviceType = 1;
+    s.devicePath = DemoPicture();
+    s.server = kFtpServer;
+    s.user = kStallingUser;
+    s.password = kFtpPassword;
+    s.directory = kFtpDirectory;
+    s.filename = L"main-job.jpg";
+    s.dialup = false;
+    app_->CreateMainWindow();
+    (void)::DeleteFileW(FtpFilePath(kNormalUser, kFtpDirectory, s.filename).c_str());
+  }
+
+  void TearDown() override { app_.reset(); }
+
+  bool WaitForStatus(int id) {
+    return WaitFor([this, id] { return app_->lastStatusId == id; }, kUploadWait);
+  }
+
+  std::unique_ptr<Application> app_;
+};
+
+TEST_F(MainJob, KelpoCaptureDuringAnUploadAbandonsItAndUploadsTheNewPicture) {
+  app_->RequestPicture();
+  ASSERT_TRUE(WaitForStatus(kMsgUploading));
+  const HWND button = ::GetDlgItem(app_->mainWindow, IDC_TAKE_PICTURE);
+  EXPECT_FALSE(::IsWindowEnabled(button));
+
+  // The server is put right while the transfer hangs; the remote control asks
+  // for a picture.
+  app_->settings.user = kNormalUser;
+  ::SendMessageW(app_->mainWindow, app_->kelpoCaptureMessage, 0, 0);
+  ASSERT_TRUE(WaitForStatus(kMsgUploadSucceeded));
+  // The status is set a moment before the button and the idle flag, and
+  // WinInet lets go of the file just after it reported the end.
+  EXPECT_TRUE(
+      WaitFor([&] { return ::IsWindowEnabled(button) != FALSE && app_->ftpIdle; }, kUploadWait));
+  std::vector<std::uint8_t> sent;
+  EXPECT_TRUE(
+      WaitFor([&] { return !(sent = ReadWholeFile(app_->tempFilePath)).empty(); }, kUploadWait));
+  EXPECT_EQ(ReadWholeFile(FtpFilePath(kNormalUser, kFtpDirectory, L"main-job.jpg")), sent);
+}
+
+TEST_F(MainJob, TimeLimitTakesANewPictureUnlessTheTimerIsDisabled) {
+  app_->uploadTimeLimit = kShortTimeLimit;
+  app_->RequestPicture();
+  ASSERT_TRUE(WaitForStatus(kMsgUploading));
+  const std::wstring first = app_->tempFilePath;
+  // The expiry shows 66 and at once starts the next picture, which hangs too.
+  ASSERT_TRUE(WaitFor([&] { return app_->tempFilePath != first; }, kUploadWait));
+  EXPECT_TRUE(WaitForStatus(kMsgUploading));
+
+  app_->settings.disableTimer = true;
+  const std::wstring second = app_->tempFilePath;
+  ASSERT_TRUE(WaitForStatus(kMsgUploadTooLong));
+  (void)WaitFor([] { return false; }, kShortTimeLimit);
+  EXPECT_EQ(app_->lastStatusId, kMsgUploadTooLong);
+  EXPECT_EQ(app_->tempFilePath, second);
+  EXPECT_EQ(app_->ftpConnection.load(), nullptr);
+  EXPECT_TRUE(app_->ftpIdle);
+}
+
+// ---- kelpo.exe as a process, configured through the registry.
+
+class KelpoRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(FtpHomesFolder().empty())
+        << "the test FTP server is not running: tests/support/services start";
+    (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+    ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
+    ASSERT_TRUE(WriteDword(L"deviceType", 1));
+    ASSERT_TRUE(WriteString(L"devicePath", DemoPicture()));
+    ASSERT_TRUE(WriteString(L"server", kFtpServer));
+    ASSERT_TRUE(WriteString(L"user", kNormalUser));
+    ASSERT_TRUE(WriteString(L"password", kFtpPassword));
+    ASSERT_TRUE(WriteString(L"directory", kFtpDirectory));
+    ASSERT_TRUE(WriteString(L"filename", remoteName_));
+    ASSERT_TRUE(WriteString(L"wisdom", L"Kelpo under test"));
+    ASSERT_TRUE(WriteDword(L"dialup", 0));
+    (void)::DeleteFileW(Remote().c_str());
+    camFiles_ = CamFileCount();
+  }
+
+  void TearDown() override {
+    (void)::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+    (void)::DeleteFileW(localCopy_.c_str());
+  }
+
+  std::wstring Remote(const wchar_t* user = kNormalUser) const {
+    return FtpFilePath(user, kFtpDirectory, remoteName_);
+  }
+
+  // Runs "kelpo.exe oneshot" to its end; true when it ended by itself with 0.
+  bool RunOneShot() {
+    KelpoProcess kelpo(L"oneshot");
+    if (!kelpo.started()) return false;
+    DWORD exitCode = 1;
+    return kelpo.WaitForExit(exitCode, kUploadWait) && exitCode == 0;
+  }
+
+  const std::wstring remoteName_ = L"kelpo-run.jpg";
+  const std::wstring localCopy_ = TempFolder() + L"kelpo-run-local.jpg";
+  int camFiles_ = 0;
+};
+
+TEST_F(KelpoRun, OneShotUploadsThePictureAndEndsWithoutItsTemporaryFile) {
+  ASSERT_TRUE(WriteDword(L"passiveftp", 1));
+  ASSERT_TRUE(WriteDword(L"savetofile", 1));
+  ASSERT_TRUE(WriteString(L"localfilename", localCopy_));
+  ASSERT_TRUE(RunOneShot());
+  const std::vector<std::uint8_t> uploaded = ReadWholeFile(Remote());
+  EXPECT_TRUE(IsJpeg(uploaded));
+  EXPECT_EQ(uploaded, ReadWholeFile(localCopy_));
+  EXPECT_EQ(CamFileCount(), camFiles_);
+}
+
+TEST_F(KelpoRun, OneShotEndsWhenTheUploadFailsOrCannotStart) {
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* value;
+    std::uint32_t flag;
+  };
+  const Case cases[] = {
+      {L"password", L"wrong", 0},      // 11
+      {L"user", kNoDirectoryUser, 0},  // 22
+      {L"server", L"x", 0},            // no upload: no server
+      {L"dialup", nullptr, 1},         // no upload: no dial-up connection
+      {L"disableFTP", nullptr, 1},     // no upload at all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(c.value != nullptr ? WriteString(c.name, c.value) : WriteDword(c.name, c.flag));
+    EXPECT_TRUE(RunOneShot());
+    EXPECT_FALSE(FileExists(Remote()));
+    EXPECT_FALSE(FileExists(Remote(kNoDirectoryUser)));
+    EXPECT_EQ(CamFileCount(), camFiles_);
+    SetUp();
+  }
+}
+
+TEST_F(KelpoRun, NormalRunUploadsEveryIntervalAndKeepsOneTemporaryFile) {
+  ASSERT_TRUE(WriteDword(L"timevalue", 1));
+  ASSERT_TRUE(WriteDword(L"timeunit", 0));
+  KelpoProcess kelpo;
+  const HWND window = kelpo.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+
+  int uploads = 0;
+  std::uint64_t lastWrite = 0;
+  int mostCamFiles = 0;
+  (void)WaitFor(
+      [&] {
+        const std::uint64_t written = LastWriteTime(Remote());
+        if (written != 0 && written != lastWrite) {
+          ++uploads;
+          lastWrite = written;
+        }
+        mostCamFiles = std::max(mostCamFiles, CamFileCount() - camFiles_);
+        return uploads >= 4;
+      },
+      kUploadWait);
+  EXPECT_GE(uploads, 4);
+  EXPECT_LE(mostCamFiles, 1);
+
+  ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
+  DWORD exitCode = 1;
+  ASSERT_TRUE(kelpo.WaitForExit(exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_TRUE(IsJpeg(ReadWholeFile(Remote())));
+  EXPECT_EQ(CamFileCount(), camFiles_);
+}
+
+}  // namespace
+}  // namespace kelpo
