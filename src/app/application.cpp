@@ -17,6 +17,11 @@ constexpr DWORD kTempFilePoll = 50;
 }  // namespace
 
 Application::Application() {
+  // Registered once, before any window exists, so every window procedure can
+  // compare against them.
+  kelpoCaptureMessage = ::RegisterWindowMessageW(L"KelpoCapture");
+  taskbarCreatedMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
+
   UINT smoothing = 0;
   clearTypeAvailable = ::SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothing, 0) != FALSE;
   productName = LoadText(kMsgProductName, kStatusTextCapacity);
@@ -65,7 +70,7 @@ Application::Application() {
         Raise(kMsgInternetFailed);
       }
     }
-  } catch (int) {
+  } catch (...) {
     if (gdiplusStarted) Gdiplus::GdiplusShutdown(gdiplusToken);
     ::CoUninitialize();
     throw;
@@ -94,6 +99,13 @@ Application::~Application() {
   stillPreview.reset();
   Gdiplus::GdiplusShutdown(gdiplusToken);
   if (settings.deviceType == 0) ReleaseCaptureGraph();
+  // A camera graph left half-built by a failed start (deviceType then reads 1)
+  // must still be released while COM is up.
+  nullRenderer.Reset();
+  sampleGrabberFilter.Reset();
+  captureFilter.Reset();
+  captureBuilder.Reset();
+  graphBuilder.Reset();
   if (comStarted_) ::CoUninitialize();
   sampleTextBrush.reset();
 }
@@ -110,6 +122,12 @@ void Application::DeleteTempFile() {
   }
   (void)::DeleteFileW(tempFilePath.c_str());
   tempFileExists = false;
+}
+
+void Application::DeferError(std::exception_ptr error) noexcept {
+  // The first error is the one the user sees; later ones follow from it.
+  if (!pendingError) pendingError = error;
+  ::PostQuitMessage(0);
 }
 
 void Application::RunOneShot() {

@@ -12,6 +12,7 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ class Application {
   void StartCaptureTimer();
   void StopCaptureTimer();
   void DeleteTempFile();
+  // For a window or dialog procedure that caught an error: exceptions cannot
+  // cross the system's frames, so the error is kept, the message loop ends,
+  // and Run raises it again to reach WinMain's message box.
+  void DeferError(std::exception_ptr error) noexcept;
 
   // ---- Settings store
   void LoadSettings();
@@ -103,6 +108,9 @@ class Application {
   // Registered window messages, obtained once before any window exists.
   UINT kelpoCaptureMessage = 0;
   UINT taskbarCreatedMessage = 0;
+
+  // An error caught inside a window procedure, raised again by Run.
+  std::exception_ptr pendingError;
 
   // ---- Capture state
   std::wstring deviceName;

@@ -2,7 +2,20 @@
 #include "app/message_catalogue.h"
 #include "settings/registry_store.h"
 
+#include <exception>
+#include <utility>
+
 namespace kelpo {
+
+namespace {
+
+// An error that a window procedure kept (it could not cross the system's
+// frames) leaves Run the way an error raised here would.
+void RaisePendingError(Application& app) {
+  if (app.pendingError) std::rethrow_exception(std::exchange(app.pendingError, nullptr));
+}
+
+}  // namespace
 
 void Application::Run() {
   LoadSettings();
@@ -31,6 +44,7 @@ void Application::Run() {
     (void)WriteDword(kFirstRunValue, 0);
     ::ShowWindow(mainWindow, SW_SHOWNORMAL);
     OpenSettingsSheet();
+    RaisePendingError(*this);
   }
 
   RequestPicture();
@@ -45,6 +59,8 @@ void Application::Run() {
       ::DispatchMessageW(&message);
     }
   }
+
+  RaisePendingError(*this);
 
   StopCaptureTimer();
   SaveAllSettings();

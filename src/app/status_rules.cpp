@@ -1,5 +1,7 @@
 #include "app/status_rules.h"
 
+#include "app/message_catalogue.h"
+
 namespace kelpo {
 
 std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit) {
@@ -14,6 +16,46 @@ std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit
     default:
       return timevalue * kSecond;
   }
+}
+
+UploadEffect StatusUploadEffect(int statusId) {
+  switch (statusId) {
+    case kMsgConnecting:
+      return UploadEffect::kStarted;
+    case kMsgFtpConnectFailed:
+    case kMsgUploadSucceeded:
+    case kMsgUploadFailed:
+    case kMsgNoDirectory:
+    case kMsgUploadTooLong:
+      return UploadEffect::kEnded;
+    default:
+      return UploadEffect::kNone;
+  }
+}
+
+bool IsErrorStatus(int statusId) {
+  switch (statusId) {
+    case kMsgPictureFailed:
+    case kMsgFtpConnectFailed:
+    case kMsgUploadFailed:
+    case kMsgInternetFailed:
+    case kMsgNoDirectory:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool StatusRaisesBalloon(int statusId, bool balloonTips, bool windowVisible) {
+  return IsErrorStatus(statusId) && balloonTips && !windowVisible;
+}
+
+std::wstring CutText(const std::wstring& text, std::size_t maxLength) {
+  return text.substr(0, maxLength);
+}
+
+bool CaptureTickTakesPicture(bool disableTimer, bool uploadConnected, int lastStatusId) {
+  return !disableTimer && !uploadConnected && lastStatusId != kMsgConnecting;
 }
 
 }  // namespace kelpo

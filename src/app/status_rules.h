@@ -1,12 +1,40 @@
-// Pure rules of the status line and the capture timer.
+// Pure rules of the status line, the error balloon and the capture timer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace kelpo {
 
 // Capture timer period in milliseconds: timevalue seconds, minutes (unit 1) or
 // hours (unit 2), as an unsigned 32-bit product.
 std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit);
+
+// What a status does to the upload state shown by the picture button.
+enum class UploadEffect {
+  kNone,     // the button and the upload-idle flag stay as they are
+  kStarted,  // an upload begins: disable the button, clear the idle flag
+  kEnded,    // an upload reached its final status: enable the button, set the flag
+};
+UploadEffect StatusUploadEffect(int statusId);
+
+// The error statuses, the only ones that may appear as a balloon.
+bool IsErrorStatus(int statusId);
+
+// A balloon is shown for an error status when the shell supports balloons and
+// the main window is hidden (a visible window already shows the status line).
+bool StatusRaisesBalloon(int statusId, bool balloonTips, bool windowVisible);
+
+// Longest balloon title and text, in characters (the shell's fields hold 64
+// and 256 with their terminating NUL).
+constexpr std::size_t kBalloonTitleLength = 62;
+constexpr std::size_t kBalloonTextLength = 254;
+std::wstring CutText(const std::wstring& text, std::size_t maxLength);
+
+// A capture timer tick takes a picture unless the timer is disabled or an
+// upload is connecting (status 16) or holds its connection: such a tick is
+// skipped, not deferred.
+bool CaptureTickTakesPicture(bool disableTimer, bool uploadConnected, int lastStatusId);
 
 }  // namespace kelpo

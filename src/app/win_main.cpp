@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/message_catalogue.h"
 
 #include <memory>
@@ -8,7 +9,6 @@ namespace {
 constexpr UINT kErrorBoxStyle = MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND;
 constexpr wchar_t kFallbackText[] = L"An unexpected error occurred.";
 constexpr wchar_t kFallbackTextOther[] = L"An unexpected error occurred";
-constexpr char kOneShotArgument[] = "oneshot";
 
 void ShowError(const std::wstring& text) {
   (void)::MessageBoxW(nullptr, text.c_str(), nullptr, kErrorBoxStyle);
@@ -20,7 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   std::unique_ptr<kelpo::Application> application;
   try {
     application = std::make_unique<kelpo::Application>();
-    if (commandLine != nullptr && ::lstrcmpiA(commandLine, kOneShotArgument) == 0) {
+    if (kelpo::IsOneShotCommandLine(commandLine)) {
       application->RunOneShot();
     } else {
       application->Run();

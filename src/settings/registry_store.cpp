@@ -1,12 +1,103 @@
+#include "app/win32.h"
+
 #include "settings/registry_store.h"
+
+#include "app/unique_handle.h"
+
+#include <cwchar>
+#include <vector>
 
 namespace kelpo {
 
-bool ReadDword(const wchar_t*, std::uint32_t&) { return false; }
-bool ReadBool(const wchar_t*, bool&) { return false; }
-bool ReadString(const wchar_t*, std::wstring&) { return false; }
-bool WriteDword(const wchar_t*, std::uint32_t) { return false; }
-bool WriteBool(const wchar_t*, bool) { return false; }
-bool WriteString(const wchar_t*, const std::wstring&) { return false; }
+namespace {
+
+// The read buffer holds 8192 characters and a terminating NUL.
+constexpr DWORD kStringBufferBytes = 16386;
+constexpr std::size_t kMaxStringLength = 8192;
+
+unique_hkey OpenProductKey(REGSAM access) {
+  unique_hkey key;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, access, key.put()) != ERROR_SUCCESS) {
+    key.release();
+  }
+  return key;
+}
+
+unique_hkey CreateProductKey() {
+  unique_hkey key;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    key.release();
+  }
+  return key;
+}
+
+}  // namespace
+
+bool ReadDword(const wchar_t* name, std::uint32_t& field) {
+  unique_hkey key = OpenProductKey(KEY_READ);
+  if (!key) return false;
+  // Read into a temporary and insist on exactly four bytes of REG_DWORD:
+  // RegQueryValueExW happily copies a two-byte binary or a short string into a
+  // four-byte buffer, which would leave the field half overwritten or holding
+  // the character codes of a text.
+  DWORD type = REG_NONE;
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  if (::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  if (type != REG_DWORD || size != sizeof(value)) return false;
+  field = value;
+  return true;
+}
+
+bool ReadBool(const wchar_t* name, bool& flag) {
+  std::uint32_t value = 0;
+  if (!ReadDword(name, value)) return false;
+  flag = value != 0;
+  return true;
+}
+
+bool ReadString(const wchar_t* name, std::wstring& text) {
+  unique_hkey key = OpenProductKey(KEY_READ);
+  if (!key) return false;
+  std::vector<wchar_t> buffer(kStringBufferBytes / sizeof(wchar_t));
+  DWORD type = REG_NONE;
+  DWORD size = kStringBufferBytes;
+  if (::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (type != REG_SZ || size < sizeof(wchar_t)) return false;
+  // A REG_SZ need not end with a NUL (other writers may leave it out); the text
+  // ends at the first NUL if there is one, otherwise at the end of the data.
+  const std::size_t stored = size / sizeof(wchar_t);
+  std::size_t length = 0;
+  while (length < stored && buffer[length] != L'\0') ++length;
+  if (length > kMaxStringLength) return false;
+  text.assign(buffer.data(), length);
+  return true;
+}
+
+bool WriteDword(const wchar_t* name, std::uint32_t value) {
+  unique_hkey key = CreateProductKey();
+  if (!key) return false;
+  const DWORD data = value;
+  return ::RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof(data)) == ERROR_SUCCESS;
+}
+
+bool WriteBool(const wchar_t* name, bool flag) { return WriteDword(name, flag ? 1 : 0); }
+
+bool WriteString(const wchar_t* name, const std::wstring& text) {
+  unique_hkey key = CreateProductKey();
+  if (!key) return false;
+  const std::size_t length = std::wcslen(text.c_str());
+  const DWORD bytes = static_cast<DWORD>((length + 1) * sizeof(wchar_t));
+  return ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}
 
 }  // namespace kelpo

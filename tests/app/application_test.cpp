@@ -1,5 +1,8 @@
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/message_catalogue.h"
+#include "settings/registry_store.h"
+#include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,47 @@ TEST(Application, StartsAndStopsThePlatformServices) {
   EXPECT_NE(application.gdiplusToken, 0u);
   EXPECT_TRUE(application.smallIcon);
   EXPECT_EQ(application.productName, L"Kelpo");
+}
+
+TEST(CommandLine, OnlyTheWholeWordOneshotInAnyCaseIsAOneShotRun) {
+  for (const char* oneShot : {"oneshot", "ONESHOT", "OneShot", "oNeShOt"}) {
+    EXPECT_TRUE(IsOneShotCommandLine(oneShot)) << oneShot;
+  }
+  for (const char* normal :
+       std::initializer_list<const char*>{"", " oneshot", "oneshot ", "oneshot now", "\"oneshot\"",
+                                          "one shot", "onesho", nullptr}) {
+    EXPECT_FALSE(IsOneShotCommandLine(normal)) << (normal ? normal : "(null)");
+  }
+}
+
+Application* runningApp = nullptr;
+
+// Runs inside Run's message loop, as a window procedure's handler would.
+void CALLBACK DeferChangeDeviceError(HWND, UINT, UINT_PTR timer, DWORD) {
+  (void)::KillTimer(nullptr, timer);
+  runningApp->DeferError(std::make_exception_ptr(static_cast<int>(kMsgChangeDeviceFailed)));
+}
+
+using RunTest = test::RegistryTest;
+
+TEST_F(RunTest, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
+  ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
+  {
+    Application application;
+    runningApp = &application;
+    ASSERT_NE(::SetTimer(nullptr, 0, 1, DeferChangeDeviceError), 0u);
+    int raised = 0;
+    try {
+      application.Run();
+    } catch (int id) {
+      raised = id;
+    }
+    EXPECT_EQ(raised, kMsgChangeDeviceFailed);
+    EXPECT_FALSE(application.pendingError);
+    runningApp = nullptr;
+  }
+  // The program ends the way a raised error ends it: nothing is saved.
+  EXPECT_FALSE(test::GetRawValue(L"JPEGquality"));
 }
 
 }  // namespace

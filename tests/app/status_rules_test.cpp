@@ -1,3 +1,4 @@
+#include "app/message_catalogue.h"
 #include "app/status_rules.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,50 @@ TEST(CaptureTimerPeriod, ScalesByUnitAsUnsigned32BitProduct) {
   EXPECT_EQ(CaptureTimerPeriod(999, 2), 3596400000u);
   // Any other unit counts as seconds.
   EXPECT_EQ(CaptureTimerPeriod(7, 3), 7000u);
+}
+
+TEST(StatusUploadEffect, OnlyConnectingStartsAndOnlyFinalStatusesEnd) {
+  EXPECT_EQ(StatusUploadEffect(kMsgConnecting), UploadEffect::kStarted);
+  for (int id : std::initializer_list<int>{kMsgFtpConnectFailed, kMsgUploadSucceeded,
+                                           kMsgUploadFailed, kMsgNoDirectory, kMsgUploadTooLong}) {
+    EXPECT_EQ(StatusUploadEffect(id), UploadEffect::kEnded) << id;
+  }
+  // Progress and picture statuses leave the button alone: a failed picture
+  // says nothing about an upload that may still be running.
+  for (int id : std::initializer_list<int>{1, kMsgPictureFailed, kMsgUploading,
+                                           kMsgChangingDirectory, kMsgInternetFailed, 0, -1}) {
+    EXPECT_EQ(StatusUploadEffect(id), UploadEffect::kNone) << id;
+  }
+}
+
+TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
+  for (int id = -1; id <= 70; ++id) {
+    const bool error = id == kMsgPictureFailed || id == kMsgFtpConnectFailed ||
+                       id == kMsgUploadFailed || id == kMsgInternetFailed || id == kMsgNoDirectory;
+    EXPECT_EQ(IsErrorStatus(id), error) << id;
+    EXPECT_EQ(StatusRaisesBalloon(id, true, false), error) << id;
+    EXPECT_FALSE(StatusRaisesBalloon(id, true, true)) << id;
+    EXPECT_FALSE(StatusRaisesBalloon(id, false, false)) << id;
+  }
+}
+
+TEST(CutText, KeepsShortTextsAndCutsLongOnes) {
+  EXPECT_EQ(CutText(L"Kelpo Error", kBalloonTitleLength), L"Kelpo Error");
+  EXPECT_EQ(CutText(L"", kBalloonTextLength), L"");
+  const std::wstring longText(300, L'x');
+  EXPECT_EQ(CutText(longText, kBalloonTextLength).size(), 254u);
+  EXPECT_EQ(CutText(std::wstring(64, L't'), kBalloonTitleLength).size(), 62u);
+  EXPECT_EQ(CutText(std::wstring(254, L'y'), kBalloonTextLength).size(), 254u);
+}
+
+TEST(CaptureTickTakesPicture, SkipsWhileDisabledConnectingOrConnected) {
+  EXPECT_TRUE(CaptureTickTakesPicture(false, false, kMsgUploadSucceeded));
+  EXPECT_TRUE(CaptureTickTakesPicture(false, false, kMsgPictureFailed));
+  EXPECT_FALSE(CaptureTickTakesPicture(true, false, kMsgUploadSucceeded));
+  EXPECT_FALSE(CaptureTickTakesPicture(false, true, kMsgUploading));
+  EXPECT_FALSE(CaptureTickTakesPicture(false, false, kMsgConnecting));
+  // Status 17 with the connection already closed is no upload in progress.
+  EXPECT_TRUE(CaptureTickTakesPicture(false, false, kMsgUploading));
 }
 
 }  // namespace

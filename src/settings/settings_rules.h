@@ -1,0 +1,32 @@
+// Pure rules of the settings record: the ranges applied after loading and the
+// packing of a colour's three components into one 32-bit value.
+#pragma once
+
+#include "settings/settings.h"
+
+#include <cstdint>
+
+namespace kelpo {
+
+constexpr std::uint32_t kMaxColourComponent = 255;
+constexpr std::uint32_t kSmoothNone = 0;
+constexpr std::uint32_t kSmoothStandard = 1;
+constexpr std::uint32_t kSmoothClearType = 2;
+
+// A value above hi becomes hi, one below lo becomes lo; compared as unsigned,
+// so a negative number stored in the registry counts as a very large one.
+std::uint32_t ClampToRange(std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
+
+// Applies the load ranges of timevalue, timeunit, fontsize, smoothtype,
+// imagesize and deviceType; ClearType falls back to standard smoothing when
+// the system could not say which smoothing it supports.
+void ClampLoadedSettings(Settings& settings, bool clearTypeAvailable);
+
+// Red in the low byte, then green, then blue; each component is first clamped
+// to 255.
+std::uint32_t ComposeColour(std::uint32_t red, std::uint32_t green, std::uint32_t blue);
+std::uint32_t ColourRed(std::uint32_t colour);
+std::uint32_t ColourGreen(std::uint32_t colour);
+std::uint32_t ColourBlue(std::uint32_t colour);
+
+}  // namespace kelpo
