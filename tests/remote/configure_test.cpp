@@ -63,7 +63,9 @@ int RunConfigure(const Plugin& plugin, HWND owner, const std::function<void(HWND
     const DWORD start = ::GetTickCount();
     HWND dialog = nullptr;
     while (dialog == nullptr && !returned && ::GetTickCount() - start < kWindowWait) {
+      // Found while still being created, it is not ready until it shows.
       dialog = ::FindWindowA("#32770", kDialogTitle);
+      if (dialog != nullptr && !::IsWindowVisible(dialog)) dialog = nullptr;
       if (dialog == nullptr) ::Sleep(10);
     }
     if (dialog == nullptr) return;
@@ -265,6 +267,20 @@ HWND WaitForOpenDialog(HWND owner) {
   return nullptr;
 }
 
+// The file name box of the open-file dialog, once the dialog has created it.
+HWND FileNameBox(HWND open) {
+  const DWORD start = ::GetTickCount();
+  while (open != nullptr && ::GetTickCount() - start < kWindowWait) {
+    for (int control : {cmb13, edt1}) {
+      if (HWND box = ::GetDlgItem(open, control); box != nullptr && ::IsWindowVisible(box)) {
+        return box;
+      }
+    }
+    ::Sleep(20);
+  }
+  return nullptr;
+}
+
 TEST(RemoteConfigure, BrowseShowsTheChosenFile) {
   CleanRemoteKey key;
   SetSound(2);
@@ -280,27 +296,28 @@ TEST(RemoteConfigure, BrowseShowsTheChosenFile) {
   }
   bool openDialogShown = false;
   DialogView view;
-  EXPECT_EQ(RunConfigure(plugin, nullptr,
-                         [&](HWND dialog) {
-                           // Posted: the open-file dialog runs its own modal loop.
-                           (void)::PostMessageW(
-                               dialog, WM_COMMAND, MAKEWPARAM(kBrowse, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, kBrowse)));
-                           HWND open = WaitForOpenDialog(dialog);
-                           openDialogShown = open != nullptr;
-                           if (open == nullptr) return;
-                           HWND name = ::GetDlgItem(open, cmb13);
-                           if (name == nullptr) name = ::GetDlgItem(open, edt1);
-                           (void)::SendMessageA(name, WM_SETTEXT, 0,
-                                                reinterpret_cast<LPARAM>(chosen.c_str()));
-                           (void)::PostMessageW(open, WM_COMMAND, IDOK, 0);
-                           for (int tries = 0; tries < 200 && ::IsWindow(open); ++tries) {
-                             ::Sleep(10);
-                           }
-                           view = View(dialog);
-                           Click(dialog, IDCANCEL);
-                         }),
-            0);
+  EXPECT_EQ(
+      RunConfigure(plugin, nullptr,
+                   [&](HWND dialog) {
+                     // Posted: the open-file dialog runs its own modal loop.
+                     (void)::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowse, BN_CLICKED),
+                                          reinterpret_cast<LPARAM>(::GetDlgItem(dialog, kBrowse)));
+                     HWND open = WaitForOpenDialog(dialog);
+                     HWND name = FileNameBox(open);
+                     openDialogShown = name != nullptr;
+                     if (name != nullptr) {
+                       (void)::SendMessageA(name, WM_SETTEXT, 0,
+                                            reinterpret_cast<LPARAM>(chosen.c_str()));
+                     }
+                     // Without a name box, Cancel: the modal loops must end either way.
+                     (void)::PostMessageW(open, WM_COMMAND, name != nullptr ? IDOK : IDCANCEL, 0);
+                     for (int tries = 0; tries < 500 && ::IsWindow(open); ++tries) {
+                       ::Sleep(10);
+                     }
+                     view = View(dialog);
+                     Click(dialog, IDCANCEL);
+                   }),
+      0);
   (void)::DeleteFileA(chosen.c_str());
   ASSERT_TRUE(openDialogShown);
   EXPECT_EQ(view.fileName, chosen);
