@@ -71,12 +71,6 @@ TEST(RemoteSound, StoredValueChoosesFeedbackAndRadioButton) {
   EXPECT_EQ(SoundChoiceControl(3), IDC_DEFAULT_BEEP);
 }
 
-TEST(RemoteSound, CheckedButtonsGiveTheStoredValue) {
-  EXPECT_EQ(SoundFromChoice(true, false), kSoundNone);
-  EXPECT_EQ(SoundFromChoice(false, true), kSoundFile);
-  EXPECT_EQ(SoundFromChoice(false, false), kSoundDefaultBeep);
-}
-
 TEST(RemoteSoundFile, TerminatedValueIsItsTextBeforeTheZero) {
   const char value[] = "C:\\Sounds\\click.wav";
   EXPECT_EQ(SoundFileFromValue(value, sizeof(value)), std::string("C:\\Sounds\\click.wav"));
