@@ -3,6 +3,8 @@
 // none of these lets an exception or a bad argument reach the host.
 #include "app/win32.h"
 
+#include <cstdint>
+
 #include "remote/configure_dialog.h"
 #include "remote/remote_rules.h"
 #include "remote/trigger_capture.h"
