@@ -1,0 +1,29 @@
+#include "remote/trigger_capture.h"
+
+#include "remote/kelpo_window.h"
+#include "remote/remote_sound.h"
+
+namespace kelpo::remote {
+namespace {
+
+// Registered on first use and kept while the library is loaded. Two first calls
+// racing both register the same name and get the same number.
+UINT captureMessage = 0;
+bool captureMessageRegistered = false;
+
+}  // namespace
+
+HWND FindKelpoWindow() { return ::FindWindowA(kKelpoWindowClass, kKelpoWindowTitle); }
+
+void TriggerCapture(HWND kelpoWindow) {
+  if (!captureMessageRegistered) {
+    captureMessage = ::RegisterWindowMessageA(kCaptureMessageName);
+    captureMessageRegistered = captureMessage != 0;
+  }
+  // Without a message number there is nothing Kelpo would understand; the sound
+  // still tells the user the key was taken.
+  if (captureMessageRegistered) (void)::PostMessageA(kelpoWindow, captureMessage, 0, 0);
+  GiveSoundFeedback();
+}
+
+}  // namespace kelpo::remote

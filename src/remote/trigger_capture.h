@@ -1,0 +1,14 @@
+// Asking the running Kelpo for a picture.
+#pragma once
+
+#include "app/win32.h"
+
+namespace kelpo::remote {
+
+// Kelpo's main window, or null when Kelpo is not running.
+HWND FindKelpoWindow();
+
+// Posts "KelpoCapture" to the window, then gives the chosen sound feedback.
+void TriggerCapture(HWND kelpoWindow);
+
+}  // namespace kelpo::remote
