@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+
 namespace kelpo {
 
 namespace {
@@ -13,6 +15,14 @@ constexpr DWORD kInternetTimeout = 30000;
 constexpr DWORD kDllVersionInfoSize = 20;  // the first, shortest DLLVERSIONINFO
 constexpr DWORD kTempFileWait = 10000;
 constexpr DWORD kTempFilePoll = 50;
+
+// Deletes a temporary picture; false only while something still holds it
+// open, when a later try may succeed.
+bool DeleteUnlessHeld(const std::wstring& path) {
+  if (::DeleteFileW(path.c_str())) return true;
+  const DWORD error = ::GetLastError();
+  return error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED;
+}
 
 }  // namespace
 
@@ -111,6 +121,9 @@ Application::~Application() {
 }
 
 void Application::DeleteTempFile() {
+  // Pictures of transfers abandoned earlier get their last try on the way
+  // out, after the wait below, which gave WinInet time to let go of them too.
+  const auto leftovers = scope_exit([this] { DeleteLeftoverTempFiles(); });
   if (!tempFileExists) return;
   const DWORD start = ::GetTickCount();
   for (;;) {
@@ -129,6 +142,12 @@ void Application::DeleteTempFile() {
     ::Sleep(kTempFilePoll);
   }
   tempFileExists = false;
+}
+
+void Application::DeleteLeftoverTempFiles() {
+  leftoverTempFiles.erase(
+      std::remove_if(leftoverTempFiles.begin(), leftoverTempFiles.end(), DeleteUnlessHeld),
+      leftoverTempFiles.end());
 }
 
 void Application::DeferError(std::exception_ptr error) noexcept {

@@ -46,6 +46,8 @@ class Application {
   void StartCaptureTimer();
   void StopCaptureTimer();
   void DeleteTempFile();
+  // Deletes the remembered temporary pictures that nothing holds open any more.
+  void DeleteLeftoverTempFiles();
   // For a window or dialog procedure that caught an error: exceptions cannot
   // cross the system's frames, so the error is kept, the message loop ends,
   // and Run raises it again to reach WinMain's message box.
@@ -100,6 +102,12 @@ class Application {
   std::atomic<int> lastStatusId{1};
   std::wstring tempFilePath;
   bool tempFileExists = false;
+  // Temporary pictures that could not be deleted when they were replaced:
+  // WinInet may still hold the file of an abandoned transfer (Wine keeps it
+  // open, unshared, until its 30-second wait for the server's reply ends).
+  // Tried again at every picture and at exit, so none stays behind once
+  // WinInet lets go of it. UI thread only.
+  std::vector<std::wstring> leftoverTempFiles;
   std::atomic<bool> ftpIdle{true};
   UINT_PTR captureTimerId = 1;
   UINT_PTR uploadTimerId = 2;

@@ -49,10 +49,13 @@ void Application::ComputeOutputSize() {
 void Application::TakePicture() {
   // A picture supersedes the upload of the one before.
   CancelUpload();
+  // The file of the transfer just abandoned may still be held open by WinInet:
+  // it joins the leftovers, which go as soon as nothing holds them.
   if (tempFileExists) {
-    (void)::DeleteFileW(tempFilePath.c_str());
+    leftoverTempFiles.push_back(tempFilePath);
     tempFileExists = false;
   }
+  DeleteLeftoverTempFiles();
 
   std::unique_ptr<Gdiplus::Bitmap> frame = GrabFrame();
   if (!frame) return;

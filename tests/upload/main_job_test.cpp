@@ -16,6 +16,8 @@ using namespace kelpo::test;
 
 constexpr DWORD kUploadWait = 20000;
 constexpr UINT kShortTimeLimit = 2000;
+// Wine keeps the file of an abandoned FTP transfer for 30 seconds.
+constexpr DWORD kReleaseWait = 45000;
 
 std::wstring DemoPicture() {
   return ProgramFolder() + L"..\\..\\..\\tools\\demo-assets\\seaside.jpg";
@@ -42,6 +44,14 @@ std::uint64_t LastWriteTime(const std::wstring& path) {
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
   return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
          data.ftLastWriteTime.dwLowDateTime;
+}
+
+// True while someone (WinInet) holds the file open without sharing it.
+bool IsHeldOpen(const std::wstring& path) {
+  unique_file file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsJpeg(const std::vector<std::uint8_t>& bytes) {
@@ -117,6 +127,45 @@ TEST_F(MainJob, TimeLimitTakesANewPictureUnlessTheTimerIsDisabled) {
   EXPECT_EQ(app_->tempFilePath, second);
   EXPECT_EQ(app_->ftpConnection.load(), nullptr);
   EXPECT_TRUE(app_->ftpIdle);
+}
+
+TEST_F(MainJob, FileOfAnAbandonedTransferIsDeletedOnceNothingHoldsIt) {
+  app_->settings.disableTimer = true;
+  const int camFiles = CamFileCount();
+  app_->RequestPicture();
+  ASSERT_TRUE(WaitForStatus(kMsgUploading));
+  const std::wstring sent = app_->tempFilePath;
+
+  // A picture that goes nowhere abandons the hanging transfer. WinInet still
+  // holds the sent file, so it cannot go yet; the new picture goes on.
+  app_->settings.disableFTP = true;
+  app_->RequestPicture();
+  EXPECT_NE(app_->tempFilePath, sent);
+  EXPECT_TRUE(FileExists(app_->tempFilePath));
+  EXPECT_TRUE(IsHeldOpen(sent));
+  EXPECT_EQ(app_->lastStatusId, kMsgUploading);
+
+  // Wine lets go of it only when its fixed wait for the server's reply ends;
+  // WinInet's time-out options do not shorten that wait.
+  ASSERT_TRUE(WaitFor([&] { return !IsHeldOpen(sent); }, kReleaseWait));
+  app_->RequestPicture();
+  EXPECT_FALSE(FileExists(sent));
+  EXPECT_EQ(CamFileCount(), camFiles + 1);
+
+  // At exit too: the test holds the picture as WinInet would, and lets go of
+  // it before the end.
+  const std::wstring held = app_->tempFilePath;
+  {
+    unique_file holder(::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    app_->RequestPicture();
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_TRUE(FileExists(app_->tempFilePath));
+  }
+  app_.reset();
+  EXPECT_FALSE(FileExists(held));
+  EXPECT_EQ(CamFileCount(), camFiles);
 }
 
 // ---- kelpo.exe as a process, configured through the registry.
