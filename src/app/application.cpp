@@ -129,8 +129,8 @@ void Application::DeleteTempFile() {
   for (;;) {
     // WinInet closes the file it sent only after it has reported the end of
     // the transfer, so a sharing violation here just means "not yet".
-    if (transferIdle.load() && (::DeleteFileW(tempFilePath.c_str()) ||
-                                ::GetLastError() != ERROR_SHARING_VIOLATION)) {
+    if (transferIdle.load() &&
+        (::DeleteFileW(tempFilePath.c_str()) || ::GetLastError() != ERROR_SHARING_VIOLATION)) {
       break;
     }
     const DWORD now = ::GetTickCount();

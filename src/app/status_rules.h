@@ -33,7 +33,7 @@ constexpr std::size_t kBalloonTextLength = 254;
 std::wstring CutText(const std::wstring& text, std::size_t maxLength);
 
 // A capture timer tick takes a picture unless the timer is disabled or an
-// upload is connecting (status 16) or holds its connection: such a tick is
+// upload is connecting (kMsgConnecting) or holds its connection: such a tick is
 // skipped, not deferred.
 bool CaptureTickTakesPicture(bool disableTimer, bool uploadConnected, int lastStatusId);
 

@@ -9,7 +9,7 @@ namespace kelpo {
 
 class OverlayPreview {
  public:
-  // `page` is the Overlay page's dialog; its control 1069 gives the size.
+  // `page` is the Overlay page's dialog; its IDC_OVERLAY_PREVIEW control gives the size.
   OverlayPreview(Application& application, HWND page);
   OverlayPreview(const OverlayPreview&) = delete;
   OverlayPreview& operator=(const OverlayPreview&) = delete;
