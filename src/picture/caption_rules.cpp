@@ -1,5 +1,7 @@
 #include "picture/caption_rules.h"
 
+#include "settings/settings_rules.h"
+
 namespace kelpo {
 
 namespace {
@@ -13,18 +15,14 @@ constexpr std::uint32_t kTranslucent = 0x7F;
 constexpr std::uint32_t kShadowAlpha = 0xC0;
 constexpr float kHalf = 0.5f;
 
-constexpr std::uint32_t kByteMask = 0xFF;
+constexpr std::uint32_t kAlphaShift = 24;
+constexpr std::uint32_t kRedShift = 16;
 constexpr std::uint32_t kGreenShift = 8;
-constexpr std::uint32_t kBlueShift = 16;   // in a settings colour
-constexpr std::uint32_t kRedShift = 16;    // in an ARGB colour
-constexpr std::uint32_t kAlphaShift = 24;  // in an ARGB colour
 
 // Settings hold colours with red in the low byte; GDI+ wants alpha, red, green, blue.
 std::uint32_t Argb(std::uint32_t alpha, std::uint32_t colour) {
-  const std::uint32_t red = colour & kByteMask;
-  const std::uint32_t green = (colour >> kGreenShift) & kByteMask;
-  const std::uint32_t blue = (colour >> kBlueShift) & kByteMask;
-  return (alpha << kAlphaShift) | (red << kRedShift) | (green << kGreenShift) | blue;
+  return (alpha << kAlphaShift) | (ColourRed(colour) << kRedShift) |
+         (ColourGreen(colour) << kGreenShift) | ColourBlue(colour);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "picture/overlay_rules.h"
 
+#include "settings/settings_rules.h"
+
 namespace kelpo {
 
 namespace {
@@ -8,12 +10,6 @@ constexpr float kPercent = 0.01f;
 constexpr float kHalf = 0.5f;
 constexpr std::uint32_t kColumns = 3;
 constexpr std::uint32_t kLastPosition = 8;
-constexpr std::uint32_t kByteBits = 8;
-constexpr std::uint32_t kByteMask = 0xFF;
-
-std::uint8_t ColourByte(std::uint32_t colour, std::uint32_t index) {
-  return static_cast<std::uint8_t>((colour >> (index * kByteBits)) & kByteMask);
-}
 
 // Offset along one axis for column (or row) 0, 1, 2: start, centre, end.
 float AxisOffset(std::uint32_t index, float target, float drawn) {
@@ -36,9 +32,9 @@ OverlayParameters OverlayParametersFrom(const Settings& settings) {
   parameters.percentX = static_cast<float>(settings.overlayscalepercent);
   parameters.percentY = parameters.percentX;
   parameters.colourKey = settings.overlaycolourkey;
-  parameters.keyRed = ColourByte(settings.ColourKey, 0);
-  parameters.keyGreen = ColourByte(settings.ColourKey, 1);
-  parameters.keyBlue = ColourByte(settings.ColourKey, 2);
+  parameters.keyRed = static_cast<std::uint8_t>(ColourRed(settings.ColourKey));
+  parameters.keyGreen = static_cast<std::uint8_t>(ColourGreen(settings.ColourKey));
+  parameters.keyBlue = static_cast<std::uint8_t>(ColourBlue(settings.ColourKey));
   parameters.position = settings.overlayposition;
   return parameters;
 }
