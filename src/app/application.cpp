@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/message_catalogue.h"
+#include "settings/settings_rules.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -108,9 +109,9 @@ Application::~Application() {
   stillImage.reset();
   stillPreview.reset();
   Gdiplus::GdiplusShutdown(gdiplusToken);
-  if (settings.deviceType == 0) ReleaseCaptureGraph();
-  // A camera graph left half-built by a failed start (deviceType then reads 1)
-  // must still be released while COM is up.
+  if (settings.deviceType == kDeviceCamera) ReleaseCaptureGraph();
+  // A camera graph left half-built by a failed start (deviceType then reads
+  // kDeviceImageFile) must still be released while COM is up.
   nullRenderer.Reset();
   sampleGrabberFilter.Reset();
   captureFilter.Reset();

@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/message_catalogue.h"
 #include "settings/registry_store.h"
+#include "settings/settings_rules.h"
 
 #include <exception>
 #include <utility>
@@ -23,13 +24,13 @@ void Application::Run() {
   CreateMainWindow();
   AddTrayIcon();
 
-  if (settings.deviceType == 0) {
+  if (settings.deviceType == kDeviceCamera) {
     try {
       BuildCaptureGraph();
     } catch (int) {
       // No usable camera: run on with an empty image-file source. The switch
       // is not stored, so the next start tries the camera again.
-      settings.deviceType = 1;
+      settings.deviceType = kDeviceImageFile;
       settings.devicePath.clear();
       deviceName.clear();
     }

@@ -1,6 +1,7 @@
 #include "app/status_rules.h"
 
 #include "app/message_catalogue.h"
+#include "settings/settings_rules.h"
 
 namespace kelpo {
 
@@ -9,9 +10,9 @@ std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit
   constexpr std::uint32_t kMinute = 60 * kSecond;
   constexpr std::uint32_t kHour = 60 * kMinute;
   switch (timeunit) {
-    case 1:
+    case kTimeUnitMinutes:
       return timevalue * kMinute;
-    case 2:
+    case kTimeUnitHours:
       return timevalue * kHour;
     default:
       return timevalue * kSecond;

@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "settings/settings_rules.h"
+
 #include <dshow.h>
 #include <qedit.h>
 
@@ -9,8 +11,6 @@ namespace kelpo {
 
 namespace {
 
-constexpr std::uint32_t kCameraSource = 0;
-constexpr std::uint32_t kImageFileSource = 1;
 constexpr WORD kBitmapFileType = 0x4D42;  // "BM"
 
 void FreeMediaType(AM_MEDIA_TYPE& type) {
@@ -71,7 +71,7 @@ Microsoft::WRL::ComPtr<IMediaEventEx> MediaEvents(IGraphBuilder* graph) {
 }  // namespace
 
 void Application::RequestPicture() {
-  if (settings.deviceType == kImageFileSource) {
+  if (settings.deviceType == kDeviceImageFile) {
     LoadStillImage();
     if (settings.disableFTP && !settings.savetofile && oneShot) {
       // Nowhere to deliver a picture: a one-shot run is done.
@@ -81,7 +81,7 @@ void Application::RequestPicture() {
     TakePicture();
     return;
   }
-  if (settings.deviceType != kCameraSource) return;
+  if (settings.deviceType != kDeviceCamera) return;
 
   bool armed = false;
   if ((!settings.disableFTP || settings.savetofile) && sampleGrabberFilter) {
@@ -122,7 +122,7 @@ void Application::OnGraphEvent() {
 }
 
 std::unique_ptr<Gdiplus::Bitmap> Application::GrabFrame() {
-  if (settings.deviceType == kImageFileSource) {
+  if (settings.deviceType == kDeviceImageFile) {
     if (!stillImage) return nullptr;
     std::unique_ptr<Gdiplus::Bitmap> frame(
         stillImage->Clone(0, 0, static_cast<INT>(stillImage->GetWidth()),

@@ -72,9 +72,9 @@ float CaptionBoxTop(CaptionRow row, float measuredTop, float boxHeight, float ou
 
 int TextRenderingHintFor(std::uint32_t smoothtype) {
   switch (smoothtype) {
-    case 0:
+    case kSmoothNone:
       return kHintSingleBitPerPixelGridFit;
-    case 2:
+    case kSmoothClearType:
       return kHintClearTypeGridFit;
     default:
       return kHintAntiAliasGridFit;

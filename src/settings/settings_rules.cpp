@@ -6,11 +6,9 @@ namespace {
 
 constexpr std::uint32_t kMinTimeValue = 1;
 constexpr std::uint32_t kMaxTimeValue = 999;
-constexpr std::uint32_t kMaxTimeUnit = 2;  // hours
 constexpr std::uint32_t kMinFontSize = 1;
 constexpr std::uint32_t kMaxFontSize = 999;
-constexpr std::uint32_t kMaxImageSize = 3;   // 640 x 480
-constexpr std::uint32_t kMaxDeviceType = 1;  // image file
+constexpr std::uint32_t kMaxImageSize = 3;  // 640 x 480
 
 constexpr unsigned kGreenShift = 8;
 constexpr unsigned kBlueShift = 16;
@@ -26,14 +24,14 @@ std::uint32_t ClampToRange(std::uint32_t value, std::uint32_t lo, std::uint32_t 
 
 void ClampLoadedSettings(Settings& settings, bool clearTypeAvailable) {
   settings.timevalue = ClampToRange(settings.timevalue, kMinTimeValue, kMaxTimeValue);
-  settings.timeunit = ClampToRange(settings.timeunit, 0, kMaxTimeUnit);
+  settings.timeunit = ClampToRange(settings.timeunit, kTimeUnitSeconds, kTimeUnitHours);
   settings.fontsize = ClampToRange(settings.fontsize, kMinFontSize, kMaxFontSize);
   settings.smoothtype = ClampToRange(settings.smoothtype, kSmoothNone, kSmoothClearType);
   if (settings.smoothtype == kSmoothClearType && !clearTypeAvailable) {
     settings.smoothtype = kSmoothStandard;
   }
   settings.imagesize = ClampToRange(settings.imagesize, 0, kMaxImageSize);
-  settings.deviceType = ClampToRange(settings.deviceType, 0, kMaxDeviceType);
+  settings.deviceType = ClampToRange(settings.deviceType, kDeviceCamera, kDeviceImageFile);
 }
 
 std::uint32_t ComposeColour(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {

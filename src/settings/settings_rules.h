@@ -9,6 +9,14 @@
 namespace kelpo {
 
 constexpr std::uint32_t kMaxColourComponent = 255;
+// Values of `timeunit`.
+constexpr std::uint32_t kTimeUnitSeconds = 0;
+constexpr std::uint32_t kTimeUnitMinutes = 1;
+constexpr std::uint32_t kTimeUnitHours = 2;
+// Values of `deviceType`.
+constexpr std::uint32_t kDeviceCamera = 0;
+constexpr std::uint32_t kDeviceImageFile = 1;
+// Values of `smoothtype`.
 constexpr std::uint32_t kSmoothNone = 0;
 constexpr std::uint32_t kSmoothStandard = 1;
 constexpr std::uint32_t kSmoothClearType = 2;
