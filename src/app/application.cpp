@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/main_window.h"
 #include "app/message_catalogue.h"
 #include "settings/settings_rules.h"
 
@@ -93,7 +94,7 @@ Application::~Application() {
     NOTIFYICONDATAW icon{};
     icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
     icon.hWnd = mainWindow;
-    icon.uID = 0;
+    icon.uID = kTrayIconId;
     (void)::Shell_NotifyIconW(NIM_DELETE, &icon);
     (void)::DestroyWindow(mainWindow);
     mainWindow = nullptr;

@@ -14,7 +14,6 @@ namespace kelpo {
 
 namespace {
 
-constexpr UINT kTrayIconId = 0;
 constexpr UINT kBalloonTimeout = 10000;
 
 // Copies a text into one of NOTIFYICONDATAW's fixed fields, cut to fit.

@@ -12,6 +12,9 @@ namespace kelpo {
 constexpr wchar_t kHomePageAddress[] =
     L"http://www.marrowby.example/kelpo/version.php?version=" KELPO_VERSION_TEXT;
 
+// The one notification-area icon's ID.
+constexpr UINT kTrayIconId = 0;
+
 // Dialog procedure of the main window; its creation parameter is the
 // Application, kept in the window's user data.
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
