@@ -11,9 +11,9 @@ namespace kelpo {
 
 namespace {
 
-// The read buffer holds 8192 characters and a terminating NUL.
-constexpr DWORD kStringBufferBytes = 16386;
 constexpr std::size_t kMaxStringLength = 8192;
+// The longest text and a terminating NUL.
+constexpr DWORD kStringBufferBytes = (kMaxStringLength + 1) * sizeof(wchar_t);
 
 unique_hkey OpenProductKey(REGSAM access) {
   unique_hkey key;
