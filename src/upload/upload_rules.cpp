@@ -1,5 +1,7 @@
 #include "upload/upload_rules.h"
 
+#include "app/message_catalogue.h"
+
 namespace kelpo {
 
 UploadTransition NextUploadStep(UploadStep step, bool succeeded) {
@@ -7,15 +9,15 @@ UploadTransition NextUploadStep(UploadStep step, bool succeeded) {
     case UploadStep::Connecting:
       if (succeeded) {
         return {UploadStep::ChangingDirectory, UploadAction::ChangeDirectory,
-                IDS_CHANGING_DIRECTORY};
+                kMsgChangingDirectory};
       }
-      return {UploadStep::Idle, UploadAction::Finish, IDS_FTP_CONNECT_FAILED};
+      return {UploadStep::Idle, UploadAction::Finish, kMsgFtpConnectFailed};
     case UploadStep::ChangingDirectory:
-      if (succeeded) return {UploadStep::Uploading, UploadAction::PutFile, IDS_UPLOADING};
-      return {UploadStep::Idle, UploadAction::Finish, IDS_NO_DIRECTORY};
+      if (succeeded) return {UploadStep::Uploading, UploadAction::PutFile, kMsgUploading};
+      return {UploadStep::Idle, UploadAction::Finish, kMsgNoDirectory};
     case UploadStep::Uploading:
       return {UploadStep::Idle, UploadAction::Finish,
-              succeeded ? IDS_UPLOAD_SUCCEEDED : IDS_UPLOAD_FAILED};
+              succeeded ? kMsgUploadSucceeded : kMsgUploadFailed};
     case UploadStep::Idle:
       break;
   }

@@ -2,8 +2,6 @@
 // how each completed request moves it on.
 #pragma once
 
-#include "resources/resource.h"
-
 #include <string>
 
 namespace kelpo {
