@@ -1,6 +1,8 @@
 // The Configure dialog, driven from a second thread while the export runs it.
 #include "plugin_fixture.h"
 
+#include "remote/remote_resource.h"
+
 #include <dlgs.h>
 
 #include <gtest/gtest.h>
@@ -15,12 +17,6 @@ namespace kelpo::remote::test {
 namespace {
 
 constexpr char kDialogTitle[] = "Kelpo Plug-In for ATI Remote Wonder";
-constexpr int kNoSound = 1000;
-constexpr int kDefaultBeep = 1001;
-constexpr int kSoundFile = 1002;
-constexpr int kFileName = 1003;
-constexpr int kBrowse = 1004;
-constexpr int kPlay = 1005;
 constexpr DWORD kWindowWait = 5000;
 
 struct DialogView {
@@ -41,12 +37,12 @@ std::string Text(HWND window) {
 
 DialogView View(HWND dialog) {
   DialogView view;
-  view.fileName = Text(::GetDlgItem(dialog, kFileName));
-  view.noSound = ::IsDlgButtonChecked(dialog, kNoSound) == BST_CHECKED;
-  view.defaultBeep = ::IsDlgButtonChecked(dialog, kDefaultBeep) == BST_CHECKED;
-  view.soundFile = ::IsDlgButtonChecked(dialog, kSoundFile) == BST_CHECKED;
-  view.playEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, kPlay)) != FALSE;
-  view.browseEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, kBrowse)) != FALSE;
+  view.fileName = Text(::GetDlgItem(dialog, IDC_SOUND_FILE_NAME));
+  view.noSound = ::IsDlgButtonChecked(dialog, IDC_NO_SOUND) == BST_CHECKED;
+  view.defaultBeep = ::IsDlgButtonChecked(dialog, IDC_DEFAULT_BEEP) == BST_CHECKED;
+  view.soundFile = ::IsDlgButtonChecked(dialog, IDC_SOUND_FILE) == BST_CHECKED;
+  view.playEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_PLAY)) != FALSE;
+  view.browseEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_BROWSE)) != FALSE;
   view.owner = ::GetWindow(dialog, GW_OWNER);
   return view;
 }
@@ -146,9 +142,9 @@ TEST(RemoteConfigure, RadioButtonsEnableTheFileButtonsAndOkStoresTheChoice) {
   DialogView fileChosen, noneChosen;
   EXPECT_EQ(RunConfigure(plugin, nullptr,
                          [&](HWND dialog) {
-                           Click(dialog, kSoundFile);
+                           Click(dialog, IDC_SOUND_FILE);
                            fileChosen = View(dialog);
-                           Click(dialog, kNoSound);
+                           Click(dialog, IDC_NO_SOUND);
                            noneChosen = View(dialog);
                            Click(dialog, IDOK);
                          }),
@@ -165,7 +161,7 @@ TEST(RemoteConfigure, RadioButtonsEnableTheFileButtonsAndOkStoresTheChoice) {
 
   EXPECT_EQ(RunConfigure(plugin, nullptr,
                          [&](HWND dialog) {
-                           Click(dialog, kSoundFile);
+                           Click(dialog, IDC_SOUND_FILE);
                            Click(dialog, IDOK);
                          }),
             0);
@@ -181,9 +177,10 @@ TEST(RemoteConfigure, PlayThenCancelKeepsThePlayedFileButNotTheChoice) {
   SoundFileProbe probe;
   EXPECT_EQ(RunConfigure(plugin, nullptr,
                          [&](HWND dialog) {
-                           Click(dialog, kSoundFile);
-                           (void)::SetDlgItemTextA(dialog, kFileName, probe.path().c_str());
-                           Click(dialog, kPlay);
+                           Click(dialog, IDC_SOUND_FILE);
+                           (void)::SetDlgItemTextA(dialog, IDC_SOUND_FILE_NAME,
+                                                   probe.path().c_str());
+                           Click(dialog, IDC_PLAY);
                            Click(dialog, IDCANCEL);
                          }),
             0);
@@ -296,28 +293,28 @@ TEST(RemoteConfigure, BrowseShowsTheChosenFile) {
   }
   bool openDialogShown = false;
   DialogView view;
-  EXPECT_EQ(
-      RunConfigure(plugin, nullptr,
-                   [&](HWND dialog) {
-                     // Posted: the open-file dialog runs its own modal loop.
-                     (void)::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowse, BN_CLICKED),
-                                          reinterpret_cast<LPARAM>(::GetDlgItem(dialog, kBrowse)));
-                     HWND open = WaitForOpenDialog(dialog);
-                     HWND name = FileNameBox(open);
-                     openDialogShown = name != nullptr;
-                     if (name != nullptr) {
-                       (void)::SendMessageA(name, WM_SETTEXT, 0,
-                                            reinterpret_cast<LPARAM>(chosen.c_str()));
-                     }
-                     // Without a name box, Cancel: the modal loops must end either way.
-                     (void)::PostMessageW(open, WM_COMMAND, name != nullptr ? IDOK : IDCANCEL, 0);
-                     for (int tries = 0; tries < 500 && ::IsWindow(open); ++tries) {
-                       ::Sleep(10);
-                     }
-                     view = View(dialog);
-                     Click(dialog, IDCANCEL);
-                   }),
-      0);
+  EXPECT_EQ(RunConfigure(
+                plugin, nullptr,
+                [&](HWND dialog) {
+                  // Posted: the open-file dialog runs its own modal loop.
+                  (void)::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
+                                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_BROWSE)));
+                  HWND open = WaitForOpenDialog(dialog);
+                  HWND name = FileNameBox(open);
+                  openDialogShown = name != nullptr;
+                  if (name != nullptr) {
+                    (void)::SendMessageA(name, WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(chosen.c_str()));
+                  }
+                  // Without a name box, Cancel: the modal loops must end either way.
+                  (void)::PostMessageW(open, WM_COMMAND, name != nullptr ? IDOK : IDCANCEL, 0);
+                  for (int tries = 0; tries < 500 && ::IsWindow(open); ++tries) {
+                    ::Sleep(10);
+                  }
+                  view = View(dialog);
+                  Click(dialog, IDCANCEL);
+                }),
+            0);
   (void)::DeleteFileA(chosen.c_str());
   ASSERT_TRUE(openDialogShown);
   EXPECT_EQ(view.fileName, chosen);
