@@ -82,9 +82,9 @@ void ConfigureDialog::OnInitDialog() {
   if (const auto path = ReadSoundFile()) {
     (void)::SetDlgItemTextA(dialog_, IDC_SOUND_FILE_NAME, path->c_str());
   }
-  const DWORD sound = ReadSound(kSoundDefaultBeep);
-  (void)::CheckRadioButton(dialog_, IDC_NO_SOUND, IDC_SOUND_FILE, SoundChoiceControl(sound));
-  EnableFileButtons(SoundChoiceControl(sound) == IDC_SOUND_FILE);
+  const int choice = SoundChoiceControl(ReadSound(kSoundDefaultBeep));
+  (void)::CheckRadioButton(dialog_, IDC_NO_SOUND, IDC_SOUND_FILE, choice);
+  EnableFileButtons(choice == IDC_SOUND_FILE);
 }
 
 void ConfigureDialog::OnSoundChoice(int control) { EnableFileButtons(control == IDC_SOUND_FILE); }
