@@ -2,9 +2,9 @@
 // capture graph, GDI+, WinInet handles, upload state and temporary picture.
 #pragma once
 
-#include "app/gdiplus_include.h"
-#include "app/unique_handle.h"
-#include "app/win32.h"
+#include "picture/gdiplus_include.h"
+#include "common/unique_handle.h"
+#include "common/win32.h"
 #include "settings/settings.h"
 #include "upload/upload_state.h"
 

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 namespace kelpo {
 

@@ -164,7 +164,7 @@ class MainWindow {
   INT_PTR OnTaskbarCreated() {
     try {
       app_.AddTrayIcon();
-    } catch (int) {
+    } catch (const Error&) {
       ::PostQuitMessage(0);
     }
     return TRUE;

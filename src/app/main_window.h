@@ -2,7 +2,7 @@
 // area, the program's central dispatcher for pictures, timers and the tray icon.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 #include "resources/resource.h"
 
 namespace kelpo {

@@ -1,6 +1,6 @@
 #include "app/message_catalogue.h"
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <vector>
 

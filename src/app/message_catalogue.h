@@ -58,8 +58,16 @@ constexpr int kListLabelCapacity = 256;
 constexpr int kStatusTextCapacity = 512;
 constexpr int kTipTextCapacity = 64;
 
+// A failed operation: the catalogue ID of the text the user is shown, and the
+// platform's own code behind it (an HRESULT or a Win32 error, 0 when there is
+// none), so the failure can be told apart where it is caught.
+struct Error {
+  MessageId id;
+  long code = 0;
+};
+
 // Raises a catalogue ID: the program's one way of ending a failed operation.
-[[noreturn]] inline void Raise(MessageId id) { throw static_cast<int>(id); }
+[[noreturn]] inline void Raise(MessageId id, long code = 0) { throw Error{id, code}; }
 
 #ifdef KELPO_WINDOWS
 // The text of `id` from the program's string table, cut to capacity - 1

@@ -27,7 +27,7 @@ void Application::Run() {
   if (settings.deviceType == kDeviceCamera) {
     try {
       BuildCaptureGraph();
-    } catch (int) {
+    } catch (const Error&) {
       // No usable camera: run on with an empty image-file source. The switch
       // is not stored, so the next start tries the camera again.
       settings.deviceType = kDeviceImageFile;

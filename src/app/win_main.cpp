@@ -26,9 +26,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
       application->Run();
     }
     application.reset();
-  } catch (int id) {
+  } catch (const kelpo::Error& error) {
     application.reset();
-    std::wstring text = kelpo::LoadText(id, kelpo::kErrorTextCapacity);
+    std::wstring text = kelpo::LoadText(error.id, kelpo::kErrorTextCapacity);
     if (text.empty()) text = kelpo::LoadText(kelpo::kMsgUnexpectedError, kelpo::kErrorTextCapacity);
     if (text.empty()) text = kFallbackText;
     ShowError(text);

@@ -1,8 +1,8 @@
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include "picture/image_file.h"
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace kelpo {
 

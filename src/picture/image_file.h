@@ -2,7 +2,7 @@
 // and decoded from there, so it can be replaced or deleted at any time.
 #pragma once
 
-#include "app/gdiplus_include.h"
+#include "picture/gdiplus_include.h"
 
 #include <wrl/client.h>
 

@@ -2,7 +2,7 @@
 // through an in-memory BMP, and the temporary JPEG file.
 #pragma once
 
-#include "app/gdiplus_include.h"
+#include "picture/gdiplus_include.h"
 
 #include <cstdint>
 #include <memory>

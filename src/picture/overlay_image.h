@@ -1,7 +1,7 @@
 // Compositing the overlay image onto a picture or onto the Overlay page's preview.
 #pragma once
 
-#include "app/gdiplus_include.h"
+#include "picture/gdiplus_include.h"
 #include "picture/overlay_rules.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include "picture/overlay_preview.h"
 

@@ -2,7 +2,7 @@
 // on their own so the benchmark can time them one by one.
 #pragma once
 
-#include "app/gdiplus_include.h"
+#include "picture/gdiplus_include.h"
 #include "settings/settings.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The caption on every picture: message, date and time.
 #pragma once
 
-#include "app/gdiplus_include.h"
+#include "picture/gdiplus_include.h"
 #include "settings/settings.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "remote/configure_dialog.h"
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <commdlg.h>
 

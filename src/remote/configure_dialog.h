@@ -1,7 +1,7 @@
 // The plug-in's configuration dialog: which sound a key press gives.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <string>
 

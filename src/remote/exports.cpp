@@ -1,7 +1,7 @@
 // The five functions the remote-control software calls, under undecorated names
 // (kelpo_remote.def) with the C calling convention. Hosts pass any 32-bit values;
 // none of these lets an exception or a bad argument reach the host.
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <cstdint>
 

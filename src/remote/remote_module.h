@@ -2,7 +2,7 @@
 // the sounds it started.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 namespace kelpo::remote {
 

@@ -1,6 +1,6 @@
 #include "remote/remote_registry.h"
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 #include "remote/remote_rules.h"
 
 #include <array>

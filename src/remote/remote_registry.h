@@ -1,7 +1,7 @@
 // The plug-in's settings in HKEY_CURRENT_USER, read afresh on every use.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <optional>
 #include <string>

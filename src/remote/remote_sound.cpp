@@ -1,6 +1,6 @@
 #include "remote/remote_sound.h"
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <mmsystem.h>
 

@@ -1,6 +1,6 @@
 #include "remote/trigger_capture.h"
 
-#include "remote/kelpo_window.h"
+#include "common/kelpo_window.h"
 #include "remote/remote_sound.h"
 
 namespace kelpo::remote {

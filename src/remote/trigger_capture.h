@@ -1,7 +1,7 @@
 // Asking the running Kelpo for a picture.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 namespace kelpo::remote {
 

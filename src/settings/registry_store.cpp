@@ -1,8 +1,8 @@
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include "settings/registry_store.h"
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 
 #include <cwchar>
 #include <vector>

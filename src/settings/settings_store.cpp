@@ -1,7 +1,7 @@
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include "app/application.h"
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"
 

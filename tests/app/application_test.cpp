@@ -42,7 +42,7 @@ Application* runningApp = nullptr;
 // Runs inside Run's message loop, as a window procedure's handler would.
 void CALLBACK DeferChangeDeviceError(HWND, UINT, UINT_PTR timer, DWORD) {
   (void)::KillTimer(nullptr, timer);
-  runningApp->DeferError(std::make_exception_ptr(static_cast<int>(kMsgChangeDeviceFailed)));
+  runningApp->DeferError(std::make_exception_ptr(Error{kMsgChangeDeviceFailed}));
 }
 
 using RunTest = test::RegistryTest;
@@ -56,8 +56,8 @@ TEST_F(RunTest, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
     int raised = 0;
     try {
       application.Run();
-    } catch (int id) {
-      raised = id;
+    } catch (const Error& error) {
+      raised = error.id;
     }
     EXPECT_EQ(raised, kMsgChangeDeviceFailed);
     EXPECT_FALSE(application.pendingError);

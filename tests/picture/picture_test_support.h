@@ -2,7 +2,7 @@
 // four-coloured bitmaps, PNG files, pixel reads and a private folder per test.
 #pragma once
 
-#include "app/gdiplus_include.h"
+#include "picture/gdiplus_include.h"
 #include "picture/jpeg_encoder.h"
 
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 // the plug-in opened its sound file.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <string>
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace kelpo::remote::test {
 

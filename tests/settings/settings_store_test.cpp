@@ -1,4 +1,4 @@
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include "app/application.h"
 #include "settings/registry_store.h"

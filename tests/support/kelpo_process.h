@@ -2,8 +2,8 @@
 // shell shows for it: its main window, its tray icon and its balloons.
 #pragma once
 
-#include "app/unique_handle.h"
-#include "app/win32.h"
+#include "common/unique_handle.h"
+#include "common/win32.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "support/registry_fixture.h"
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 #include "settings/registry_store.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 // inspect values exactly as another program might have written them.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <gtest/gtest.h>
 

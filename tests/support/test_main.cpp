@@ -1,5 +1,5 @@
 // Entry point of the test programs that run under Wine.
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // homes, seen from inside Wine.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 #include "support/kelpo_process.h"
 
 #include <cstdint>

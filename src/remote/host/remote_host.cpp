@@ -9,7 +9,7 @@
 //
 // Numbers may be decimal or 0x-prefixed hexadecimal. The exit code is 0 on success,
 // 1 for bad usage, 2 when the plug-in cannot be loaded, 3 when an export is missing.
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "app/unique_handle.h"
+#include "common/unique_handle.h"
 
 namespace {
 

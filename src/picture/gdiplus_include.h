@@ -1,7 +1,7 @@
 // GDI+'s headers use unqualified min and max, which NOMINMAX takes away.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <algorithm>
 

@@ -2,10 +2,9 @@
 // a close function per kind, and named aliases for the kinds Kelpo uses.
 #pragma once
 
-#include "app/win32.h"
+#include "common/win32.h"
 
 #include <objbase.h>
-#include <wininet.h>
 
 #include <cstdint>
 #include <utility>
@@ -58,7 +57,6 @@ inline void CloseFind(HANDLE handle) noexcept { (void)::FindClose(handle); }
 inline void CloseKey(HKEY key) noexcept { (void)::RegCloseKey(key); }
 inline void CloseLibrary(HMODULE module) noexcept { (void)::FreeLibrary(module); }
 inline void CloseGlobal(HGLOBAL memory) noexcept { (void)::GlobalFree(memory); }
-inline void CloseInternet(HINTERNET handle) noexcept { (void)::InternetCloseHandle(handle); }
 inline void CloseCoTaskMem(void* memory) noexcept { ::CoTaskMemFree(memory); }
 inline void CloseWindowHandle(HWND window) noexcept { (void)::DestroyWindow(window); }
 inline void CloseDc(HDC dc) noexcept { (void)::DeleteDC(dc); }
@@ -70,7 +68,6 @@ using unique_file = unique_handle<HANDLE, detail::CloseHandleValue, -1>;
 using unique_hfind = unique_handle<HANDLE, detail::CloseFind, -1>;
 using unique_hmodule = unique_handle<HMODULE, detail::CloseLibrary>;
 using unique_hglobal = unique_handle<HGLOBAL, detail::CloseGlobal>;
-using unique_hinternet = unique_handle<HINTERNET, detail::CloseInternet>;
 using unique_cotaskmem = unique_handle<void*, detail::CloseCoTaskMem>;
 using unique_hwnd = unique_handle<HWND, detail::CloseWindowHandle>;
 using unique_hdc = unique_handle<HDC, detail::CloseDc>;
