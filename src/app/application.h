@@ -1,151 +1,72 @@
-// The single object that owns Kelpo's settings, main window, tray icon,
-// capture graph, GDI+, WinInet handles, upload state and temporary picture.
+// The composition root: owns Kelpo's platform sessions and subsystems, wires
+// them together, and runs start-up and shut-down in order. Members are
+// declared in the order they start, so they end in the reverse order.
 #pragma once
 
-#include "picture/gdiplus_include.h"
-#include "common/unique_handle.h"
-#include "common/win32.h"
+#include "app/com_session.h"
+#include "app/main_window.h"
+#include "app/picture_cycle.h"
+#include "capture/frame_source.h"
+#include "picture/gdiplus_session.h"
+#include "picture/picture_pipeline.h"
 #include "settings/settings.h"
-#include "upload/upload_state.h"
+#include "upload/ftp_uploader.h"
+#include "upload/internet_session.h"
 
-#include <strmif.h>
-#include <wininet.h>
-#include <wrl/client.h>
-
-#include <atomic>
 #include <exception>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace kelpo {
 
-// Private window messages of the main window.
-constexpr UINT WM_TRAYICON = WM_APP + 1;
-constexpr UINT WM_GRAPHNOTIFY = WM_APP + 2;
-constexpr UINT WM_QUITAPP = WM_APP + 3;
-
-class Application {
+class Application final : public MainWindowEvents {
  public:
-  // Start-up sequence: defaults, COM, GDI+, the asynchronous WinInet handle.
-  // Raises a catalogue ID on failure, having undone what it started.
-  Application();
-  // Shut-down sequence; does not save settings.
+  using Options = PictureCycle::Options;
+
+  // Starts COM, GDI+ and the WinInet session; raises a catalogue ID.
+  explicit Application(const Options& options = {});
+  // Ends everything in reverse order; does not save settings.
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
+  // Start-up, the message loop, and saving the settings at its end.
   void Run();
-  void RunOneShot();
+  // Start-up alone: settings, window and tray icon, picture source, the first
+  // picture and the capture timer.
+  void Start();
 
-  // ---- Application core: main window, tray icon, timers, status line
-  void CreateMainWindow();
-  void AddTrayIcon();
-  void ShowMainWindow();
-  void SetStatus(int id);
-  void StartCaptureTimer();
-  void StopCaptureTimer();
-  void DeleteTempFile();
-  // Deletes the remembered temporary pictures that nothing holds open any more.
-  void DeleteLeftoverTempFiles();
-  // For a window or dialog procedure that caught an error: exceptions cannot
-  // cross the system's frames, so the error is kept, the message loop ends,
-  // and Run raises it again to reach WinMain's message box.
-  void DeferError(std::exception_ptr error) noexcept;
+  Settings& settings() { return settings_; }
+  MainWindow& window() { return window_; }
+  PictureCycle& cycle() { return cycle_; }
+  const PicturePipeline& pictures() const { return pictures_; }
 
-  // ---- Settings store
-  void LoadSettings();
-  void SaveFileTransferSettings();
-  void SaveTextSettings();
-  void SaveVideoSettings();
-  void SaveOverlaySettings();
-  void SaveAllSettings();
-
-  // ---- Video capture: frame source and capture graph
-  void RequestPicture();
-  void OnGraphEvent();
-  std::unique_ptr<Gdiplus::Bitmap> GrabFrame();
-  void LoadStillImage();
-  void BuildCaptureGraph();
-  void ReleaseCaptureGraph();
-  void StopGraph();
-  void RestartGraph();
-  void PlacePreview();
-
-  // ---- Picture pipeline
-  void ComputeOutputSize();
-  void TakePicture();
-
-  // ---- FTP upload
-  void StartUpload();
-  void OnUploadTimeLimit();
-  // Abandons a running upload: stops its time limit and closes its connection.
-  // TakePicture calls it before every picture.
-  void CancelUpload();
-  bool IsDialUpConnected();
-  static void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
-                                        LPVOID info, DWORD infoLength);
-
-  // ---- Settings dialogs
-  void OpenSettingsSheet();
-
-  // ---- Settings and run-time state
-  Settings settings;
-
-  HWND mainWindow = nullptr;
-  unique_hicon smallIcon;
-  ULONG_PTR gdiplusToken = 0;
-  std::uint32_t outputWidth = 320;
-  std::uint32_t outputHeight = 240;
-  HINTERNET internetHandle = nullptr;
-  std::atomic<HINTERNET> ftpConnection{nullptr};
-  std::atomic<int> lastStatusId{1};
-  std::wstring tempFilePath;
-  bool tempFileExists = false;
-  // Temporary pictures that could not be deleted when they were replaced:
-  // WinInet may still hold the file of an abandoned transfer (Wine keeps it
-  // open, unshared, until its 30-second wait for the server's reply ends).
-  // Tried again at every picture and at exit, so none stays behind once
-  // WinInet lets go of it. UI thread only.
-  std::vector<std::wstring> leftoverTempFiles;
-  std::atomic<bool> ftpIdle{true};
-  UINT_PTR captureTimerId = 1;
-  UINT_PTR uploadTimerId = 2;
-  UINT uploadTimeLimit = 60000;
-  bool balloonTips = false;
-  std::atomic<bool> transferIdle{true};
-  std::wstring productName;
-  bool clearTypeAvailable = false;
-  bool oneShot = false;
-
-  // Registered window messages, obtained once before any window exists.
-  UINT kelpoCaptureMessage = 0;
-  UINT taskbarCreatedMessage = 0;
-
-  // An error caught inside a window procedure, raised again by Run.
-  std::exception_ptr pendingError;
-
-  // ---- Capture state
-  std::wstring deviceName;
-  std::unique_ptr<Gdiplus::Bitmap> stillImage;
-  std::unique_ptr<Gdiplus::Bitmap> stillPreview;
-  Microsoft::WRL::ComPtr<IGraphBuilder> graphBuilder;
-  Microsoft::WRL::ComPtr<ICaptureGraphBuilder2> captureBuilder;
-  Microsoft::WRL::ComPtr<IBaseFilter> captureFilter;
-  Microsoft::WRL::ComPtr<IBaseFilter> sampleGrabberFilter;
-  Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer;
-
-  // ---- Settings dialogs state
-  unique_hbrush sampleTextBrush;
-
-  // ---- FTP upload state
-  UploadState upload;
+  // MainWindowEvents
+  void OnPictureRequested() override { cycle_.RequestPicture(); }
+  void OnCaptureTick() override { cycle_.OnCaptureTick(); }
+  void OnUploadTimeLimit() override { cycle_.OnUploadTimeLimit(); }
+  void OnUploadCompletion(WPARAM wParam, LPARAM lParam) override;
+  void OnGraphNotify() override { cycle_.OnGraphEvent(); }
+  void OnSettingsRequested() override;
+  void OnShown(bool shown) override;
+  void OnSessionEnding() override;
+  void OnUnhandledError(std::exception_ptr error) noexcept override;
 
  private:
-  bool comStarted_ = false;
-};
+  void StartCaptureTimer();
+  void RaisePendingError();
 
-// A system library's version as (major << 16) | minor, 0 when it reports none.
-DWORD QueryDllVersion(const wchar_t* fileName);
+  bool clearTypeAvailable_ = false;
+  Settings settings_;
+  ComSession com_;
+  GdiplusSession gdiplus_;
+  InternetSession internet_;
+  PicturePipeline pictures_;
+  std::unique_ptr<FrameSource> source_;
+  MainWindow window_;
+  PictureCycle cycle_;
+  std::unique_ptr<FtpUploader> uploader_;
+  // The first error a window procedure kept, raised again by Run.
+  std::exception_ptr pendingError_;
+};
 
 }  // namespace kelpo

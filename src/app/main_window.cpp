@@ -1,28 +1,23 @@
 #include "app/main_window.h"
 
-#include "app/application.h"
 #include "app/message_catalogue.h"
 #include "app/status_rules.h"
+#include "common/kelpo_window.h"
 
 #include <commctrl.h>
-#include <control.h>
 #include <shellapi.h>
-
-#include <algorithm>
 
 namespace kelpo {
 
 namespace {
 
-constexpr UINT kBalloonTimeout = 10000;
-
-// Copies a text into one of NOTIFYICONDATAW's fixed fields, cut to fit.
-template <size_t N>
-void CopyField(wchar_t (&field)[N], const std::wstring& text, size_t capacity = N) {
-  const size_t length = std::min(text.size(), std::min(capacity, N) - 1);
-  std::copy_n(text.c_str(), length, field);
-  field[length] = L'\0';
-}
+constexpr UINT_PTR kCaptureTimerId = 1;
+constexpr UINT_PTR kUploadTimerId = 2;
+// Asks a shell that refused the icon again, every few seconds for a few
+// minutes: at log-on the notification area may not be there yet.
+constexpr UINT_PTR kTrayRetryTimerId = 3;
+constexpr UINT kTrayRetryPeriod = 2000;
+constexpr unsigned kTrayRetryAttempts = 90;
 
 HICON LoadProgramIcon(int widthMetric, int heightMetric) {
   // Shared: the dialog class keeps these for the program's whole life.
@@ -31,254 +26,232 @@ HICON LoadProgramIcon(int widthMetric, int heightMetric) {
                                          ::GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
-// Dispatches one message of the main window to the member that handles it.
-// Holds nothing but the Application and the window, so the dialog procedure
-// makes one for each message.
-class MainWindow {
- public:
-  MainWindow(Application& app, HWND window) : app_(app), window_(window) {}
+}  // namespace
 
-  static INT_PTR OnInitDialog(HWND window, LPARAM application);
+MainWindow::MainWindow()
+    : kelpoCaptureMessage_(::RegisterWindowMessageW(kCaptureMessageNameW)),
+      taskbarCreatedMessage_(::RegisterWindowMessageW(kTaskbarCreatedMessageName)) {}
 
-  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-    // The plug-in's message comes first: it may arrive at any time.
-    if (app_.kelpoCaptureMessage != 0 && message == app_.kelpoCaptureMessage) {
-      return OnKelpoCapture();
-    }
-    switch (message) {
-      case WM_CLOSE:
-        return OnClose();
-      case WM_QUERYENDSESSION:
-        return OnQueryEndSession();
-      case WM_SHOWWINDOW:
-        return OnShowWindow(wParam != 0);
-      case WM_COMMAND:
-        return OnCommand(LOWORD(wParam));
-      case WM_TIMER:
-        return OnTimer(wParam);
-      case WM_TRAYICON:
-        return OnTrayIcon(wParam, lParam);
-      case WM_GRAPHNOTIFY:
-        return OnGraphNotify();
-      case WM_QUITAPP:
-        return OnQuitApp();
-      default:
-        break;
-    }
-    if (app_.taskbarCreatedMessage != 0 && message == app_.taskbarCreatedMessage) {
-      return OnTaskbarCreated();
-    }
-    return FALSE;
+MainWindow::~MainWindow() {
+  events_ = nullptr;
+  if (window_ == nullptr) return;
+  (void)::KillTimer(window_, kTrayRetryTimerId);
+  tray_.Remove();
+  // The procedure reaches nothing of this object while the window goes.
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  (void)::DestroyWindow(window_);
+}
+
+void MainWindow::Create(MainWindowEvents& events, bool balloonTips) {
+  events_ = &events;
+  balloonTips_ = balloonTips;
+  window_ = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+                                 &MainWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) Raise(kMsgMainWindowFailed, static_cast<long>(::GetLastError()));
+  // Shown once and hidden again at once: the window starts life hidden.
+  (void)::ShowWindow(window_, SW_SHOWNORMAL);
+  (void)::ShowWindow(window_, SW_HIDE);
+  AddTrayIcon(false);
+}
+
+INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
+    auto* self = reinterpret_cast<MainWindow*>(lParam);
+    self->window_ = window;
+    return self->OnInitDialog();
   }
-
- private:
-  INT_PTR OnKelpoCapture() {
-    app_.RequestPicture();
+  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  // Messages before WM_INITDIALOG (the dialog's font, its creation) and after
+  // the owner went need nothing of Kelpo.
+  if (self == nullptr) return FALSE;
+  try {
+    return self->Dispatch(message, wParam, lParam);
+  } catch (...) {
+    if (self->events_ != nullptr) self->events_->OnUnhandledError(std::current_exception());
     return TRUE;
   }
+}
 
-  INT_PTR OnClose() {
-    Hide();
+INT_PTR MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The plug-in's message comes first: it may arrive at any time.
+  if (kelpoCaptureMessage_ != 0 && message == kelpoCaptureMessage_) {
+    if (events_ != nullptr) events_->OnPictureRequested();
     return TRUE;
   }
-
-  INT_PTR OnQueryEndSession() {
-    app_.SaveAllSettings();
-    ::PostQuitMessage(0);
-    // The log-off may proceed.
-    ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
-    return TRUE;
-  }
-
-  // The live preview runs only while the window is visible.
-  INT_PTR OnShowWindow(bool shown) {
-    if (!app_.graphBuilder) return FALSE;
-    Microsoft::WRL::ComPtr<IMediaControl> control;
-    if (FAILED(app_.graphBuilder.As(&control))) return FALSE;
-    if (shown) {
-      app_.RestartGraph();
-    } else {
-      app_.StopGraph();
-    }
-    return TRUE;
-  }
-
-  INT_PTR OnCommand(int controlId) {
-    switch (controlId) {
-      case IDCANCEL:
-        Hide();
-        return TRUE;
-      case IDC_EXIT:
-        ::PostQuitMessage(0);
-        return TRUE;
-      case IDC_TAKE_PICTURE:
-        app_.RequestPicture();
-        return TRUE;
-      case IDC_SETTINGS:
-        app_.OpenSettingsSheet();
-        return TRUE;
-      case IDC_HOME_PAGE:
-        (void)::ShellExecuteW(window_, nullptr, kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
-        return TRUE;
-      default:
-        return FALSE;
-    }
-  }
-
-  INT_PTR OnTimer(UINT_PTR timerId) {
-    if (timerId == app_.uploadTimerId) {
-      app_.OnUploadTimeLimit();
+  switch (message) {
+    case WM_CLOSE:
+      return OnClose();
+    case WM_QUERYENDSESSION:
+      return OnQueryEndSession();
+    case WM_ENDSESSION:
+      return OnEndSession(wParam != FALSE);
+    case WM_SHOWWINDOW:
+      return OnShowWindow(wParam != FALSE);
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wParam));
+    case WM_TIMER:
+      return OnTimer(wParam);
+    case WM_TRAYICON:
+      return OnTrayIcon(wParam, lParam);
+    case WM_GRAPHNOTIFY:
+      if (events_ != nullptr) events_->OnGraphNotify();
       return TRUE;
-    }
-    if (timerId == app_.captureTimerId) {
-      if (CaptureTickTakesPicture(app_.settings.disableTimer, app_.ftpConnection.load() != nullptr,
-                                  app_.lastStatusId.load())) {
-        app_.RequestPicture();
-      }
+    case WM_UPLOADCOMPLETE:
+      if (events_ != nullptr) events_->OnUploadCompletion(wParam, lParam);
       return TRUE;
-    }
-    return FALSE;
-  }
-
-  INT_PTR OnTrayIcon(WPARAM iconId, LPARAM mouseMessage) {
-    if (iconId == kTrayIconId &&
-        (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_LBUTTONDBLCLK ||
-         mouseMessage == NIN_BALLOONUSERCLICK)) {
-      app_.ShowMainWindow();
-    }
-    return TRUE;
-  }
-
-  INT_PTR OnGraphNotify() {
-    app_.OnGraphEvent();
-    return TRUE;
-  }
-
-  INT_PTR OnQuitApp() {
-    ::PostQuitMessage(0);
-    return TRUE;
-  }
-
-  // The shell was restarted and has forgotten the icon. If it cannot be added
-  // again, the program ends silently: without an icon nobody could reach it.
-  INT_PTR OnTaskbarCreated() {
-    try {
-      app_.AddTrayIcon();
-    } catch (const Error&) {
+    case WM_QUITAPP:
       ::PostQuitMessage(0);
-    }
-    return TRUE;
+      return TRUE;
+    default:
+      break;
   }
+  if (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_) return OnTaskbarCreated();
+  return FALSE;
+}
 
-  void Hide() { ::ShowWindow(window_, SW_HIDE); }
-
-  Application& app_;
-  HWND window_;
-};
-
-INT_PTR MainWindow::OnInitDialog(HWND window, LPARAM application) {
+INT_PTR MainWindow::OnInitDialog() {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_BAR_CLASSES | ICC_UPDOWN_CLASS;
   if (!::InitCommonControlsEx(&controls)) ::PostQuitMessage(0);
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, application);
-  ::SetClassLongPtrW(window, GCLP_HICONSM,
+  ::SetClassLongPtrW(window_, GCLP_HICONSM,
                      reinterpret_cast<LONG_PTR>(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)));
-  ::SetClassLongPtrW(window, GCLP_HICON,
+  ::SetClassLongPtrW(window_, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadProgramIcon(SM_CXICON, SM_CYICON)));
   return TRUE;
 }
 
-}  // namespace
+INT_PTR MainWindow::OnClose() {
+  (void)::ShowWindow(window_, SW_HIDE);
+  return TRUE;
+}
 
-INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) return MainWindow::OnInitDialog(window, lParam);
-  auto* app = reinterpret_cast<Application*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  // Messages before WM_INITDIALOG (the dialog's font, its creation) need no Kelpo.
-  if (app == nullptr) return FALSE;
-  try {
-    return MainWindow(*app, window).Dispatch(message, wParam, lParam);
-  } catch (...) {
-    app->DeferError(std::current_exception());
-    return TRUE;
+// Another program may still cancel the log-off: save now, but end only when
+// the session really ends.
+INT_PTR MainWindow::OnQueryEndSession() {
+  if (events_ != nullptr) events_->OnSessionEnding();
+  ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+  return TRUE;
+}
+
+INT_PTR MainWindow::OnEndSession(bool ending) {
+  if (ending) ::PostQuitMessage(0);
+  return TRUE;
+}
+
+INT_PTR MainWindow::OnShowWindow(bool shown) {
+  if (events_ != nullptr) events_->OnShown(shown);
+  return FALSE;
+}
+
+INT_PTR MainWindow::OnCommand(int controlId) {
+  switch (controlId) {
+    case IDCANCEL:
+      (void)::ShowWindow(window_, SW_HIDE);
+      return TRUE;
+    case IDC_EXIT:
+      ::PostQuitMessage(0);
+      return TRUE;
+    case IDC_TAKE_PICTURE:
+      if (events_ != nullptr) events_->OnPictureRequested();
+      return TRUE;
+    case IDC_SETTINGS:
+      if (events_ != nullptr) events_->OnSettingsRequested();
+      return TRUE;
+    case IDC_HOME_PAGE:
+      (void)::ShellExecuteW(window_, nullptr, kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+      return TRUE;
+    default:
+      return FALSE;
   }
 }
 
-void Application::CreateMainWindow() {
-  mainWindow = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
-                                    nullptr, MainWindowProc, reinterpret_cast<LPARAM>(this));
-  if (mainWindow == nullptr) Raise(kMsgMainWindowFailed);
-  // Shown once and hidden again at once: the window starts life hidden.
-  ::ShowWindow(mainWindow, SW_SHOWNORMAL);
-  ::ShowWindow(mainWindow, SW_HIDE);
+INT_PTR MainWindow::OnTimer(UINT_PTR timerId) {
+  switch (timerId) {
+    case kUploadTimerId:
+      if (events_ != nullptr) events_->OnUploadTimeLimit();
+      return TRUE;
+    case kCaptureTimerId:
+      if (events_ != nullptr) events_->OnCaptureTick();
+      return TRUE;
+    case kTrayRetryTimerId:
+      AddTrayIcon(true);
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }
 
-void Application::AddTrayIcon() {
-  if (!::IsWindow(mainWindow)) return;
-  NOTIFYICONDATAW icon{};
-  // The first, shortest layout: every shell version accepts it.
-  icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
-  icon.hWnd = mainWindow;
-  icon.uID = kTrayIconId;
-  icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  icon.uCallbackMessage = WM_TRAYICON;
-  icon.hIcon = smallIcon.get();
-  CopyField(icon.szTip, LoadText(kMsgTrayTip, kTipTextCapacity), kTipTextCapacity);
-  if (!::Shell_NotifyIconW(NIM_ADD, &icon)) Raise(kMsgTrayIconFailed);
+INT_PTR MainWindow::OnTrayIcon(WPARAM iconId, LPARAM mouseMessage) {
+  if (iconId == kTrayIconId &&
+      (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_LBUTTONDBLCLK ||
+       mouseMessage == NIN_BALLOONUSERCLICK)) {
+    Show();
+  }
+  return TRUE;
 }
 
-void Application::ShowMainWindow() {
-  if (!::IsWindow(mainWindow)) return;
-  ::ShowWindow(mainWindow, SW_SHOW);
-  (void)::SetForegroundWindow(mainWindow);
-  (void)::SetActiveWindow(mainWindow);
-  (void)::SetFocus(mainWindow);
+// The shell was restarted and has forgotten the icon, or some program says so
+// while the icon still exists: either way it is put there anew.
+INT_PTR MainWindow::OnTaskbarCreated() {
+  trayAttempts_ = 0;
+  AddTrayIcon(true);
+  return TRUE;
 }
 
-// Also runs on WinInet's callback thread: the window calls below are delivered
-// to the UI thread by the system, and the fields written here are atomic.
-void Application::SetStatus(int id) {
+void MainWindow::AddTrayIcon(bool again) {
+  const bool added = again ? tray_.AddAgain() : tray_.Add(window_, WM_TRAYICON);
+  if (added) {
+    (void)::KillTimer(window_, kTrayRetryTimerId);
+    trayAttempts_ = 0;
+    return;
+  }
+  if (++trayAttempts_ < kTrayRetryAttempts) {
+    (void)::SetTimer(window_, kTrayRetryTimerId, kTrayRetryPeriod, nullptr);
+    return;
+  }
+  // The shell never took the icon. Kelpo keeps running, and shows its window
+  // so that the user can still reach it.
+  (void)::KillTimer(window_, kTrayRetryTimerId);
+  Show();
+}
+
+void MainWindow::Show() {
+  (void)::ShowWindow(window_, SW_SHOW);
+  (void)::SetForegroundWindow(window_);
+  (void)::SetActiveWindow(window_);
+  (void)::SetFocus(window_);
+}
+
+void MainWindow::SetStatus(int id) {
   try {
-    lastStatusId = id;
-    const HWND window = mainWindow;
+    lastStatus_ = id;
     const std::wstring text = LoadText(id, kStatusTextCapacity);
-    (void)::SetDlgItemTextW(window, IDC_STATUS, text.c_str());
-    switch (StatusUploadEffect(id)) {
-      case UploadEffect::kStarted:
-        (void)::EnableWindow(::GetDlgItem(window, IDC_TAKE_PICTURE), FALSE);
-        ftpIdle = false;
-        return;
-      case UploadEffect::kEnded:
-        (void)::EnableWindow(::GetDlgItem(window, IDC_TAKE_PICTURE), TRUE);
-        ftpIdle = true;
-        break;
-      case UploadEffect::kNone:
-        break;
+    (void)::SetDlgItemTextW(window_, IDC_STATUS, text.c_str());
+    if (StatusRaisesBalloon(id, balloonTips_, Visible())) {
+      tray_.ShowBalloon(LoadText(kMsgErrorTitle, kTipTextCapacity), text);
     }
-    if (!StatusRaisesBalloon(id, balloonTips, ::IsWindowVisible(window) != FALSE)) return;
-    NOTIFYICONDATAW balloon{};
-    // Balloons need the layout of shell version 5.0.
-    balloon.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    balloon.hWnd = window;
-    balloon.uID = kTrayIconId;
-    balloon.uFlags = NIF_INFO;
-    CopyField(balloon.szInfoTitle,
-              CutText(LoadText(kMsgErrorTitle, kTipTextCapacity), kBalloonTitleLength));
-    CopyField(balloon.szInfo, CutText(text, kBalloonTextLength));
-    balloon.uTimeout = kBalloonTimeout;
-    balloon.dwInfoFlags = NIIF_ERROR;
-    (void)::Shell_NotifyIconW(NIM_MODIFY, &balloon);
   } catch (...) {
     // Out of memory for a status text: the status line keeps its old text.
   }
 }
 
-void Application::StartCaptureTimer() {
-  // Periods beyond the timer service's maximum are limited by the system.
-  (void)::SetTimer(mainWindow, captureTimerId,
-                   CaptureTimerPeriod(settings.timevalue, settings.timeunit), nullptr);
+void MainWindow::SetUploadRunning(bool running) {
+  (void)::EnableWindow(::GetDlgItem(window_, IDC_TAKE_PICTURE), running ? FALSE : TRUE);
 }
 
-void Application::StopCaptureTimer() { (void)::KillTimer(mainWindow, captureTimerId); }
+void MainWindow::StartCaptureTimer(UINT period) {
+  // Periods beyond the timer service's maximum are limited by the system.
+  (void)::SetTimer(window_, kCaptureTimerId, period, nullptr);
+}
+
+void MainWindow::StopCaptureTimer() { (void)::KillTimer(window_, kCaptureTimerId); }
+
+void MainWindow::StartUploadTimer(UINT period) {
+  (void)::SetTimer(window_, kUploadTimerId, period, nullptr);
+}
+
+void MainWindow::StopUploadTimer() { (void)::KillTimer(window_, kUploadTimerId); }
 
 }  // namespace kelpo

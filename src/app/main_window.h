@@ -1,9 +1,14 @@
 // The main window: a modeless dialog that stays hidden in the notification
-// area, the program's central dispatcher for pictures, timers and the tray icon.
+// area. It owns its dialog handle, the tray icon, the capture and upload
+// timers and the status line, and hands every event to its owner.
 #pragma once
 
+#include "app/tray_icon.h"
 #include "common/win32.h"
 #include "resources/resource.h"
+
+#include <exception>
+#include <string>
 
 namespace kelpo {
 
@@ -12,11 +17,94 @@ namespace kelpo {
 constexpr wchar_t kHomePageAddress[] =
     L"http://www.marrowby.example/kelpo/version.php?version=" KELPO_VERSION_TEXT;
 
-// The one notification-area icon's ID.
-constexpr UINT kTrayIconId = 0;
+// Private window messages of the main window.
+constexpr UINT WM_TRAYICON = WM_APP + 1;
+constexpr UINT WM_GRAPHNOTIFY = WM_APP + 2;
+constexpr UINT WM_QUITAPP = WM_APP + 3;
+// A request of the running upload completed (posted from another thread).
+constexpr UINT WM_UPLOADCOMPLETE = WM_APP + 4;
 
-// Dialog procedure of the main window; its creation parameter is the
-// Application, kept in the window's user data.
-INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What the main window reports; every call comes on the UI thread.
+class MainWindowEvents {
+ public:
+  virtual void OnPictureRequested() = 0;  // the button, or "KelpoCapture" from another program
+  virtual void OnCaptureTick() = 0;
+  virtual void OnUploadTimeLimit() = 0;
+  virtual void OnUploadCompletion(WPARAM wParam, LPARAM lParam) = 0;
+  virtual void OnGraphNotify() = 0;
+  virtual void OnSettingsRequested() = 0;
+  virtual void OnShown(bool shown) = 0;
+  // The session may end: save what must survive it.
+  virtual void OnSessionEnding() = 0;
+  // A handler failed; the error cannot cross the system's frames.
+  virtual void OnUnhandledError(std::exception_ptr error) noexcept = 0;
+
+ protected:
+  ~MainWindowEvents() = default;
+};
+
+class MainWindow {
+ public:
+  MainWindow();
+  // Removes the tray icon and destroys the window.
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the hidden window (raises kMsgMainWindowFailed) and its tray icon.
+  // A shell that refuses the icon (not ready yet at log-on) is asked again
+  // for a while; the program runs on meanwhile.
+  void Create(MainWindowEvents& events, bool balloonTips);
+  // No more events: the owner is going.
+  void Detach() { events_ = nullptr; }
+
+  HWND handle() const { return window_; }
+  HWND PreviewControl() const { return ::GetDlgItem(window_, IDC_PREVIEW); }
+  bool Visible() const { return ::IsWindowVisible(window_) != FALSE; }
+  const TrayIcon& Tray() const { return tray_; }
+
+  void Show();
+  void ShowNormal() { (void)::ShowWindow(window_, SW_SHOWNORMAL); }
+
+  // Shows the status text; an error while the window is hidden also appears
+  // as a balloon.
+  void SetStatus(int id);
+  int LastStatus() const { return lastStatus_; }
+  // The picture button is disabled while an upload runs.
+  void SetUploadRunning(bool running);
+
+  void StartCaptureTimer(UINT period);
+  void StopCaptureTimer();
+  void StartUploadTimer(UINT period);
+  void StopUploadTimer();
+
+  UINT KelpoCaptureMessage() const { return kelpoCaptureMessage_; }
+  UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  INT_PTR OnInitDialog();
+  INT_PTR OnClose();
+  INT_PTR OnQueryEndSession();
+  INT_PTR OnEndSession(bool ending);
+  INT_PTR OnShowWindow(bool shown);
+  INT_PTR OnCommand(int controlId);
+  INT_PTR OnTimer(UINT_PTR timerId);
+  INT_PTR OnTrayIcon(WPARAM iconId, LPARAM mouseMessage);
+  INT_PTR OnTaskbarCreated();
+  void AddTrayIcon(bool again);
+
+  HWND window_ = nullptr;
+  MainWindowEvents* events_ = nullptr;
+  TrayIcon tray_;
+  bool balloonTips_ = false;
+  int lastStatus_ = 0;
+  unsigned trayAttempts_ = 0;
+  // Registered once, before any window exists.
+  UINT kelpoCaptureMessage_ = 0;
+  UINT taskbarCreatedMessage_ = 0;
+};
 
 }  // namespace kelpo

@@ -19,21 +19,6 @@ std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit
   }
 }
 
-UploadEffect StatusUploadEffect(int statusId) {
-  switch (statusId) {
-    case kMsgConnecting:
-      return UploadEffect::kStarted;
-    case kMsgFtpConnectFailed:
-    case kMsgUploadSucceeded:
-    case kMsgUploadFailed:
-    case kMsgNoDirectory:
-    case kMsgUploadTooLong:
-      return UploadEffect::kEnded;
-    default:
-      return UploadEffect::kNone;
-  }
-}
-
 bool IsErrorStatus(int statusId) {
   switch (statusId) {
     case kMsgPictureFailed:
@@ -55,8 +40,8 @@ std::wstring CutText(const std::wstring& text, std::size_t maxLength) {
   return text.substr(0, maxLength);
 }
 
-bool CaptureTickTakesPicture(bool disableTimer, bool uploadConnected, int lastStatusId) {
-  return !disableTimer && !uploadConnected && lastStatusId != kMsgConnecting;
+bool CaptureTickTakesPicture(bool disableTimer, bool uploadRunning) {
+  return !disableTimer && !uploadRunning;
 }
 
 }  // namespace kelpo

@@ -11,14 +11,6 @@ namespace kelpo {
 // hours (unit 2), as an unsigned 32-bit product.
 std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit);
 
-// What a status does to the upload state shown by the picture button.
-enum class UploadEffect {
-  kNone,     // the button and the upload-idle flag stay as they are
-  kStarted,  // an upload begins: disable the button, clear the idle flag
-  kEnded,    // an upload reached its final status: enable the button, set the flag
-};
-UploadEffect StatusUploadEffect(int statusId);
-
 // The error statuses, the only ones that may appear as a balloon.
 bool IsErrorStatus(int statusId);
 
@@ -33,8 +25,8 @@ constexpr std::size_t kBalloonTextLength = 254;
 std::wstring CutText(const std::wstring& text, std::size_t maxLength);
 
 // A capture timer tick takes a picture unless the timer is disabled or an
-// upload is connecting (kMsgConnecting) or holds its connection: such a tick is
-// skipped, not deferred.
-bool CaptureTickTakesPicture(bool disableTimer, bool uploadConnected, int lastStatusId);
+// upload is running (connecting or connected): such a tick is skipped, not
+// deferred.
+bool CaptureTickTakesPicture(bool disableTimer, bool uploadRunning);
 
 }  // namespace kelpo

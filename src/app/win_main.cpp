@@ -19,12 +19,10 @@ void ShowError(const std::wstring& text) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   std::unique_ptr<kelpo::Application> application;
   try {
-    application = std::make_unique<kelpo::Application>();
-    if (kelpo::IsOneShotCommandLine(commandLine)) {
-      application->RunOneShot();
-    } else {
-      application->Run();
-    }
+    kelpo::Application::Options options;
+    options.oneShot = kelpo::IsOneShotCommandLine(commandLine);
+    application = std::make_unique<kelpo::Application>(options);
+    application->Run();
     application.reset();
   } catch (const kelpo::Error& error) {
     application.reset();

@@ -15,8 +15,8 @@ constexpr float kSourceInset = 0.5f;
 
 }  // namespace
 
-OverlayPreview::OverlayPreview(Application& application, HWND page)
-    : application_(application), page_(page) {
+OverlayPreview::OverlayPreview(PictureSize outputSize, HWND page)
+    : outputSize_(outputSize), page_(page) {
   background_.reset(
       Gdiplus::Bitmap::FromResource(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW)));
   RECT client{};
@@ -66,7 +66,7 @@ void OverlayPreview::RenderOverlayPreview() {
   PreviewScale(::IsDlgButtonChecked(page_, IDC_OVERLAY_PERCENTAGE) == BST_CHECKED,
                ::IsDlgButtonChecked(page_, IDC_OVERLAY_BEST_FIT) == BST_CHECKED, percentage,
                static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
-               application_.outputWidth, application_.outputHeight, parameters);
+               outputSize_.width, outputSize_.height, parameters);
 
   // A failed load leaves the background alone; never fall back to the file
   // named in the settings, which is what a null overlay would mean.

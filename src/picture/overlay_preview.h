@@ -2,15 +2,17 @@
 // overlay drawn exactly as a picture of the output size would get it.
 #pragma once
 
-#include "app/application.h"
+#include "common/unique_handle.h"
+#include "picture/picture_rules.h"
 #include "picture/image_file.h"
 
 namespace kelpo {
 
 class OverlayPreview {
  public:
-  // `page` is the Overlay page's dialog; its IDC_OVERLAY_PREVIEW control gives the size.
-  OverlayPreview(Application& application, HWND page);
+  // `page` is the Overlay page's dialog; its IDC_OVERLAY_PREVIEW control gives
+  // the size. The preview shows what a picture of `outputSize` gets.
+  OverlayPreview(PictureSize outputSize, HWND page);
   OverlayPreview(const OverlayPreview&) = delete;
   OverlayPreview& operator=(const OverlayPreview&) = delete;
 
@@ -30,7 +32,7 @@ class OverlayPreview {
   Gdiplus::Bitmap* PreviewBitmap() const { return preview_.get(); }
 
  private:
-  Application& application_;
+  PictureSize outputSize_;
   HWND page_;
   std::unique_ptr<Gdiplus::Bitmap> background_;
   LoadedImage overlay_;

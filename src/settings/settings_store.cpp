@@ -1,6 +1,6 @@
 #include "common/win32.h"
 
-#include "app/application.h"
+#include "settings/settings_store.h"
 #include "common/unique_handle.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"
@@ -58,8 +58,7 @@ void UpdateRunEntry(bool runAtStartup) {
 
 }  // namespace
 
-void Application::LoadSettings() {
-  Settings& s = settings;
+void LoadSettings(Settings& s, bool clearTypeAvailable) {
   (void)ReadString(L"server", s.server);
   (void)ReadString(L"user", s.user);
   (void)ReadString(L"password", s.password);
@@ -118,8 +117,7 @@ void Application::LoadSettings() {
   LoadColour(L"ColourKeyR", L"ColourKeyG", L"ColourKeyB", s.ColourKey);
 }
 
-void Application::SaveFileTransferSettings() {
-  const Settings& s = settings;
+void SaveFileTransferSettings(const Settings& s) {
   (void)WriteString(L"server", s.server);
   (void)WriteString(L"user", s.user);
   (void)WriteString(L"password", s.password);
@@ -137,8 +135,7 @@ void Application::SaveFileTransferSettings() {
   UpdateRunEntry(s.runatstartup);
 }
 
-void Application::SaveTextSettings() {
-  const Settings& s = settings;
+void SaveTextSettings(const Settings& s) {
   (void)WriteString(L"wisdom", s.wisdom);
   (void)WriteBool(L"timestamp", s.timestamp);
   (void)WriteBool(L"datestamp", s.datestamp);
@@ -156,8 +153,7 @@ void Application::SaveTextSettings() {
   SaveColour(L"ForegroundR", L"ForegroundG", L"ForegroundB", s.Foreground);
 }
 
-void Application::SaveVideoSettings() {
-  const Settings& s = settings;
+void SaveVideoSettings(const Settings& s) {
   (void)WriteDword(L"imagesize", s.imagesize);
   (void)WriteDword(L"crossbarinput", s.crossbarinput);
   (void)WriteDword(L"capturewidth", s.capturewidth);
@@ -175,8 +171,7 @@ void Application::SaveVideoSettings() {
   (void)WriteBool(L"CropEnable", s.CropEnable);
 }
 
-void Application::SaveOverlaySettings() {
-  const Settings& s = settings;
+void SaveOverlaySettings(const Settings& s) {
   (void)WriteString(L"overlayfilename", s.overlayfilename);
   (void)WriteDword(L"overlayscale", s.overlayscale);
   (void)WriteDword(L"overlayscalepercent", s.overlayscalepercent);
@@ -186,10 +181,10 @@ void Application::SaveOverlaySettings() {
   SaveColour(L"ColourKeyR", L"ColourKeyG", L"ColourKeyB", s.ColourKey);
 }
 
-void Application::SaveAllSettings() {
-  SaveTextSettings();
-  SaveVideoSettings();
-  SaveFileTransferSettings();
+void SaveAllSettings(const Settings& s) {
+  SaveTextSettings(s);
+  SaveVideoSettings(s);
+  SaveFileTransferSettings(s);
 }
 
 }  // namespace kelpo

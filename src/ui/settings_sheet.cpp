@@ -1,8 +1,8 @@
-#include "app/application.h"
+#include "ui/settings_sheet.h"
 
 namespace kelpo {
 
 // The Settings sheet and its pages come with the settings dialogs.
-void Application::OpenSettingsSheet() {}
+void OpenSettingsSheet(HWND) {}
 
 }  // namespace kelpo

@@ -75,7 +75,7 @@ class FtpUploader {
   bool Running() const { return step_ != UploadStep::Idle; }
 
  private:
-  // (implementation state: the current upload's identity, its connection, the job)
+  UploadStep step_ = UploadStep::Idle;
 };
 
 // The dial-up check: true when RAS reports a connection in the connected state.

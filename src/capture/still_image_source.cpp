@@ -1,8 +1,8 @@
-#include "app/application.h"
+#include "capture/still_image_source.h"
 
 #include "capture/still_image_rules.h"
+#include "common/unique_handle.h"
 #include "picture/image_file.h"
-#include "resources/resource.h"
 
 namespace kelpo {
 
@@ -25,10 +25,28 @@ void ShowInPreviewControl(HWND control, unique_hbitmap bitmap) {
 
 }  // namespace
 
-void Application::LoadStillImage() {
+StillImageSource::StillImageSource(const Settings& settings, HWND previewControl)
+    : settings_(settings), previewControl_(previewControl) {}
+
+FrameRequest StillImageSource::RequestPicture() {
+  LoadStillImage();
+  // Even without an image the picture goes ahead: it clears away the last one.
+  return FrameRequest::kReady;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> StillImageSource::GrabFrame() {
+  if (!stillImage_) return nullptr;
+  std::unique_ptr<Gdiplus::Bitmap> frame(
+      stillImage_->Clone(0, 0, static_cast<INT>(stillImage_->GetWidth()),
+                         static_cast<INT>(stillImage_->GetHeight()), PixelFormat32bppARGB));
+  if (!frame || frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  return frame;
+}
+
+void StillImageSource::LoadStillImage() {
   // Decoded from a copy in memory: the file is never held open, so it can be
   // replaced between two pictures and the next picture shows the new one.
-  LoadedImage loaded = LoadImageFile(settings.devicePath, false);
+  LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
   if (!loaded) return;
   const UINT width = loaded.image->GetWidth();
   const UINT height = loaded.image->GetHeight();
@@ -44,16 +62,17 @@ void Application::LoadStillImage() {
       return;
     }
   }
-  loaded.image.reset();
-  loaded.stream.Reset();
-  stillImage = std::move(still);
+  stillImage_ = std::move(still);
+  ShowPreview();
+}
 
-  HWND control = ::GetDlgItem(mainWindow, IDC_PREVIEW);
+void StillImageSource::ShowPreview() {
   RECT client{};
-  if (control == nullptr || !::GetClientRect(control, &client)) return;
-  const FittedSize fitted =
-      FitStillPreview(static_cast<std::uint32_t>(client.right - client.left),
-                      static_cast<std::uint32_t>(client.bottom - client.top), width, height);
+  if (previewControl_ == nullptr || !::GetClientRect(previewControl_, &client)) return;
+  const FittedSize fitted = FitStillPreview(
+      static_cast<std::uint32_t>(client.right - client.left),
+      static_cast<std::uint32_t>(client.bottom - client.top), stillImage_->GetWidth(),
+      stillImage_->GetHeight());
   if (fitted.width == 0 || fitted.height == 0) return;
 
   auto preview = std::make_unique<Gdiplus::Bitmap>(
@@ -61,13 +80,13 @@ void Application::LoadStillImage() {
   if (preview->GetLastStatus() != Gdiplus::Ok) return;
   {
     Gdiplus::Graphics graphics(preview.get());
-    (void)graphics.DrawImage(stillImage.get(), 0, 0, static_cast<INT>(fitted.width),
+    (void)graphics.DrawImage(stillImage_.get(), 0, 0, static_cast<INT>(fitted.width),
                              static_cast<INT>(fitted.height));
   }
-  stillPreview = std::move(preview);
+  stillPreview_ = std::move(preview);
   unique_hbitmap bitmap;
-  if (stillPreview->GetHBITMAP(kPreviewBackground, bitmap.put()) != Gdiplus::Ok) return;
-  ShowInPreviewControl(control, std::move(bitmap));
+  if (stillPreview_->GetHBITMAP(kPreviewBackground, bitmap.put()) != Gdiplus::Ok) return;
+  ShowInPreviewControl(previewControl_, std::move(bitmap));
 }
 
 }  // namespace kelpo

@@ -1,0 +1,129 @@
+#include "app/picture_cycle.h"
+
+#include "app/main_window.h"
+#include "app/message_catalogue.h"
+#include "app/status_rules.h"
+#include "picture/picture_pipeline.h"
+#include "settings/settings.h"
+#include "upload/upload_rules.h"
+
+namespace kelpo {
+
+PictureCycle::PictureCycle(const Settings& settings, PicturePipeline& pictures, MainWindow& window,
+                           const Options& options)
+    : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
+
+void PictureCycle::Connect(FrameSource& source, FtpUploader& uploader) {
+  source_ = &source;
+  uploader_ = &uploader;
+}
+
+void PictureCycle::RequestPicture() {
+  if (source_ == nullptr) return;
+  if (settings_.disableFTP && !settings_.savetofile && options_.oneShot) {
+    // Nowhere to deliver a picture: a one-shot run is done.
+    QuitOneShot();
+    return;
+  }
+  switch (source_->RequestPicture()) {
+    case FrameRequest::kReady:
+      TakePicture();
+      break;
+    case FrameRequest::kPending:
+      break;
+    case FrameRequest::kNone:
+      // No picture will come; a one-shot run ends here.
+      QuitOneShot();
+      break;
+  }
+}
+
+void PictureCycle::OnCaptureTick() {
+  if (CaptureTickTakesPicture(settings_.disableTimer, uploader_ != nullptr && uploader_->Running())) {
+    RequestPicture();
+  }
+}
+
+void PictureCycle::OnGraphEvent() {
+  if (source_ != nullptr) source_->OnGraphEvent([this] { TakePicture(); });
+}
+
+void PictureCycle::TakePicture() {
+  // A picture supersedes the upload of the one before.
+  CancelUpload();
+  // The file of the transfer just abandoned may still be held open by WinInet:
+  // it goes as soon as nothing holds it.
+  pictures_.ReleaseLastPicture();
+
+  std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
+  if (!frame) return;
+  const PictureOutcome outcome = pictures_.MakePicture(*frame, settings_);
+  frame.reset();
+  switch (outcome) {
+    case PictureOutcome::kNone:
+      return;
+    case PictureOutcome::kFailed:
+      window_.SetStatus(kMsgPictureFailed);
+      return;
+    case PictureOutcome::kWritten:
+      break;
+  }
+
+  if (settings_.savetofile) {
+    // A local copy that cannot be written does not stop the upload.
+    (void)pictures_.SaveLocalCopy(settings_);
+    if (settings_.disableFTP) QuitOneShot();
+  }
+  if (settings_.disableFTP) return;
+  StartUpload();
+}
+
+void PictureCycle::StartUpload() {
+  UploadJob job;
+  job.server = settings_.server;
+  job.user = settings_.user;
+  job.password = settings_.password;
+  job.directory = settings_.directory;
+  job.filename = settings_.filename;
+  job.localFile = pictures_.TempFilePath();
+  job.passive = settings_.passiveftp;
+  const bool connected = !settings_.dialup || IsDialUpConnected();
+  if (!connected || !uploader_->Start(job)) {
+    QuitOneShot();
+    return;
+  }
+  window_.SetUploadRunning(uploader_->Running());
+}
+
+void PictureCycle::CancelUpload() {
+  window_.StopUploadTimer();
+  uploader_->Cancel();
+  window_.SetUploadRunning(false);
+}
+
+void PictureCycle::OnUploadTimeLimit() {
+  window_.StopUploadTimer();
+  const bool cutShort = uploader_->OnTimeLimit();
+  if (options_.oneShot) {
+    QuitOneShot();
+    return;
+  }
+  if (PictureAfterTimeLimit(cutShort, options_.oneShot, settings_.disableTimer)) RequestPicture();
+}
+
+void PictureCycle::OnUploadStatus(int statusId) { window_.SetStatus(statusId); }
+
+void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(options_.uploadTimeLimit); }
+
+void PictureCycle::StopUploadTimeLimit() { window_.StopUploadTimer(); }
+
+void PictureCycle::OnUploadEnded(int) {
+  window_.SetUploadRunning(false);
+  QuitOneShot();
+}
+
+void PictureCycle::QuitOneShot() {
+  if (options_.oneShot) (void)::SendMessageW(window_.handle(), WM_QUITAPP, 0, 0);
+}
+
+}  // namespace kelpo

@@ -1,0 +1,59 @@
+// The road of one picture: a trigger asks the source for a frame, the
+// pipeline makes the picture, the local copy is kept, the upload starts, and
+// a one-shot run ends when there is nothing more to do.
+#pragma once
+
+#include "capture/frame_source.h"
+#include "upload/ftp_uploader.h"
+
+namespace kelpo {
+
+class MainWindow;
+class PicturePipeline;
+struct Settings;
+
+class PictureCycle final : public UploadObserver {
+ public:
+  struct Options {
+    bool oneShot = false;
+    UINT uploadTimeLimit = 60000;  // from the connection to the end of the upload
+  };
+
+  PictureCycle(const Settings& settings, PicturePipeline& pictures, MainWindow& window,
+               const Options& options);
+  PictureCycle(const PictureCycle&) = delete;
+  PictureCycle& operator=(const PictureCycle&) = delete;
+
+  // The parts that come to life after the cycle.
+  void Connect(FrameSource& source, FtpUploader& uploader);
+
+  // A trigger: start-up, the button, another program, the timer.
+  void RequestPicture();
+  void OnCaptureTick();
+  void OnGraphEvent();
+  void OnUploadTimeLimit();
+  // Makes the picture of the frame the source holds, keeps it, sends it.
+  void TakePicture();
+
+  bool OneShot() const { return options_.oneShot; }
+
+  // UploadObserver
+  void OnUploadStatus(int statusId) override;
+  void StartUploadTimeLimit() override;
+  void StopUploadTimeLimit() override;
+  void OnUploadEnded(int finalStatus) override;
+
+ private:
+  void StartUpload();
+  void CancelUpload();
+  void QuitOneShot();
+
+  const Settings& settings_;
+  PicturePipeline& pictures_;
+  MainWindow& window_;
+  Options options_;
+  FrameSource* source_ = nullptr;
+  FtpUploader* uploader_ = nullptr;
+};
+
+}  // namespace kelpo

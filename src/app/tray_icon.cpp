@@ -1,0 +1,79 @@
+#include "app/tray_icon.h"
+
+#include "app/message_catalogue.h"
+#include "app/status_rules.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+namespace kelpo {
+
+namespace {
+
+constexpr UINT kBalloonTimeout = 10000;
+
+// Copies a text into one of NOTIFYICONDATAW's fixed fields, cut to fit.
+template <size_t N>
+void CopyField(wchar_t (&field)[N], const std::wstring& text, size_t capacity = N) {
+  const size_t length = std::min(text.size(), std::min(capacity, N) - 1);
+  std::copy_n(text.c_str(), length, field);
+  field[length] = L'\0';
+}
+
+NOTIFYICONDATAW IconData(HWND window, DWORD size) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = size;
+  icon.hWnd = window;
+  icon.uID = kTrayIconId;
+  return icon;
+}
+
+}  // namespace
+
+void TrayIcon::Remove() {
+  if (!shown_) return;
+  shown_ = false;
+  NOTIFYICONDATAW icon = IconData(window_, NOTIFYICONDATAW_V1_SIZE);
+  (void)::Shell_NotifyIconW(NIM_DELETE, &icon);
+}
+
+bool TrayIcon::Add(HWND window, UINT callbackMessage) {
+  window_ = window;
+  callbackMessage_ = callbackMessage;
+  if (!icon_) {
+    icon_.reset(static_cast<HICON>(::LoadImageW(
+        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELPO), IMAGE_ICON,
+        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+  }
+  // The first, shortest layout: every shell version accepts it.
+  NOTIFYICONDATAW icon = IconData(window_, NOTIFYICONDATAW_V1_SIZE);
+  icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  icon.uCallbackMessage = callbackMessage_;
+  icon.hIcon = icon_.get();
+  CopyField(icon.szTip, LoadText(kMsgTrayTip, kTipTextCapacity), kTipTextCapacity);
+  shown_ = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
+  return shown_;
+}
+
+bool TrayIcon::AddAgain() {
+  // A shell that still has the icon refuses a second one with the same ID.
+  NOTIFYICONDATAW icon = IconData(window_, NOTIFYICONDATAW_V1_SIZE);
+  (void)::Shell_NotifyIconW(NIM_DELETE, &icon);
+  shown_ = false;
+  return Add(window_, callbackMessage_);
+}
+
+void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+  if (!shown_) return;
+  // Balloons need the layout of shell version 5.0.
+  NOTIFYICONDATAW balloon = IconData(window_, NOTIFYICONDATAW_V2_SIZE);
+  balloon.uFlags = NIF_INFO;
+  CopyField(balloon.szInfoTitle, CutText(title, kBalloonTitleLength));
+  CopyField(balloon.szInfo, CutText(text, kBalloonTextLength));
+  balloon.uTimeout = kBalloonTimeout;
+  balloon.dwInfoFlags = NIIF_ERROR;
+  (void)::Shell_NotifyIconW(NIM_MODIFY, &balloon);
+}
+
+}  // namespace kelpo

@@ -1,0 +1,36 @@
+// The image-file source: the file named by `devicePath`, decoded afresh for
+// every picture, so a file replaced between two pictures shows in the next.
+#pragma once
+
+#include "capture/frame_source.h"
+
+namespace kelpo {
+
+class StillImageSource final : public FrameSource {
+ public:
+  // Reads `devicePath` from `settings` at every request.
+  StillImageSource(const Settings& settings, HWND previewControl);
+
+  FrameRequest RequestPicture() override;
+  void OnGraphEvent(const std::function<void()>&) override {}
+  std::unique_ptr<Gdiplus::Bitmap> GrabFrame() override;
+  void OnWindowShown(bool) override {}
+  std::wstring DeviceName() const override { return settings_.devicePath; }
+
+  // Decodes the file into the still image and shows it, fitted, in the
+  // preview control. An unusable file keeps the image there is.
+  void LoadStillImage();
+
+  const Gdiplus::Bitmap* StillImage() const { return stillImage_.get(); }
+  const Gdiplus::Bitmap* StillPreview() const { return stillPreview_.get(); }
+
+ private:
+  void ShowPreview();
+
+  const Settings& settings_;
+  HWND previewControl_;
+  std::unique_ptr<Gdiplus::Bitmap> stillImage_;
+  std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
+};
+
+}  // namespace kelpo

@@ -1,0 +1,60 @@
+// From a grabbed frame to the finished JPEG: output size, resize and crop,
+// flips, overlay, caption, encoding into a temporary file, and the local copy.
+#pragma once
+
+#include "picture/gdiplus_include.h"
+#include "picture/picture_rules.h"
+#include "settings/settings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kelpo {
+
+enum class PictureOutcome {
+  kNone,     // nothing to make a picture of; nothing to report
+  kFailed,   // the picture could not be made (status "Cannot take picture")
+  kWritten,  // the temporary JPEG holds the finished picture
+};
+
+class PicturePipeline {
+ public:
+  PicturePipeline() = default;
+  // Deletes the last temporary picture, waiting a while for whoever still
+  // holds it, and the leftovers of abandoned transfers.
+  ~PicturePipeline();
+  PicturePipeline(const PicturePipeline&) = delete;
+  PicturePipeline& operator=(const PicturePipeline&) = delete;
+
+  void ComputeOutputSize(const Settings& settings);
+  PictureSize OutputSize() const { return outputSize_; }
+
+  // Lets go of the last picture's temporary file: deleted at once, or, while
+  // the transfer just abandoned still holds it, as soon as nothing does.
+  void ReleaseLastPicture();
+
+  // Makes the picture of `frame` into a new temporary JPEG.
+  PictureOutcome MakePicture(Gdiplus::Bitmap& frame, const Settings& settings);
+
+  // Copies the temporary JPEG over `localfilename`; false when it could not.
+  bool SaveLocalCopy(const Settings& settings) const;
+
+  const std::wstring& TempFilePath() const { return tempFilePath_; }
+  bool HasTempFile() const { return tempFileExists_; }
+
+ private:
+  void DeleteLeftoverTempFiles();
+
+  PictureSize outputSize_{320, 240};
+  std::wstring tempFilePath_;
+  bool tempFileExists_ = false;
+  // Temporary pictures that could not be deleted when they were replaced:
+  // WinInet may still hold the file of an abandoned transfer (Wine keeps it
+  // open, unshared, until its 30-second wait for the server's reply ends).
+  // Tried again at every picture and at exit, so none stays behind once
+  // WinInet lets go of it.
+  std::vector<std::wstring> leftoverTempFiles_;
+};
+
+}  // namespace kelpo
