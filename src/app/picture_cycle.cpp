@@ -55,15 +55,21 @@ void PictureCycle::TakePicture() {
   // it goes as soon as nothing holds it.
   pictures_.ReleaseLastPicture();
 
+  // A one-shot run that gets no picture has nothing more to do.
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
-  if (!frame) return;
+  if (!frame) {
+    QuitOneShot();
+    return;
+  }
   const PictureOutcome outcome = pictures_.MakePicture(*frame, settings_);
   frame.reset();
   switch (outcome) {
     case PictureOutcome::kNone:
+      QuitOneShot();
       return;
     case PictureOutcome::kFailed:
       window_.SetStatus(kMsgPictureFailed);
+      QuitOneShot();
       return;
     case PictureOutcome::kWritten:
       break;

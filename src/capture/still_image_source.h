@@ -21,8 +21,8 @@ class StillImageSource final : public FrameSource {
   // preview control. An unusable file keeps the image there is.
   void LoadStillImage();
 
-  const Gdiplus::Bitmap* StillImage() const { return stillImage_.get(); }
-  const Gdiplus::Bitmap* StillPreview() const { return stillPreview_.get(); }
+  Gdiplus::Bitmap* StillImage() const { return stillImage_.get(); }
+  Gdiplus::Bitmap* StillPreview() const { return stillPreview_.get(); }
 
  private:
   void ShowPreview();

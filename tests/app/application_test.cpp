@@ -1,7 +1,9 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/message_catalogue.h"
+#include "picture/picture_test_support.h"
 #include "settings/registry_store.h"
+#include "settings/settings_rules.h"
 #include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +20,6 @@ TEST(MessageCatalogue, LoadsTextsAndCutsToCapacity) {
   EXPECT_EQ(LoadText(63, kErrorTextCapacity), L"");
 }
 
-TEST(Application, StartsAndStopsThePlatformServices) {
-  Application application;
-  EXPECT_NE(application.internetHandle, nullptr);
-  EXPECT_NE(application.gdiplusToken, 0u);
-  EXPECT_TRUE(application.smallIcon);
-  EXPECT_EQ(application.productName, L"Kelpo");
-}
-
 TEST(CommandLine, OnlyTheWholeWordOneshotInAnyCaseIsAOneShotRun) {
   for (const char* oneShot : {"oneshot", "ONESHOT", "OneShot", "oNeShOt"}) {
     EXPECT_TRUE(IsOneShotCommandLine(oneShot)) << oneShot;
@@ -37,18 +31,79 @@ TEST(CommandLine, OnlyTheWholeWordOneshotInAnyCaseIsAOneShotRun) {
   }
 }
 
+bool TakeQuitMessage() {
+  MSG message;
+  return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// The whole program in this process, configured through the registry.
+class ApplicationTest : public test::RegistryTest {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
+    ASSERT_TRUE(WriteDword(L"deviceType", kDeviceImageFile));
+    ASSERT_TRUE(WriteString(L"devicePath", source));
+    ASSERT_TRUE(WriteDword(L"disableFTP", 1));
+    ASSERT_TRUE(WriteDword(L"datestamp", 0));
+    ASSERT_TRUE(WriteDword(L"timestamp", 0));
+  }
+  void TearDown() override {
+    (void)TakeQuitMessage();
+    RegistryTest::TearDown();
+  }
+
+  // Starts a one-shot run; true when it asked to end.
+  bool OneShotEnds(Application& application) {
+    (void)TakeQuitMessage();
+    application.Start();
+    return TakeQuitMessage();
+  }
+
+  GdiplusSession gdiplus;
+  test::ScratchFolder folder;
+  std::wstring source = folder.File(L"source.png");
+  std::wstring localFile = folder.File(L"webcam.jpg");
+  Application::Options oneShot{true};
+};
+
+TEST_F(ApplicationTest, OneShotRunsEndWhenThereIsNothingToDeliverOrNoPicture) {
+  test::SavePng(*test::SolidBitmap(160, 120, test::kRed), source);
+  {
+    // FTP off and no local file: no picture is taken.
+    Application application(oneShot);
+    EXPECT_TRUE(OneShotEnds(application));
+    EXPECT_FALSE(application.pictures().HasTempFile());
+  }
+  {
+    // Saved locally with FTP off: the picture is taken, then the run ends.
+    ASSERT_TRUE(WriteDword(L"savetofile", 1));
+    ASSERT_TRUE(WriteString(L"localfilename", localFile));
+    Application application(oneShot);
+    EXPECT_TRUE(OneShotEnds(application));
+    EXPECT_TRUE(test::IsJpeg(localFile));
+  }
+  {
+    // No camera: the run goes on with an image-file source without a file,
+    // takes no picture and ends; the camera stays configured for next time.
+    ASSERT_TRUE(WriteDword(L"deviceType", kDeviceCamera));
+    Application application(oneShot);
+    EXPECT_TRUE(OneShotEnds(application));
+    EXPECT_EQ(application.settings().deviceType, kDeviceImageFile);
+    EXPECT_TRUE(application.settings().devicePath.empty());
+    EXPECT_EQ(test::GetRawDword(L"deviceType"), std::optional<std::uint32_t>(kDeviceCamera));
+  }
+}
+
 Application* runningApp = nullptr;
 
 // Runs inside Run's message loop, as a window procedure's handler would.
 void CALLBACK DeferChangeDeviceError(HWND, UINT, UINT_PTR timer, DWORD) {
   (void)::KillTimer(nullptr, timer);
-  runningApp->DeferError(std::make_exception_ptr(Error{kMsgChangeDeviceFailed}));
+  runningApp->OnUnhandledError(std::make_exception_ptr(Error{kMsgChangeDeviceFailed}));
 }
 
-using RunTest = test::RegistryTest;
-
-TEST_F(RunTest, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
-  ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
+TEST_F(ApplicationTest, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
   {
     Application application;
     runningApp = &application;
@@ -60,7 +115,6 @@ TEST_F(RunTest, ErrorKeptByAWindowProcedureEndsRunWithItsId) {
       raised = error.id;
     }
     EXPECT_EQ(raised, kMsgChangeDeviceFailed);
-    EXPECT_FALSE(application.pendingError);
     runningApp = nullptr;
   }
   // The program ends the way a raised error ends it: nothing is saved.

@@ -1,6 +1,6 @@
 // kelpo.exe itself, started as a process and driven through its windows the
 // way the shell and the user drive it.
-#include "app/application.h"
+#include "app/main_window.h"
 #include "resources/resource.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
@@ -70,11 +70,15 @@ TEST_F(KelpoExeTest, FirstStartShowsTheWindowAndRecordsTheFirstRun) {
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }, test::kWindowTimeout));
   EXPECT_EQ(test::GetRawDword(kFirstRunValue), std::optional<std::uint32_t>(0));
 
-  // Log-off: the settings are saved, the log-off may go on, the program ends.
+  // Log-off: the settings are saved and the log-off may go on; the program
+  // ends when the session does.
   DWORD_PTR answer = 0;
   ASSERT_TRUE(::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
                                     test::kWindowTimeout, &answer));
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  EXPECT_TRUE(ValueExists(L"JPEGquality"));
+  ASSERT_TRUE(::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
+                                    test::kWindowTimeout, &answer));
   DWORD exitCode = 1;
   ASSERT_TRUE(kelpo.WaitForExit(exitCode));
   EXPECT_EQ(exitCode, 0u);

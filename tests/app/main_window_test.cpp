@@ -1,18 +1,13 @@
-// The main window, tray icon, status line and capture timer of an Application
-// built in this process, driven by the messages the shell and Kelpo send it.
-#include "app/application.h"
+// The main window, its tray icon, status line and timers, driven by the
+// messages the shell and Kelpo send it.
 #include "app/main_window.h"
 #include "app/message_catalogue.h"
-#include "settings/registry_store.h"
 #include "support/kelpo_process.h"
-#include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 namespace kelpo {
 namespace {
@@ -28,6 +23,8 @@ constexpr DWORD kNoBalloonWait = 4000;
 constexpr DWORD kBalloonTimeout = 10000;
 constexpr DWORD kTimerTimeout = 4000;
 constexpr DWORD kPollInterval = 50;
+constexpr UINT kOneSecond = 1000;
+constexpr UINT_PTR kCaptureTimer = 1;
 
 bool TakeQuitMessage() {
   MSG message;
@@ -40,46 +37,64 @@ std::wstring ControlText(HWND window, int id) {
   return text;
 }
 
-bool ButtonEnabled(HWND window) {
-  return ::IsWindowEnabled(::GetDlgItem(window, IDC_TAKE_PICTURE)) != FALSE;
-}
+// Counts what the window reports.
+struct RecordedEvents : MainWindowEvents {
+  void OnPictureRequested() override { ++pictures; }
+  void OnCaptureTick() override { ++ticks; }
+  void OnUploadTimeLimit() override {}
+  void OnUploadCompletion(WPARAM, LPARAM) override {}
+  void OnGraphNotify() override {}
+  void OnSettingsRequested() override { ++settingsSheets; }
+  void OnShown(bool) override {}
+  void OnSessionEnding() override { ++saves; }
+  void OnUnhandledError(std::exception_ptr) noexcept override {}
 
-class MainWindowTest : public test::RegistryTest {
+  int pictures = 0;
+  int ticks = 0;
+  int settingsSheets = 0;
+  int saves = 0;
+};
+
+class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegistryTest::SetUp();
-    app = std::make_unique<Application>();
-    app->CreateMainWindow();
-    app->AddTrayIcon();
-    window = app->mainWindow;
+    window = std::make_unique<MainWindow>();
+    window->Create(events, true);
+    handle = window->handle();
   }
 
   void TearDown() override {
-    app.reset();
+    window.reset();
     (void)TakeQuitMessage();
-    RegistryTest::TearDown();
   }
 
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return ::SendMessageW(window, message, wParam, lParam);
+    return ::SendMessageW(handle, message, wParam, lParam);
   }
 
-  bool Visible() const { return ::IsWindowVisible(window) != FALSE; }
+  bool Visible() const { return ::IsWindowVisible(handle) != FALSE; }
 
-  std::unique_ptr<Application> app;
-  HWND window = nullptr;
+  RecordedEvents events;
+  std::unique_ptr<MainWindow> window;
+  HWND handle = nullptr;
 };
 
-TEST_F(MainWindowTest, StartsHiddenAsTheDialogThePlugInFinds) {
-  ASSERT_TRUE(::IsWindow(window));
+TEST_F(MainWindowTest, StartsHiddenAsTheDialogThePlugInFindsAndTakesItsMessage) {
+  ASSERT_TRUE(::IsWindow(handle));
   EXPECT_FALSE(Visible());
-  EXPECT_EQ(::FindWindowW(L"#32770", L"Kelpo"), window);
-  EXPECT_EQ(::GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(app.get()));
-  EXPECT_EQ(ControlText(window, IDC_STATUS), L"Ready");
-  EXPECT_TRUE(ButtonEnabled(window));
-  EXPECT_TRUE(TrayIconExists(window));
-  EXPECT_NE(app->kelpoCaptureMessage, 0u);
-  EXPECT_EQ(app->kelpoCaptureMessage, ::RegisterWindowMessageW(L"KelpoCapture"));
+  EXPECT_EQ(::FindWindowW(L"#32770", L"Kelpo"), handle);
+  EXPECT_EQ(ControlText(handle, IDC_STATUS), L"Ready");
+  EXPECT_TRUE(TrayIconExists(handle));
+
+  Send(::RegisterWindowMessageW(L"KelpoCapture"));
+  Send(WM_COMMAND, IDC_TAKE_PICTURE);
+  EXPECT_EQ(events.pictures, 2);
+  Send(WM_COMMAND, IDC_SETTINGS);
+  EXPECT_EQ(events.settingsSheets, 1);
+
+  window.reset();
+  EXPECT_FALSE(::IsWindow(handle));
+  EXPECT_FALSE(TrayIconExists(handle));
 }
 
 TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
@@ -93,7 +108,7 @@ TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
   EXPECT_TRUE(Visible());
   Send(WM_CLOSE);
   EXPECT_FALSE(Visible());
-  EXPECT_TRUE(TrayIconExists(window));
+  EXPECT_TRUE(TrayIconExists(handle));
 
   Send(WM_TRAYICON, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(Visible());
@@ -105,10 +120,10 @@ TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
 
   // Hiding never ends the program.
   EXPECT_FALSE(TakeQuitMessage());
-  EXPECT_TRUE(::IsWindow(window));
+  EXPECT_TRUE(::IsWindow(handle));
 }
 
-TEST_F(MainWindowTest, ExitQuitAppAndEndOfSessionEndTheMessageLoop) {
+TEST_F(MainWindowTest, ExitAndQuitAppEndTheLoopALogOffOnlyWhenItReallyHappens) {
   Send(WM_COMMAND, 4242);
   EXPECT_FALSE(TakeQuitMessage());
 
@@ -117,100 +132,56 @@ TEST_F(MainWindowTest, ExitQuitAppAndEndOfSessionEndTheMessageLoop) {
   Send(WM_QUITAPP);
   EXPECT_TRUE(TakeQuitMessage());
 
-  // The log-off may proceed, and the settings are saved first.
+  // Asked whether the session may end: the settings are saved and the answer
+  // is yes, but another program may still cancel the log-off, so Kelpo runs on.
   EXPECT_EQ(Send(WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(events.saves, 1);
+  EXPECT_FALSE(TakeQuitMessage());
+  Send(WM_ENDSESSION, FALSE, 0);
+  EXPECT_FALSE(TakeQuitMessage());
+  EXPECT_TRUE(::IsWindow(handle));
+  // The session really ends.
+  Send(WM_ENDSESSION, TRUE, 0);
   EXPECT_TRUE(TakeQuitMessage());
-  std::wstring filename;
-  EXPECT_TRUE(ReadString(L"filename", filename));
-  EXPECT_EQ(filename, L"webcam.jpg");
-}
-
-TEST_F(MainWindowTest, PictureButtonIsDisabledFromConnectingToTheFinalStatus) {
-  for (int finalStatus : {kMsgFtpConnectFailed, kMsgUploadSucceeded, kMsgUploadFailed,
-                          kMsgNoDirectory, kMsgUploadTooLong}) {
-    app->SetStatus(kMsgConnecting);
-    EXPECT_EQ(ControlText(window, IDC_STATUS), L"Connecting to FTP server...");
-    EXPECT_FALSE(ButtonEnabled(window));
-    EXPECT_FALSE(app->ftpIdle);
-
-    for (int progress : {kMsgChangingDirectory, kMsgUploading, kMsgPictureFailed}) {
-      app->SetStatus(progress);
-      EXPECT_FALSE(ButtonEnabled(window)) << progress;
-      EXPECT_FALSE(app->ftpIdle) << progress;
-    }
-    EXPECT_EQ(app->lastStatusId, kMsgPictureFailed);
-    EXPECT_EQ(ControlText(window, IDC_STATUS), L"Error: Unable to take a picture.");
-
-    app->SetStatus(finalStatus);
-    EXPECT_TRUE(ButtonEnabled(window)) << finalStatus;
-    EXPECT_TRUE(app->ftpIdle) << finalStatus;
-    EXPECT_EQ(app->lastStatusId, finalStatus);
-  }
-  EXPECT_EQ(ControlText(window, IDC_STATUS),
-            L"Canceled uploading the image because it took too long.");
-}
-
-TEST_F(MainWindowTest, StatusFromAnotherThreadReachesTheWindow) {
-  // WinInet reports from its own thread while this one handles messages.
-  std::atomic<bool> done{false};
-  std::thread reporter([&] {
-    app->SetStatus(kMsgConnecting);
-    app->SetStatus(kMsgUploading);
-    done = true;
-  });
-  EXPECT_TRUE(WaitFor([&] { return done.load(); }, test::kWindowTimeout));
-  reporter.join();
-  EXPECT_EQ(ControlText(window, IDC_STATUS), L"Uploading image to FTP server...");
-  EXPECT_FALSE(ButtonEnabled(window));
-  EXPECT_FALSE(app->ftpIdle);
-
-  done = false;
-  std::thread finisher([&] {
-    app->SetStatus(kMsgUploadSucceeded);
-    done = true;
-  });
-  EXPECT_TRUE(WaitFor([&] { return done.load(); }, test::kWindowTimeout));
-  finisher.join();
-  EXPECT_EQ(ControlText(window, IDC_STATUS), L"Image uploaded successfully.");
-  EXPECT_TRUE(ButtonEnabled(window));
-  EXPECT_TRUE(app->ftpIdle);
 }
 
 TEST_F(MainWindowTest, ErrorsRaiseABalloonOnlyWhileHidden) {
-  ASSERT_TRUE(app->balloonTips);
   const std::wstring success = L"Image uploaded successfully.";
   const std::wstring pictureError = L"Error: Unable to take a picture.";
   const std::wstring uploadError = L"Could not upload image to FTP server.";
 
-  app->SetStatus(kMsgUploadSucceeded);
+  window->SetStatus(kMsgUploadSucceeded);
+  EXPECT_EQ(ControlText(handle, IDC_STATUS), success);
   EXPECT_FALSE(WaitFor([&] { return FindBalloon(success) != nullptr; }, kNoBalloonWait));
 
-  app->SetStatus(kMsgPictureFailed);
+  window->SetStatus(kMsgPictureFailed);
   EXPECT_TRUE(WaitFor([&] { return FindBalloon(pictureError) != nullptr; }, kBalloonTimeout));
 
   // Shown, the window's own status line is enough.
-  app->ShowMainWindow();
-  app->SetStatus(kMsgUploadFailed);
+  window->Show();
+  window->SetStatus(kMsgUploadFailed);
   EXPECT_FALSE(WaitFor([&] { return FindBalloon(uploadError) != nullptr; }, kNoBalloonWait));
-  EXPECT_EQ(ControlText(window, IDC_STATUS), uploadError);
+  EXPECT_EQ(ControlText(handle, IDC_STATUS), uploadError);
+  EXPECT_EQ(window->LastStatus(), kMsgUploadFailed);
 }
 
-TEST_F(MainWindowTest, TaskbarCreatedAddsTheIconAgainOrEndsTheProgram) {
-  NOTIFYICONDATAW icon{};
-  icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
-  icon.hWnd = window;
-  ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &icon));  // as a restarted shell forgets it
-  ASSERT_FALSE(TrayIconExists(window));
-
-  Send(app->taskbarCreatedMessage);
-  EXPECT_TRUE(TrayIconExists(window));
+TEST_F(MainWindowTest, TaskbarCreatedPutsTheIconBackWhetherTheShellForgotItOrNot) {
+  const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+  // Any program may broadcast the message while the icon still exists.
+  Send(taskbarCreated);
+  EXPECT_TRUE(TrayIconExists(handle));
   EXPECT_FALSE(TakeQuitMessage());
 
-  // The shell refuses a second icon with the same ID: the re-add fails, and
-  // the program ends without a message.
-  Send(app->taskbarCreatedMessage);
-  EXPECT_TRUE(TakeQuitMessage());
-  EXPECT_FALSE(app->pendingError);
+  // A restarted shell has forgotten the icon.
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  icon.hWnd = handle;
+  ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &icon));
+  ASSERT_FALSE(TrayIconExists(handle));
+  Send(taskbarCreated);
+  EXPECT_TRUE(TrayIconExists(handle));
+  EXPECT_FALSE(TakeQuitMessage());
+  EXPECT_TRUE(::IsWindow(handle));
 }
 
 // Takes the timer's next tick from the queue before anything dispatches it.
@@ -227,20 +198,14 @@ bool TakeTimerTick(HWND window, UINT_PTR id, DWORD timeoutMs) {
 }
 
 TEST_F(MainWindowTest, CaptureTimerTicksUntilStopped) {
-  app->settings.timevalue = 1;
-  app->settings.timeunit = 0;
-  app->StartCaptureTimer();
-  EXPECT_TRUE(TakeTimerTick(window, app->captureTimerId, kTimerTimeout));
-  EXPECT_TRUE(TakeTimerTick(window, app->captureTimerId, kTimerTimeout));
+  window->StartCaptureTimer(kOneSecond);
+  EXPECT_TRUE(TakeTimerTick(handle, kCaptureTimer, kTimerTimeout));
+  EXPECT_TRUE(TakeTimerTick(handle, kCaptureTimer, kTimerTimeout));
+  Send(WM_TIMER, kCaptureTimer);
+  EXPECT_EQ(events.ticks, 1);
 
-  app->StopCaptureTimer();
-  EXPECT_FALSE(::KillTimer(window, app->captureTimerId));
-
-  // 999 hours exceed what the timer service takes; it still runs (limited).
-  app->settings.timevalue = 999;
-  app->settings.timeunit = 2;
-  app->StartCaptureTimer();
-  EXPECT_TRUE(::KillTimer(window, app->captureTimerId));
+  window->StopCaptureTimer();
+  EXPECT_FALSE(::KillTimer(handle, kCaptureTimer));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-#include "app/application.h"
+#include "capture/still_image_source.h"
+#include "picture/gdiplus_session.h"
 #include "capture/still_image_rules.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
@@ -9,30 +10,16 @@ namespace {
 using test::kBlue;
 using test::kRed;
 
-int quitRequests = 0;
-
-INT_PTR CALLBACK RecordingDialogProc(HWND, UINT message, WPARAM, LPARAM) {
-  if (message == WM_QUITAPP) ++quitRequests;
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
 // The main window's dialog with its preview control, and a source file.
 class StillImage : public ::testing::Test {
  protected:
-  StillImage() {
-    quitRequests = 0;
-    app.mainWindow = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
-                                          nullptr, RecordingDialogProc, 0);
-    window.reset(app.mainWindow);
-    app.settings.deviceType = 1;
-    app.settings.devicePath = source;
-    app.settings.disableFTP = true;
-    app.settings.datestamp = false;
-    app.settings.timestamp = false;
-  }
-  ~StillImage() override { app.mainWindow = nullptr; }
+  StillImage() { settings.devicePath = source; }
 
-  HWND Preview() { return ::GetDlgItem(app.mainWindow, IDC_PREVIEW); }
+  HWND Preview() { return ::GetDlgItem(window.get(), IDC_PREVIEW); }
 
   // Size of the bitmap the preview control shows.
   SIZE PreviewBitmapSize() {
@@ -50,46 +37,50 @@ class StillImage : public ::testing::Test {
     return static_cast<bool>(file);
   }
 
-  Application app;
-  unique_hwnd window;
+  GdiplusSession gdiplus;
+  unique_hwnd window{::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
+                                          nullptr, PlainDialogProc, 0)};
   test::ScratchFolder folder;
   std::wstring source = folder.File(L"source.png");
+  Settings settings;
+  StillImageSource still{settings, Preview()};
 };
 
 TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreview) {
   ASSERT_NE(Preview(), nullptr);
   test::SavePng(*test::SolidBitmap(200, 100, kRed), source);
-  app.LoadStillImage();
-  ASSERT_NE(app.stillImage, nullptr);
-  EXPECT_EQ(app.stillImage->GetWidth(), 200u);
-  EXPECT_EQ(app.stillImage->GetHeight(), 100u);
-  EXPECT_EQ(app.stillImage->GetPixelFormat(), PixelFormat32bppARGB);
+  still.LoadStillImage();
+  ASSERT_NE(still.StillImage(), nullptr);
+  EXPECT_EQ(still.StillImage()->GetWidth(), 200u);
+  EXPECT_EQ(still.StillImage()->GetHeight(), 100u);
+  EXPECT_EQ(still.StillImage()->GetPixelFormat(),
+            PixelFormat32bppARGB);
   EXPECT_TRUE(OpenExclusively(source));
 
   RECT client{};
   ASSERT_TRUE(::GetClientRect(Preview(), &client));
   const FittedSize fitted = FitStillPreview(static_cast<std::uint32_t>(client.right),
                                             static_cast<std::uint32_t>(client.bottom), 200, 100);
-  ASSERT_NE(app.stillPreview, nullptr);
-  EXPECT_EQ(app.stillPreview->GetWidth(), fitted.width);
-  EXPECT_EQ(app.stillPreview->GetHeight(), fitted.height);
+  ASSERT_NE(still.StillPreview(), nullptr);
+  EXPECT_EQ(still.StillPreview()->GetWidth(), fitted.width);
+  EXPECT_EQ(still.StillPreview()->GetHeight(), fitted.height);
   const SIZE shown = PreviewBitmapSize();
   EXPECT_EQ(shown.cx, static_cast<LONG>(fitted.width));
   EXPECT_EQ(shown.cy, static_cast<LONG>(fitted.height));
 
-  auto frame = app.GrabFrame();
+  auto frame = still.GrabFrame();
   ASSERT_NE(frame, nullptr);
-  EXPECT_NE(frame.get(), app.stillImage.get());
+  EXPECT_NE(frame.get(), still.StillImage());
   EXPECT_EQ(frame->GetWidth(), 200u);
   EXPECT_PIXEL(*frame, 100, 50, kRed);
 }
 
 TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
   test::SavePng(*test::SolidBitmap(64, 48, kRed), source);
-  app.LoadStillImage();
-  ASSERT_NE(app.stillImage, nullptr);
-  Gdiplus::Bitmap* const kept = app.stillImage.get();
-  Gdiplus::Bitmap* const keptPreview = app.stillPreview.get();
+  still.LoadStillImage();
+  ASSERT_NE(still.StillImage(), nullptr);
+  const Gdiplus::Bitmap* const kept = still.StillImage();
+  const Gdiplus::Bitmap* const keptPreview = still.StillPreview();
   const std::vector<char> bytes = test::FileBytes(source);
 
   const std::vector<std::vector<char>> broken = {
@@ -99,63 +90,34 @@ TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
       {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}};
   for (const std::vector<char>& content : broken) {
     test::WriteBytes(source, content);
-    app.LoadStillImage();
-    EXPECT_EQ(app.stillImage.get(), kept) << content.size() << " bytes";
-    EXPECT_EQ(app.stillPreview.get(), keptPreview);
+    still.LoadStillImage();
+    EXPECT_EQ(still.StillImage(), kept) << content.size() << " bytes";
+    EXPECT_EQ(still.StillPreview(), keptPreview);
     EXPECT_TRUE(OpenExclusively(source));
   }
-  app.settings.devicePath = folder.File(L"missing.png");
-  app.LoadStillImage();
-  app.settings.devicePath.clear();
-  app.LoadStillImage();
-  EXPECT_EQ(app.stillImage.get(), kept);
-  auto frame = app.GrabFrame();
+  settings.devicePath = folder.File(L"missing.png");
+  still.LoadStillImage();
+  settings.devicePath.clear();
+  still.LoadStillImage();
+  EXPECT_EQ(still.StillImage(), kept);
+  auto frame = still.GrabFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_PIXEL(*frame, 10, 10, kRed);
 }
 
 TEST_F(StillImage, ReplacingTheFileChangesTheNextPicture) {
-  const std::wstring localFile = folder.File(L"webcam.jpg");
-  app.settings.savetofile = true;
-  app.settings.localfilename = localFile;
   test::SavePng(*test::SolidBitmap(160, 120, kRed), source);
-  app.RequestPicture();
-  auto first = test::ReadPicture(localFile);
+  ASSERT_EQ(still.RequestPicture(), FrameRequest::kReady);
+  auto first = still.GrabFrame();
   ASSERT_NE(first, nullptr);
-  EXPECT_PIXEL(*first, 160, 120, kRed);
+  EXPECT_PIXEL(*first, 80, 60, kRed);
 
   ASSERT_TRUE(::DeleteFileW(source.c_str()));
   test::SavePng(*test::SolidBitmap(160, 120, kBlue), source);
-  app.RequestPicture();
-  auto second = test::ReadPicture(localFile);
+  ASSERT_EQ(still.RequestPicture(), FrameRequest::kReady);
+  auto second = still.GrabFrame();
   ASSERT_NE(second, nullptr);
-  EXPECT_PIXEL(*second, 160, 120, kBlue);
-  EXPECT_EQ(quitRequests, 0);
-}
-
-TEST_F(StillImage, OneShotRunsEndWhenThereIsNothingToDo) {
-  test::SavePng(*test::SolidBitmap(160, 120, kRed), source);
-  app.oneShot = true;
-  // Image file, FTP off and no local file: no picture, the run ends.
-  app.RequestPicture();
-  EXPECT_EQ(quitRequests, 1);
-  EXPECT_FALSE(app.tempFileExists);
-
-  // Saved locally with FTP off: the picture is taken, then the run ends.
-  app.settings.savetofile = true;
-  app.settings.localfilename = folder.File(L"webcam.jpg");
-  app.RequestPicture();
-  EXPECT_EQ(quitRequests, 2);
-  EXPECT_TRUE(test::IsJpeg(app.settings.localfilename));
-
-  // A camera without a capture graph arms nothing.
-  app.settings.deviceType = 0;
-  app.RequestPicture();
-  EXPECT_EQ(quitRequests, 3);
-  app.oneShot = false;
-  app.RequestPicture();
-  EXPECT_EQ(quitRequests, 3);
-  EXPECT_EQ(app.GrabFrame(), nullptr);
+  EXPECT_PIXEL(*second, 80, 60, kBlue);
 }
 
 }  // namespace

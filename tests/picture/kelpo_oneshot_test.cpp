@@ -1,5 +1,5 @@
 // kelpo.exe started with "oneshot" on an image file: one picture, then it ends.
-#include "app/application.h"
+#include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
@@ -38,7 +38,7 @@ class KelpoOneShot : public test::RegistryTest {
     return exitCode;
   }
 
-  Application app;  // GDI+ for reading the picture back
+  GdiplusSession gdiplus;  // GDI+ for reading the picture back
   test::ScratchFolder folder;
   std::wstring source = folder.File(L"source.png");
   std::wstring localFile = folder.File(L"webcam.jpg");

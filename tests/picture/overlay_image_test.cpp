@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "picture/gdiplus_session.h"
 #include "picture/overlay_image.h"
 #include "picture/picture_test_support.h"
 
@@ -13,7 +13,7 @@ using test::kYellow;
 
 class Overlay : public ::testing::Test {
  protected:
-  Application app;  // GDI+ for the test's lifetime
+  GdiplusSession gdiplus;  // GDI+ for the test's lifetime
   test::ScratchFolder folder;
   std::unique_ptr<Gdiplus::Bitmap> target =
       test::SolidBitmap(320, 240, kBlack, PixelFormat24bppRGB);

@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "picture/gdiplus_session.h"
 #include "picture/picture_steps.h"
 #include "picture/picture_test_support.h"
 
@@ -12,7 +12,7 @@ using test::kYellow;
 
 class PictureSteps : public ::testing::Test {
  protected:
-  Application app;  // GDI+ for the test's lifetime
+  GdiplusSession gdiplus;  // GDI+ for the test's lifetime
   Settings settings;
 };
 

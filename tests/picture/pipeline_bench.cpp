@@ -3,9 +3,11 @@
 // caption with shadow and translucent box. Prints the median of every stage.
 //
 //   picture_bench.exe SOURCE OVERLAY OUTPUT_FOLDER [RUNS]
-#include "app/application.h"
+#include "capture/still_image_source.h"
+#include "picture/gdiplus_session.h"
 #include "picture/jpeg_encoder.h"
 #include "picture/overlay_image.h"
+#include "picture/picture_rules.h"
 #include "picture/picture_steps.h"
 #include "picture/text_stamp.h"
 
@@ -49,8 +51,8 @@ int main(int argc, char** argv) {
   std::wstring folder = Widen(argv[3]);
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
 
-  kelpo::Application app;
-  kelpo::Settings& settings = app.settings;
+  kelpo::GdiplusSession gdiplus;
+  kelpo::Settings settings;
   settings.deviceType = 1;
   settings.devicePath = Widen(argv[1]);
   settings.imagesize = 3;
@@ -65,7 +67,10 @@ int main(int argc, char** argv) {
   settings.textbackground = 1;
   settings.dropshadow = true;
   settings.JPEGquality = 75;
-  app.ComputeOutputSize();
+  const kelpo::PictureSize output =
+      kelpo::OutputSizeFor(settings.UseCustomImageSize, settings.CustomSizeX,
+                           settings.CustomSizeY, settings.imagesize);
+  kelpo::StillImageSource source(settings, nullptr);
 
   LARGE_INTEGER frequency{};
   (void)::QueryPerformanceFrequency(&frequency);
@@ -88,16 +93,16 @@ int main(int argc, char** argv) {
       stage[which] = milliseconds(start, end);
       start = end;
     };
-    app.LoadStillImage();
+    source.LoadStillImage();
     lap(kDecode);
-    std::unique_ptr<Gdiplus::Bitmap> frame = app.GrabFrame();
+    std::unique_ptr<Gdiplus::Bitmap> frame = source.GrabFrame();
     lap(kGrab);
     if (!frame) {
       std::fprintf(stderr, "cannot decode the source\n");
       return 1;
     }
     std::unique_ptr<Gdiplus::Bitmap> picture =
-        kelpo::ResizeAndCrop(*frame, settings, app.outputWidth, app.outputHeight);
+        kelpo::ResizeAndCrop(*frame, settings, output.width, output.height);
     frame.reset();
     lap(kResize);
     kelpo::FlipPicture(*picture, settings);
@@ -105,7 +110,7 @@ int main(int argc, char** argv) {
     kelpo::DrawOverlay(*picture, nullptr, settings.overlayfilename, false,
                        kelpo::OverlayParametersFrom(settings));
     lap(kOverlay);
-    kelpo::DrawTextStamp(*picture, settings, app.outputWidth, app.outputHeight);
+    kelpo::DrawTextStamp(*picture, settings, output.width, output.height);
     lap(kCaption);
     kelpo::FlattenThroughBmp(picture);
     lap(kFlatten);

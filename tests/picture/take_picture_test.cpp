@@ -1,5 +1,5 @@
-#include "app/application.h"
-#include "app/message_catalogue.h"
+#include "picture/gdiplus_session.h"
+#include "picture/picture_pipeline.h"
 #include "picture/jpeg_encoder.h"
 #include "picture/picture_test_support.h"
 
@@ -33,16 +33,28 @@ class TemporaryFolderOverride {
 class TakePicture : public ::testing::Test {
  protected:
   TakePicture() {
-    app.settings.deviceType = 1;
-    app.settings.disableFTP = true;
-    app.settings.datestamp = false;
-    app.settings.timestamp = false;
-    app.stillImage = test::SolidBitmap(200, 150, kRed);
+    settings.datestamp = false;
+    settings.timestamp = false;
+  }
+
+  // What a picture does with the pipeline: the last file goes, the new one is
+  // made and, when asked for, copied.
+  PictureOutcome Take() {
+    pictures.ReleaseLastPicture();
+    const PictureOutcome outcome = pictures.MakePicture(*frame, settings);
+    if (outcome == PictureOutcome::kWritten && settings.savetofile) {
+      localCopied = pictures.SaveLocalCopy(settings);
+    }
+    return outcome;
   }
 
   std::vector<std::wstring> CamFiles() { return temp.Files(L"cam*.tmp"); }
 
-  Application app;
+  GdiplusSession gdiplus;
+  Settings settings;
+  PicturePipeline pictures;
+  std::unique_ptr<Gdiplus::Bitmap> frame = test::SolidBitmap(200, 150, kRed);
+  bool localCopied = false;
   test::ScratchFolder temp;
   test::ScratchFolder local;
   TemporaryFolderOverride redirect{temp.Path()};
@@ -52,40 +64,37 @@ TEST_F(TakePicture, WritesACamJpegOfEveryOutputSize) {
   const std::pair<std::uint32_t, std::uint32_t> sizes[] = {
       {160, 120}, {320, 240}, {480, 360}, {640, 480}};
   for (std::uint32_t size = 0; size < 4; ++size) {
-    app.settings.imagesize = size;
-    app.ComputeOutputSize();
-    app.TakePicture();
-    ASSERT_TRUE(app.tempFileExists);
+    settings.imagesize = size;
+    pictures.ComputeOutputSize(settings);
+    ASSERT_EQ(Take(), PictureOutcome::kWritten);
+    ASSERT_TRUE(pictures.HasTempFile());
     const std::vector<std::wstring> files = CamFiles();
     ASSERT_EQ(files.size(), 1u) << "the previous picture's file is gone";
-    EXPECT_EQ(files[0], app.tempFilePath);
-    ASSERT_TRUE(test::IsJpeg(app.tempFilePath));
-    auto written = test::ReadPicture(app.tempFilePath);
+    EXPECT_EQ(files[0], pictures.TempFilePath());
+    ASSERT_TRUE(test::IsJpeg(pictures.TempFilePath()));
+    auto written = test::ReadPicture(pictures.TempFilePath());
     ASSERT_NE(written, nullptr);
     EXPECT_EQ(written->GetWidth(), sizes[size].first);
     EXPECT_EQ(written->GetHeight(), sizes[size].second);
     EXPECT_PIXEL(*written, 20, 20, kRed);
   }
-  app.settings.UseCustomImageSize = true;
-  app.settings.CustomSizeX = 123;
-  app.settings.CustomSizeY = 45;
-  app.ComputeOutputSize();
-  app.TakePicture();
-  auto written = test::ReadPicture(app.tempFilePath);
+  settings.UseCustomImageSize = true;
+  settings.CustomSizeX = 123;
+  settings.CustomSizeY = 45;
+  pictures.ComputeOutputSize(settings);
+  ASSERT_EQ(Take(), PictureOutcome::kWritten);
+  auto written = test::ReadPicture(pictures.TempFilePath());
   ASSERT_NE(written, nullptr);
   EXPECT_EQ(written->GetWidth(), 123u);
   EXPECT_EQ(written->GetHeight(), 45u);
-  EXPECT_NE(app.lastStatusId.load(), kMsgPictureFailed);
 }
 
 TEST_F(TakePicture, DeletesThePreviousFileBeforeTakingTheNextFrame) {
-  app.TakePicture();
-  ASSERT_TRUE(app.tempFileExists);
-  const std::wstring first = app.tempFilePath;
-  // With no frame to take, the next picture still removes the last one's file.
-  app.stillImage.reset();
-  app.TakePicture();
-  EXPECT_FALSE(app.tempFileExists);
+  ASSERT_EQ(Take(), PictureOutcome::kWritten);
+  const std::wstring first = pictures.TempFilePath();
+  // Before the next frame is taken (there may be none), the last file goes.
+  pictures.ReleaseLastPicture();
+  EXPECT_FALSE(pictures.HasTempFile());
   EXPECT_EQ(::GetFileAttributesW(first.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(CamFiles().empty());
 }
@@ -93,19 +102,18 @@ TEST_F(TakePicture, DeletesThePreviousFileBeforeTakingTheNextFrame) {
 TEST_F(TakePicture, LocalCopyOverwritesAndAReadOnlyFileDoesNotStopThePicture) {
   const std::wstring localFile = local.File(L"webcam.jpg");
   test::WriteBytes(localFile, {'o', 'l', 'd'});
-  app.settings.savetofile = true;
-  app.settings.localfilename = localFile;
-  app.TakePicture();
+  settings.savetofile = true;
+  settings.localfilename = localFile;
+  ASSERT_EQ(Take(), PictureOutcome::kWritten);
+  EXPECT_TRUE(localCopied);
   ASSERT_TRUE(test::IsJpeg(localFile));
-  EXPECT_EQ(test::FileBytes(localFile), test::FileBytes(app.tempFilePath));
+  EXPECT_EQ(test::FileBytes(localFile), test::FileBytes(pictures.TempFilePath()));
 
   // Windows refuses to overwrite a read-only file (Wine does not); either way
   // the picture goes on.
   ASSERT_TRUE(::SetFileAttributesW(localFile.c_str(), FILE_ATTRIBUTE_READONLY));
-  app.TakePicture();
-  EXPECT_TRUE(app.tempFileExists);
-  EXPECT_TRUE(test::IsJpeg(app.tempFilePath));
-  EXPECT_NE(app.lastStatusId.load(), kMsgPictureFailed);
+  EXPECT_EQ(Take(), PictureOutcome::kWritten);
+  EXPECT_TRUE(test::IsJpeg(pictures.TempFilePath()));
 
   // A file another program holds open cannot be replaced: ignored as well.
   ASSERT_TRUE(::SetFileAttributesW(localFile.c_str(), FILE_ATTRIBUTE_NORMAL));
@@ -113,11 +121,10 @@ TEST_F(TakePicture, LocalCopyOverwritesAndAReadOnlyFileDoesNotStopThePicture) {
   unique_file locked(::CreateFileW(localFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(locked);
-  app.stillImage = test::SolidBitmap(200, 150, kBlue);
-  app.TakePicture();
-  EXPECT_TRUE(app.tempFileExists);
-  EXPECT_TRUE(test::IsJpeg(app.tempFilePath));
-  EXPECT_NE(app.lastStatusId.load(), kMsgPictureFailed);
+  frame = test::SolidBitmap(200, 150, kBlue);
+  EXPECT_EQ(Take(), PictureOutcome::kWritten);
+  EXPECT_FALSE(localCopied);
+  EXPECT_TRUE(test::IsJpeg(pictures.TempFilePath()));
   locked.reset();
   EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'k', 'e', 'e', 'p'}));
 }
@@ -125,18 +132,16 @@ TEST_F(TakePicture, LocalCopyOverwritesAndAReadOnlyFileDoesNotStopThePicture) {
 TEST_F(TakePicture, SizesItCannotDrawEndInStatusTenAndWriteNothing) {
   const std::wstring localFile = local.File(L"webcam.jpg");
   test::WriteBytes(localFile, {'o', 'l', 'd'});
-  app.settings.savetofile = true;
-  app.settings.localfilename = localFile;
-  app.settings.UseCustomImageSize = true;
+  settings.savetofile = true;
+  settings.localfilename = localFile;
+  settings.UseCustomImageSize = true;
   for (const auto& [width, height] :
        {std::pair{0u, 240u}, {320u, 0u}, {0u, 0u}, {100000u, 100000u}, {0xFFFFFFFFu, 1u}}) {
-    app.settings.CustomSizeX = width;
-    app.settings.CustomSizeY = height;
-    app.ComputeOutputSize();
-    app.lastStatusId = 1;
-    app.TakePicture();
-    EXPECT_EQ(app.lastStatusId.load(), kMsgPictureFailed) << width << " x " << height;
-    EXPECT_FALSE(app.tempFileExists);
+    settings.CustomSizeX = width;
+    settings.CustomSizeY = height;
+    pictures.ComputeOutputSize(settings);
+    EXPECT_EQ(Take(), PictureOutcome::kFailed) << width << " x " << height;
+    EXPECT_FALSE(pictures.HasTempFile());
     EXPECT_TRUE(CamFiles().empty());
     EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'o', 'l', 'd'}));
   }
@@ -145,14 +150,14 @@ TEST_F(TakePicture, SizesItCannotDrawEndInStatusTenAndWriteNothing) {
 TEST_F(TakePicture, CaptionAndOverlayReachTheJpeg) {
   const std::wstring overlay = local.File(L"logo.png");
   test::SavePng(*test::SolidBitmap(40, 40, kBlue), overlay);
-  app.settings.overlayfilename = overlay;
-  app.settings.overlayposition = 0;
-  app.settings.wisdom = L"Kelpo";
-  app.settings.textbackground = 0;
-  app.settings.textposition = 8;
-  app.settings.Background = 0x00FF00;  // green box
-  app.TakePicture();
-  auto written = test::ReadPicture(app.tempFilePath);
+  settings.overlayfilename = overlay;
+  settings.overlayposition = 0;
+  settings.wisdom = L"Kelpo";
+  settings.textbackground = 0;
+  settings.textposition = 8;
+  settings.Background = 0x00FF00;  // green box
+  ASSERT_EQ(Take(), PictureOutcome::kWritten);
+  auto written = test::ReadPicture(pictures.TempFilePath());
   ASSERT_NE(written, nullptr);
   EXPECT_PIXEL(*written, 10, 10, kBlue);
   EXPECT_PIXEL(*written, 160, 120, kRed);
@@ -181,7 +186,7 @@ TEST(JpegEncoder, QualityBlockCarriesTheSettingUnchanged) {
 }
 
 TEST(JpegEncoder, FindsEncodersByExactMimeType) {
-  Application app;
+  GdiplusSession gdiplus;
   CLSID jpeg{};
   CLSID bmp{};
   EXPECT_GE(FindEncoderClsid(L"image/jpeg", &jpeg), 0);
@@ -194,7 +199,7 @@ TEST(JpegEncoder, FindsEncodersByExactMimeType) {
 }
 
 TEST(JpegEncoder, FlatteningKeepsSizeAndPixels) {
-  Application app;
+  GdiplusSession gdiplus;
   std::unique_ptr<Gdiplus::Bitmap> picture = test::QuadrantBitmap(64, 48);
   FlattenThroughBmp(picture);
   ASSERT_NE(picture, nullptr);

@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "picture/text_stamp.h"
 
@@ -45,7 +45,7 @@ class TextStamp : public ::testing::Test {
 
   void Draw() { DrawCaption(*picture, settings, 320, 240, L"Kelpo\nLine two"); }
 
-  Application app;  // GDI+ for the test's lifetime
+  GdiplusSession gdiplus;  // GDI+ for the test's lifetime
   Settings settings;
   std::unique_ptr<Gdiplus::Bitmap> picture =
       test::SolidBitmap(320, 240, kBlack, PixelFormat24bppRGB);

@@ -3,6 +3,8 @@
 // message, and kelpo.exe itself in its one-shot and normal runs.
 #include "app/application.h"
 #include "app/message_catalogue.h"
+#include "settings/settings_rules.h"
+#include "support/registry_fixture.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
 #include "upload/ftp_test_server.h"
@@ -61,107 +63,115 @@ bool IsJpeg(const std::vector<std::uint8_t>& bytes) {
 
 // ---- In the test program: the real main window and pipeline.
 
-class MainJob : public testing::Test {
+class MainJob : public test::RegistryTest {
  protected:
   void SetUp() override {
+    RegistryTest::SetUp();
     ASSERT_FALSE(FtpHomesFolder().empty())
         << "the test FTP server is not running: tests/support/services start";
-    app_ = std::make_unique<Application>();
-    Settings& s = app_->settings;
-    s.deviceType = 1;
-    s.devicePath = DemoPicture();
-    s.server = kFtpServer;
-    s.user = kStallingUser;
-    s.password = kFtpPassword;
-    s.directory = kFtpDirectory;
-    s.filename = L"main-job.jpg";
-    s.dialup = false;
-    app_->CreateMainWindow();
-    (void)::DeleteFileW(FtpFilePath(kNormalUser, kFtpDirectory, s.filename).c_str());
+    ASSERT_TRUE(WriteDword(kFirstRunValue, 0));
+    ASSERT_TRUE(WriteDword(L"deviceType", kDeviceImageFile));
+    ASSERT_TRUE(WriteString(L"devicePath", DemoPicture()));
+    ASSERT_TRUE(WriteString(L"server", kFtpServer));
+    ASSERT_TRUE(WriteString(L"user", kStallingUser));
+    ASSERT_TRUE(WriteString(L"password", kFtpPassword));
+    ASSERT_TRUE(WriteString(L"directory", kFtpDirectory));
+    ASSERT_TRUE(WriteString(L"filename", L"main-job.jpg"));
+    ASSERT_TRUE(WriteDword(L"dialup", 0));
+    (void)::DeleteFileW(FtpFilePath(kNormalUser, kFtpDirectory, L"main-job.jpg").c_str());
   }
 
-  void TearDown() override { app_.reset(); }
+  void TearDown() override {
+    app_.reset();
+    RegistryTest::TearDown();
+  }
+
+  // Starts the program in this process; its first picture is on its way.
+  void Start(UINT uploadTimeLimit = 60000) {
+    Application::Options options;
+    options.uploadTimeLimit = uploadTimeLimit;
+    app_ = std::make_unique<Application>(options);
+    app_->Start();
+  }
 
   bool WaitForStatus(int id) {
-    return WaitFor([this, id] { return app_->lastStatusId == id; }, kUploadWait);
+    return WaitFor([this, id] { return app_->window().LastStatus() == id; }, kUploadWait);
   }
+
+  std::wstring TempFile() const { return app_->pictures().TempFilePath(); }
 
   std::unique_ptr<Application> app_;
 };
 
 TEST_F(MainJob, KelpoCaptureDuringAnUploadAbandonsItAndUploadsTheNewPicture) {
-  app_->RequestPicture();
+  Start();
   ASSERT_TRUE(WaitForStatus(kMsgUploading));
-  const HWND button = ::GetDlgItem(app_->mainWindow, IDC_TAKE_PICTURE);
+  const HWND window = app_->window().handle();
+  const HWND button = ::GetDlgItem(window, IDC_TAKE_PICTURE);
   EXPECT_FALSE(::IsWindowEnabled(button));
 
   // The server is put right while the transfer hangs; the remote control asks
   // for a picture.
-  app_->settings.user = kNormalUser;
-  ::SendMessageW(app_->mainWindow, app_->kelpoCaptureMessage, 0, 0);
+  app_->settings().user = kNormalUser;
+  ::SendMessageW(window, ::RegisterWindowMessageW(L"KelpoCapture"), 0, 0);
   ASSERT_TRUE(WaitForStatus(kMsgUploadSucceeded));
-  // The status is set a moment before the button and the idle flag, and
+  EXPECT_TRUE(::IsWindowEnabled(button));
   // WinInet lets go of the file just after it reported the end.
-  EXPECT_TRUE(
-      WaitFor([&] { return ::IsWindowEnabled(button) != FALSE && app_->ftpIdle; }, kUploadWait));
   std::vector<std::uint8_t> sent;
-  EXPECT_TRUE(
-      WaitFor([&] { return !(sent = ReadWholeFile(app_->tempFilePath)).empty(); }, kUploadWait));
+  EXPECT_TRUE(WaitFor([&] { return !(sent = ReadWholeFile(TempFile())).empty(); }, kUploadWait));
   EXPECT_EQ(ReadWholeFile(FtpFilePath(kNormalUser, kFtpDirectory, L"main-job.jpg")), sent);
 }
 
 TEST_F(MainJob, TimeLimitTakesANewPictureUnlessTheTimerIsDisabled) {
-  app_->uploadTimeLimit = kShortTimeLimit;
-  app_->RequestPicture();
+  Start(kShortTimeLimit);
   ASSERT_TRUE(WaitForStatus(kMsgUploading));
-  const std::wstring first = app_->tempFilePath;
+  const std::wstring first = TempFile();
   // The expiry shows 66 and at once starts the next picture, which hangs too.
-  ASSERT_TRUE(WaitFor([&] { return app_->tempFilePath != first; }, kUploadWait));
+  ASSERT_TRUE(WaitFor([&] { return TempFile() != first; }, kUploadWait));
   EXPECT_TRUE(WaitForStatus(kMsgUploading));
 
-  app_->settings.disableTimer = true;
-  const std::wstring second = app_->tempFilePath;
+  app_->settings().disableTimer = true;
+  const std::wstring second = TempFile();
   ASSERT_TRUE(WaitForStatus(kMsgUploadTooLong));
   (void)WaitFor([] { return false; }, kShortTimeLimit);
-  EXPECT_EQ(app_->lastStatusId, kMsgUploadTooLong);
-  EXPECT_EQ(app_->tempFilePath, second);
-  EXPECT_EQ(app_->ftpConnection.load(), nullptr);
-  EXPECT_TRUE(app_->ftpIdle);
+  EXPECT_EQ(app_->window().LastStatus(), kMsgUploadTooLong);
+  EXPECT_EQ(TempFile(), second);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(app_->window().handle(), IDC_TAKE_PICTURE)));
 }
 
 TEST_F(MainJob, FileOfAnAbandonedTransferIsDeletedOnceNothingHoldsIt) {
-  app_->settings.disableTimer = true;
+  ASSERT_TRUE(WriteDword(L"disableTimer", 1));
   const int camFiles = CamFileCount();
-  app_->RequestPicture();
+  Start();
   ASSERT_TRUE(WaitForStatus(kMsgUploading));
-  const std::wstring sent = app_->tempFilePath;
+  const std::wstring sent = TempFile();
 
   // A picture that goes nowhere abandons the hanging transfer. WinInet still
   // holds the sent file, so it cannot go yet; the new picture goes on.
-  app_->settings.disableFTP = true;
-  app_->RequestPicture();
-  EXPECT_NE(app_->tempFilePath, sent);
-  EXPECT_TRUE(FileExists(app_->tempFilePath));
+  app_->settings().disableFTP = true;
+  app_->cycle().RequestPicture();
+  EXPECT_NE(TempFile(), sent);
+  EXPECT_TRUE(FileExists(TempFile()));
   EXPECT_TRUE(IsHeldOpen(sent));
-  EXPECT_EQ(app_->lastStatusId, kMsgUploading);
+  EXPECT_EQ(app_->window().LastStatus(), kMsgUploading);
 
   // Wine lets go of it only when its fixed wait for the server's reply ends;
   // WinInet's time-out options do not shorten that wait.
   ASSERT_TRUE(WaitFor([&] { return !IsHeldOpen(sent); }, kReleaseWait));
-  app_->RequestPicture();
+  app_->cycle().RequestPicture();
   EXPECT_FALSE(FileExists(sent));
   EXPECT_EQ(CamFileCount(), camFiles + 1);
 
   // At exit too: the test holds the picture as WinInet would, and lets go of
   // it before the end.
-  const std::wstring held = app_->tempFilePath;
+  const std::wstring held = TempFile();
   {
     unique_file holder(::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
-    app_->RequestPicture();
+    app_->cycle().RequestPicture();
     EXPECT_TRUE(FileExists(held));
-    EXPECT_TRUE(FileExists(app_->tempFilePath));
+    EXPECT_TRUE(FileExists(TempFile()));
   }
   app_.reset();
   EXPECT_FALSE(FileExists(held));
