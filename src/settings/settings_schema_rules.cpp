@@ -47,10 +47,11 @@ constexpr SettingField kSchema[] = {
     {L"fontunderline", G::kText, FlagSetting{&S::fontunderline, false}},
     {L"fontstrikeout", G::kText, FlagSetting{&S::fontstrikeout, false}},
     {L"smoothtype", G::kText, DwordSetting{&S::smoothtype, kSmoothStandard, kSmoothTypeRange}},
-    {L"textposition", G::kText, DwordSetting{&S::textposition, 7, std::nullopt}},  // bottom centre
+    // Positions count 3 x row + column: 7 is bottom centre, the overlay's 6 lower left.
+    {L"textposition", G::kText, DwordSetting{&S::textposition, 7, std::nullopt}},
     {L"dropshadow", G::kText, FlagSetting{&S::dropshadow, true}},
-    {L"textbackground", G::kText,
-     DwordSetting{&S::textbackground, 1, std::nullopt}},  // translucent
+    // 0 solid, 1 translucent, 2 none.
+    {L"textbackground", G::kText, DwordSetting{&S::textbackground, 1, std::nullopt}},
     {L"Background", G::kText,
      ColourSetting{&S::Background,
                    ComposeColour(96, 16, 16),
@@ -79,8 +80,7 @@ constexpr SettingField kSchema[] = {
     {L"overlayfilename", G::kOverlay, StringSetting{&S::overlayfilename, L""}},
     {L"overlayscale", G::kOverlay, DwordSetting{&S::overlayscale, 0, std::nullopt}},  // original
     {L"overlayscalepercent", G::kOverlay, DwordSetting{&S::overlayscalepercent, 100, std::nullopt}},
-    {L"overlayposition", G::kOverlay,
-     DwordSetting{&S::overlayposition, 6, std::nullopt}},  // lower left
+    {L"overlayposition", G::kOverlay, DwordSetting{&S::overlayposition, 6, std::nullopt}},
     {L"overlayopacity", G::kOverlay, DwordSetting{&S::overlayopacity, 100, std::nullopt}},
     {L"overlaycolourkey", G::kOverlay, FlagSetting{&S::overlaycolourkey, false}},
     {L"ColourKey", G::kOverlay,
