@@ -9,8 +9,6 @@
 namespace kelpo {
 
 constexpr wchar_t kProductKey[] = L"Software\\Marrowby\\Kelpo";
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"MarrowbyKelpo";
 constexpr wchar_t kFirstRunValue[] = L"FirstRun";
 
 bool ReadDword(const wchar_t* name, std::uint32_t& field);

@@ -1,5 +1,8 @@
 // Every user-adjustable value of Kelpo. Fields are named after their registry
 // values; colours are held composed (red in the low byte, then green, then blue).
+// The defaults come from the settings schema (settings/settings_schema.h), which
+// lists every field once; the empty initialisers only keep a field that the
+// schema forgot from holding garbage.
 #pragma once
 
 #include <cstdint>
@@ -8,68 +11,71 @@
 namespace kelpo {
 
 struct Settings {
+  // Every field at its default, as the schema gives it.
+  Settings();
+
   // File-transfer group
   std::wstring server;
   std::wstring user;
   std::wstring password;
   std::wstring directory;
-  std::wstring filename = L"webcam.jpg";
-  std::uint32_t timevalue = 1;
-  std::uint32_t timeunit = 1;
-  bool dialup = false;
-  bool passiveftp = false;
-  bool runatstartup = false;
-  bool disableFTP = false;
-  bool disableTimer = false;
-  bool savetofile = false;
+  std::wstring filename;
+  std::uint32_t timevalue{};
+  std::uint32_t timeunit{};
+  bool dialup{};
+  bool passiveftp{};
+  bool runatstartup{};
+  bool disableFTP{};
+  bool disableTimer{};
+  bool savetofile{};
   std::wstring localfilename;
 
   // Text group
   std::wstring wisdom;
-  bool timestamp = true;
-  bool datestamp = true;
-  std::uint32_t fontsize = 14;
-  std::wstring fontname = L"Arial";
-  bool fontbold = false;
-  bool fontitalic = false;
-  bool fontunderline = false;
-  bool fontstrikeout = false;
-  std::uint32_t smoothtype = 1;
-  std::uint32_t textposition = 7;
-  bool dropshadow = true;
-  std::uint32_t textbackground = 1;
-  std::uint32_t Background = 0x101060;  // 96, 16, 16
-  std::uint32_t Foreground = 0x80FFFF;  // 255, 255, 128
+  bool timestamp{};
+  bool datestamp{};
+  std::uint32_t fontsize{};
+  std::wstring fontname;
+  bool fontbold{};
+  bool fontitalic{};
+  bool fontunderline{};
+  bool fontstrikeout{};
+  std::uint32_t smoothtype{};
+  std::uint32_t textposition{};
+  bool dropshadow{};
+  std::uint32_t textbackground{};
+  std::uint32_t Background{};
+  std::uint32_t Foreground{};
 
   // Video group
-  std::uint32_t imagesize = 1;
-  bool UseCustomImageSize = false;
-  std::uint32_t CustomSizeX = 320;
-  std::uint32_t CustomSizeY = 240;
-  std::uint32_t crossbarinput = 0;
-  std::uint32_t capturewidth = 320;
-  std::uint32_t captureheight = 240;
-  bool fliphorizontal = false;
-  bool flipvertical = false;
-  std::uint32_t JPEGquality = 75;
-  bool CropEnable = false;
-  std::uint32_t CropX = 0;
-  std::uint32_t CropY = 0;
-  std::uint32_t CropWidth = 320;
-  std::uint32_t CropHeight = 240;
+  std::uint32_t imagesize{};
+  bool UseCustomImageSize{};
+  std::uint32_t CustomSizeX{};
+  std::uint32_t CustomSizeY{};
+  std::uint32_t crossbarinput{};
+  std::uint32_t capturewidth{};
+  std::uint32_t captureheight{};
+  bool fliphorizontal{};
+  bool flipvertical{};
+  std::uint32_t JPEGquality{};
+  bool CropEnable{};
+  std::uint32_t CropX{};
+  std::uint32_t CropY{};
+  std::uint32_t CropWidth{};
+  std::uint32_t CropHeight{};
 
   // Overlay group
   std::wstring overlayfilename;
-  std::uint32_t overlayscale = 0;
-  std::uint32_t overlayscalepercent = 100;
-  std::uint32_t overlayposition = 6;
-  std::uint32_t overlayopacity = 100;
-  bool overlaycolourkey = false;
-  std::uint32_t ColourKey = 0xFFFFFF;  // 255, 255, 255
+  std::uint32_t overlayscale{};
+  std::uint32_t overlayscalepercent{};
+  std::uint32_t overlayposition{};
+  std::uint32_t overlayopacity{};
+  bool overlaycolourkey{};
+  std::uint32_t ColourKey{};
 
   // Device fields
   std::wstring devicePath;
-  std::uint32_t deviceType = 0;
+  std::uint32_t deviceType{};
 };
 
 }  // namespace kelpo

@@ -9,6 +9,8 @@
 namespace kelpo {
 
 constexpr std::uint32_t kMaxColourComponent = 255;
+constexpr unsigned kColourGreenShift = 8;
+constexpr unsigned kColourBlueShift = 16;
 // Values of `timeunit`.
 constexpr std::uint32_t kTimeUnitSeconds = 0;
 constexpr std::uint32_t kTimeUnitMinutes = 1;
@@ -23,18 +25,30 @@ constexpr std::uint32_t kSmoothClearType = 2;
 
 // A value above hi becomes hi, one below lo becomes lo; compared as unsigned,
 // so a negative number stored in the registry counts as a very large one.
-std::uint32_t ClampToRange(std::uint32_t value, std::uint32_t lo, std::uint32_t hi);
+constexpr std::uint32_t ClampToRange(std::uint32_t value, std::uint32_t lo, std::uint32_t hi) {
+  if (value > hi) return hi;
+  if (value < lo) return lo;
+  return value;
+}
 
-// Applies the load ranges of timevalue, timeunit, fontsize, smoothtype,
-// imagesize and deviceType; ClearType falls back to standard smoothing when
-// the system could not say which smoothing it supports.
+// Applies the load ranges of the settings schema; ClearType then falls back
+// to standard smoothing when the system could not say which smoothing it
+// supports.
 void ClampLoadedSettings(Settings& settings, bool clearTypeAvailable);
 
 // Red in the low byte, then green, then blue; each component is first clamped
 // to 255.
-std::uint32_t ComposeColour(std::uint32_t red, std::uint32_t green, std::uint32_t blue);
-std::uint32_t ColourRed(std::uint32_t colour);
-std::uint32_t ColourGreen(std::uint32_t colour);
-std::uint32_t ColourBlue(std::uint32_t colour);
+constexpr std::uint32_t ComposeColour(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+  return ClampToRange(red, 0, kMaxColourComponent) |
+         ClampToRange(green, 0, kMaxColourComponent) << kColourGreenShift |
+         ClampToRange(blue, 0, kMaxColourComponent) << kColourBlueShift;
+}
+constexpr std::uint32_t ColourRed(std::uint32_t colour) { return colour & kMaxColourComponent; }
+constexpr std::uint32_t ColourGreen(std::uint32_t colour) {
+  return colour >> kColourGreenShift & kMaxColourComponent;
+}
+constexpr std::uint32_t ColourBlue(std::uint32_t colour) {
+  return colour >> kColourBlueShift & kMaxColourComponent;
+}
 
 }  // namespace kelpo

@@ -2,6 +2,7 @@
 
 #include "common/unique_handle.h"
 #include "settings/registry_store.h"
+#include "settings/run_at_logon.h"
 
 #include <cstring>
 
@@ -104,5 +105,16 @@ std::set<std::wstring> ValueNames() {
 }
 
 std::optional<RawValue> GetRunEntry() { return QueryValue(HKEY_CURRENT_USER, kRunKey, kRunValue); }
+
+void SetRunEntry(const std::wstring& text) {
+  unique_hkey key;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_SET_VALUE, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(
+      ::RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+      ERROR_SUCCESS);
+}
 
 }  // namespace kelpo::test

@@ -40,6 +40,8 @@ std::set<std::wstring> ValueNames();
 
 // The MarrowbyKelpo value of the Run key, or nothing when it is absent.
 std::optional<RawValue> GetRunEntry();
+// Stores text, with its NUL, as the MarrowbyKelpo value of the Run key.
+void SetRunEntry(const std::wstring& text);
 
 class RegistryTest : public ::testing::Test {
  protected:

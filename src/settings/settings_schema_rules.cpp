@@ -1,0 +1,105 @@
+#include "settings/settings_schema.h"
+
+#include "settings/settings_rules.h"
+
+#include <iterator>
+
+namespace kelpo {
+
+namespace {
+
+constexpr SettingRange kTimeValueRange{1, 999};
+constexpr SettingRange kTimeUnitRange{kTimeUnitSeconds, kTimeUnitHours};
+constexpr SettingRange kFontSizeRange{1, 999};
+constexpr SettingRange kSmoothTypeRange{kSmoothNone, kSmoothClearType};
+constexpr SettingRange kImageSizeRange{0, 3};  // 160 x 120 to 640 x 480
+constexpr SettingRange kDeviceTypeRange{kDeviceCamera, kDeviceImageFile};
+
+using G = SettingsGroup;
+using S = Settings;
+
+// Constant-initialised, so a Settings constructed during another file's static
+// initialisation already finds every row.
+constexpr SettingField kSchema[] = {
+    {L"server", G::kFileTransfer, StringSetting{&S::server, L""}},
+    {L"user", G::kFileTransfer, StringSetting{&S::user, L""}},
+    {L"password", G::kFileTransfer, StringSetting{&S::password, L""}},
+    {L"directory", G::kFileTransfer, StringSetting{&S::directory, L""}},
+    {L"filename", G::kFileTransfer, StringSetting{&S::filename, L"webcam.jpg"}},
+    {L"timevalue", G::kFileTransfer, DwordSetting{&S::timevalue, 1, kTimeValueRange}},
+    {L"timeunit", G::kFileTransfer, DwordSetting{&S::timeunit, kTimeUnitMinutes, kTimeUnitRange}},
+    // The Application replaces this with whether a modem connection is up.
+    {L"dialup", G::kFileTransfer, FlagSetting{&S::dialup, false}},
+    {L"passiveftp", G::kFileTransfer, FlagSetting{&S::passiveftp, false}},
+    {L"runatstartup", G::kFileTransfer, FlagSetting{&S::runatstartup, false}},
+    {L"disableFTP", G::kFileTransfer, FlagSetting{&S::disableFTP, false}},
+    {L"disableTimer", G::kFileTransfer, FlagSetting{&S::disableTimer, false}},
+    {L"savetofile", G::kFileTransfer, FlagSetting{&S::savetofile, false}},
+    {L"localfilename", G::kFileTransfer, StringSetting{&S::localfilename, L""}},
+
+    {L"wisdom", G::kText, StringSetting{&S::wisdom, L""}},
+    {L"timestamp", G::kText, FlagSetting{&S::timestamp, true}},
+    {L"datestamp", G::kText, FlagSetting{&S::datestamp, true}},
+    {L"fontsize", G::kText, DwordSetting{&S::fontsize, 14, kFontSizeRange}},
+    {L"fontname", G::kText, StringSetting{&S::fontname, L"Arial"}},
+    {L"fontbold", G::kText, FlagSetting{&S::fontbold, false}},
+    {L"fontitalic", G::kText, FlagSetting{&S::fontitalic, false}},
+    {L"fontunderline", G::kText, FlagSetting{&S::fontunderline, false}},
+    {L"fontstrikeout", G::kText, FlagSetting{&S::fontstrikeout, false}},
+    {L"smoothtype", G::kText, DwordSetting{&S::smoothtype, kSmoothStandard, kSmoothTypeRange}},
+    // Positions count 3 x row + column: 7 is bottom centre, the overlay's 6 lower left.
+    {L"textposition", G::kText, DwordSetting{&S::textposition, 7, std::nullopt}},
+    {L"dropshadow", G::kText, FlagSetting{&S::dropshadow, true}},
+    // 0 solid, 1 translucent, 2 none.
+    {L"textbackground", G::kText, DwordSetting{&S::textbackground, 1, std::nullopt}},
+    {L"Background", G::kText,
+     ColourSetting{&S::Background,
+                   ComposeColour(96, 16, 16),
+                   {L"BackgroundR", L"BackgroundG", L"BackgroundB"}}},
+    {L"Foreground", G::kText,
+     ColourSetting{&S::Foreground,
+                   ComposeColour(255, 255, 128),
+                   {L"ForegroundR", L"ForegroundG", L"ForegroundB"}}},
+
+    {L"imagesize", G::kVideo, DwordSetting{&S::imagesize, 1, kImageSizeRange}},  // 320 x 240
+    {L"crossbarinput", G::kVideo, DwordSetting{&S::crossbarinput, 0, std::nullopt}},
+    {L"capturewidth", G::kVideo, DwordSetting{&S::capturewidth, 320, std::nullopt}},
+    {L"captureheight", G::kVideo, DwordSetting{&S::captureheight, 240, std::nullopt}},
+    {L"fliphorizontal", G::kVideo, FlagSetting{&S::fliphorizontal, false}},
+    {L"flipvertical", G::kVideo, FlagSetting{&S::flipvertical, false}},
+    {L"JPEGquality", G::kVideo, DwordSetting{&S::JPEGquality, 75, std::nullopt}},
+    {L"UseCustomImageSize", G::kVideo, FlagSetting{&S::UseCustomImageSize, false}},
+    {L"CustomSizeX", G::kVideo, DwordSetting{&S::CustomSizeX, 320, std::nullopt}},
+    {L"CustomSizeY", G::kVideo, DwordSetting{&S::CustomSizeY, 240, std::nullopt}},
+    {L"CropX", G::kVideo, DwordSetting{&S::CropX, 0, std::nullopt}},
+    {L"CropY", G::kVideo, DwordSetting{&S::CropY, 0, std::nullopt}},
+    {L"CropWidth", G::kVideo, DwordSetting{&S::CropWidth, 320, std::nullopt}},
+    {L"CropHeight", G::kVideo, DwordSetting{&S::CropHeight, 240, std::nullopt}},
+    {L"CropEnable", G::kVideo, FlagSetting{&S::CropEnable, false}},
+
+    {L"overlayfilename", G::kOverlay, StringSetting{&S::overlayfilename, L""}},
+    {L"overlayscale", G::kOverlay, DwordSetting{&S::overlayscale, 0, std::nullopt}},  // original
+    {L"overlayscalepercent", G::kOverlay, DwordSetting{&S::overlayscalepercent, 100, std::nullopt}},
+    {L"overlayposition", G::kOverlay, DwordSetting{&S::overlayposition, 6, std::nullopt}},
+    {L"overlayopacity", G::kOverlay, DwordSetting{&S::overlayopacity, 100, std::nullopt}},
+    {L"overlaycolourkey", G::kOverlay, FlagSetting{&S::overlaycolourkey, false}},
+    {L"ColourKey", G::kOverlay,
+     ColourSetting{&S::ColourKey,
+                   ComposeColour(255, 255, 255),
+                   {L"ColourKeyR", L"ColourKeyG", L"ColourKeyB"}}},
+
+    {L"devicePath", G::kDevice, StringSetting{&S::devicePath, L""}},
+    {L"deviceType", G::kDevice, DwordSetting{&S::deviceType, kDeviceCamera, kDeviceTypeRange}},
+};
+
+}  // namespace
+
+SettingFields SettingsSchema() { return {kSchema, std::size(kSchema)}; }
+
+Settings::Settings() {
+  for (const SettingField& field : kSchema) {
+    std::visit([this](const auto& kind) { this->*kind.member = kind.defaultValue; }, field.kind);
+  }
+}
+
+}  // namespace kelpo
