@@ -87,7 +87,7 @@ void Application::OnUploadCompletion(WPARAM wParam, LPARAM lParam) {
   if (uploader_) uploader_->OnCompletion(wParam, lParam);
 }
 
-void Application::OnSettingsRequested() { OpenSettingsSheet(window_.handle()); }
+void Application::OnSettingsRequested() { OpenSettingsSheet(window_.handle(), *this); }
 
 void Application::OnShown(bool shown) {
   if (source_) source_->OnWindowShown(shown);

@@ -10,6 +10,7 @@
 #include "picture/gdiplus_session.h"
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
+#include "ui/settings_sheet_host.h"
 #include "upload/ftp_uploader.h"
 #include "upload/internet_session.h"
 
@@ -18,7 +19,7 @@
 
 namespace kelpo {
 
-class Application final : public MainWindowEvents {
+class Application final : public MainWindowEvents, public SettingsSheetHost {
  public:
   using Options = PictureCycle::Options;
 
@@ -35,7 +36,7 @@ class Application final : public MainWindowEvents {
   // picture and the capture timer.
   void Start();
 
-  Settings& settings() { return settings_; }
+  Settings& settings() override { return settings_; }
   MainWindow& window() { return window_; }
   PictureCycle& cycle() { return cycle_; }
   const PicturePipeline& pictures() const { return pictures_; }
@@ -50,6 +51,12 @@ class Application final : public MainWindowEvents {
   void OnShown(bool shown) override;
   void OnSessionEnding() override;
   void OnUnhandledError(std::exception_ptr error) noexcept override;
+
+  // SettingsSheetHost
+  void RestartCaptureTimer() override { StartCaptureTimer(); }
+  void OutputSizeChanged() override { pictures_.ComputeOutputSize(settings_); }
+  PictureSize OutputSize() const override { return pictures_.OutputSize(); }
+  bool ClearTypeAvailable() const override { return clearTypeAvailable_; }
 
  private:
   void StartCaptureTimer();

@@ -1,8 +1,88 @@
 #include "ui/settings_sheet.h"
 
+#include "common/unique_handle.h"
+#include "resources/resource.h"
+#include "ui/file_transfer_page.h"
+#include "ui/overlay_page.h"
+#include "ui/text_effects_page.h"
+#include "ui/video_capture_page.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <iterator>
+#include <memory>
+#include <vector>
+
 namespace kelpo {
 
-// The Settings sheet and its pages come with the settings dialogs.
-void OpenSettingsSheet(HWND) {}
+namespace {
+
+template <typename Page>
+std::unique_ptr<SettingsPage> MakePage(SettingsSheetHost& host) {
+  return std::make_unique<Page>(host);
+}
+
+struct PageKind {
+  int templateId;
+  std::unique_ptr<SettingsPage> (*make)(SettingsSheetHost& host);
+};
+
+// The tabs, in order; the first is the one the sheet opens on.
+constexpr PageKind kPages[] = {
+    {IDD_FILE_TRANSFER, &MakePage<FileTransferPage>},
+    {IDD_VIDEO_CAPTURE, &MakePage<VideoCapturePage>},
+    {IDD_TEXT_EFFECTS, &MakePage<TextEffectsPage>},
+    {IDD_OVERLAY, &MakePage<OverlayPage>},
+};
+
+bool gSheetOpen = false;
+
+}  // namespace
+
+void OpenSettingsSheet(HWND owner, SettingsSheetHost& host) {
+  if (gSheetOpen) return;
+  const HINSTANCE module = ::GetModuleHandleW(nullptr);
+
+  // The page objects outlive their windows, which the sheet makes and ends.
+  std::vector<std::unique_ptr<SettingsPage>> pages;
+  std::vector<HPROPSHEETPAGE> handles;
+  for (const PageKind& kind : kPages) {
+    pages.push_back(kind.make(host));
+    PROPSHEETPAGEW description{};
+    description.dwSize = sizeof(description);
+    description.hInstance = module;
+    description.pszTemplate = MAKEINTRESOURCEW(kind.templateId);
+    description.pfnDlgProc = &SettingsPage::DialogProc;
+    description.lParam = reinterpret_cast<LPARAM>(pages.back().get());
+    handles.push_back(::CreatePropertySheetPageW(&description));
+  }
+  const auto destroyUnused = [&handles] {
+    for (HPROPSHEETPAGE handle : handles) {
+      if (handle != nullptr) (void)::DestroyPropertySheetPage(handle);
+    }
+  };
+  for (HPROPSHEETPAGE handle : handles) {
+    if (handle == nullptr) {
+      destroyUnused();
+      return;
+    }
+  }
+
+  PROPSHEETHEADERW sheet{};
+  sheet.dwSize = sizeof(sheet);
+  // Kelpo has no help to offer.
+  sheet.dwFlags = PSH_NOCONTEXTHELP;
+  sheet.hwndParent = owner;
+  sheet.hInstance = module;
+  sheet.pszCaption = MAKEINTRESOURCEW(IDS_SETTINGS_CAPTION);
+  sheet.nPages = static_cast<UINT>(handles.size());
+  sheet.nStartPage = 0;
+  sheet.phpage = handles.data();
+  gSheetOpen = true;
+  const auto closed = scope_exit([] { gSheetOpen = false; });
+  // The sheet destroys the pages it was given.
+  (void)::PropertySheetW(&sheet);
+}
 
 }  // namespace kelpo

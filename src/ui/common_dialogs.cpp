@@ -1,0 +1,60 @@
+#include "ui/common_dialogs.h"
+
+#include "ui/settings_page_rules.h"
+
+#include <cderr.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace kelpo {
+
+namespace {
+
+// The file-name buffer: a field's length and its terminator.
+constexpr DWORD kFileNameCapacity = kMaxFieldLength + 1;
+
+}  // namespace
+
+std::optional<std::wstring> AskForFile(HWND owner, FileDialogKind kind,
+                                       const std::wstring& initialName,
+                                       const FileDialogOptions& options) {
+  const std::wstring initial = CutToFieldLength(initialName);
+  std::vector<wchar_t> file(kFileNameCapacity, L'\0');
+  for (bool withInitialName : {true, false}) {
+    if (withInitialName && initial.empty()) continue;
+    std::fill(file.begin(), file.end(), L'\0');
+    if (withInitialName) std::copy(initial.begin(), initial.end(), file.begin());
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = options.filter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = kFileNameCapacity;
+    dialog.lpstrInitialDir = options.initialFolder;
+    dialog.lpstrTitle = options.title;
+    dialog.lpstrDefExt = options.defaultExtension;
+    // Kelpo keeps full paths; the process's current folder stays where it was.
+    dialog.Flags = options.flags | OFN_NOCHANGEDIR;
+    const BOOL confirmed =
+        kind == FileDialogKind::kSave ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+    if (confirmed) return std::wstring(file.data());
+    if (::CommDlgExtendedError() != FNERR_INVALIDFILENAME) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<COLORREF> AskForColour(HWND owner, COLORREF initial, CustomColours& customColours) {
+  CHOOSECOLORW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.rgbResult = initial;
+  dialog.lpCustColors = customColours.data();
+  dialog.Flags = CC_FULLOPEN | CC_RGBINIT | CC_ANYCOLOR;
+  if (!::ChooseColorW(&dialog)) return std::nullopt;
+  return dialog.rgbResult;
+}
+
+}  // namespace kelpo

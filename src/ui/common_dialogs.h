@@ -1,0 +1,37 @@
+// The system's file and colour dialogs as the Settings pages use them.
+#pragma once
+
+#include "common/win32.h"
+
+#include <commdlg.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace kelpo {
+
+enum class FileDialogKind { kOpen, kSave };
+
+struct FileDialogOptions {
+  const wchar_t* filter = nullptr;  // pairs of label and patterns, each ending in NUL
+  const wchar_t* defaultExtension = nullptr;
+  const wchar_t* title = nullptr;          // null: the dialog's own
+  const wchar_t* initialFolder = nullptr;  // null: the dialog's choice
+  DWORD flags = 0;                         // OFN_ flags
+};
+
+// The file the user confirms, or nothing when they cancel. `initialName` is
+// offered first; a name the dialog refuses to start with (a path that no
+// longer fits) is dropped rather than keeping the dialog from opening.
+std::optional<std::wstring> AskForFile(HWND owner, FileDialogKind kind,
+                                       const std::wstring& initialName,
+                                       const FileDialogOptions& options);
+
+// A colour dialog's custom colours, kept by its caller for the process's life.
+using CustomColours = std::array<COLORREF, 16>;
+
+// The colour the user confirms in the full colour dialog, or nothing.
+std::optional<COLORREF> AskForColour(HWND owner, COLORREF initial, CustomColours& customColours);
+
+}  // namespace kelpo

@@ -1,0 +1,143 @@
+#include "ui/settings_page_rules.h"
+
+#include "resources/resource.h"
+#include "settings/settings_rules.h"
+
+#include <limits>
+
+namespace kelpo {
+
+namespace {
+
+using R = BindingRole;
+using G = SettingsGroup;
+
+// File Transfer page.
+constexpr ControlBinding kFileTransferControls[] = {
+    {IDC_FTP_SERVER, L"server", R::kText},        {IDC_FTP_USER, L"user", R::kText},
+    {IDC_FTP_PASSWORD, L"password", R::kText},    {IDC_FTP_DIRECTORY, L"directory", R::kText},
+    {IDC_FTP_FILENAME, L"filename", R::kText},    {IDC_TIME_VALUE, L"timevalue", R::kNumber},
+    {IDC_TIME_UNIT, L"timeunit", R::kListIndex},  {IDC_DIAL_UP, L"dialup", R::kCheck},
+    {IDC_PASSIVE_FTP, L"passiveftp", R::kCheck},  {IDC_RUN_AT_STARTUP, L"runatstartup", R::kCheck},
+    {IDC_DISABLE_FTP, L"disableFTP", R::kCheck},  {IDC_DISABLE_TIMER, L"disableTimer", R::kCheck},
+    {IDC_SAVE_TO_FILE, L"savetofile", R::kCheck}, {IDC_LOCAL_FILE, L"localfilename", R::kText},
+};
+constexpr int kFtpGroup[] = {IDC_FTP_SERVER,   IDC_FTP_USER, IDC_FTP_PASSWORD, IDC_FTP_DIRECTORY,
+                             IDC_FTP_FILENAME, IDC_DIAL_UP,  IDC_PASSIVE_FTP};
+constexpr int kTimerGroup[] = {IDC_TIME_VALUE, IDC_TIME_VALUE_SPIN, IDC_TIME_UNIT};
+constexpr int kSaveToFileGroup[] = {IDC_LOCAL_FILE, IDC_LOCAL_FILE_BROWSE, IDC_LOCAL_FILE_OPEN};
+constexpr EnableRule kFileTransferRules[] = {
+    {IDC_DISABLE_FTP, false, ViewOf(kFtpGroup)},
+    {IDC_DISABLE_TIMER, false, ViewOf(kTimerGroup)},
+    {IDC_SAVE_TO_FILE, true, ViewOf(kSaveToFileGroup)},
+};
+constexpr PageLayout kFileTransferLayout{
+    G::kFileTransfer, ViewOf(kFileTransferControls), {}, ViewOf(kFileTransferRules)};
+
+// Video Capture page: shown, not yet bound.
+constexpr PageLayout kVideoCaptureLayout{G::kVideo, {}, {}, {}};
+
+// Text Effects page. The colours have buttons of their own.
+constexpr ControlBinding kTextEffectsControls[] = {
+    {IDC_MESSAGE, L"wisdom", R::kText},
+    {IDC_DATE_STAMP, L"datestamp", R::kCheck},
+    {IDC_TIME_STAMP, L"timestamp", R::kCheck},
+    {IDC_TEXT_POSITION, L"textposition", R::kListIndex},
+    {IDC_FONT_NAME, L"fontname", R::kListText},
+    {IDC_FONT_SIZE, L"fontsize", R::kNumber},
+    {IDC_FONT_BOLD, L"fontbold", R::kCheck},
+    {IDC_FONT_ITALIC, L"fontitalic", R::kCheck},
+    {IDC_FONT_UNDERLINE, L"fontunderline", R::kCheck},
+    {IDC_FONT_STRIKEOUT, L"fontstrikeout", R::kCheck},
+    {IDC_DROP_SHADOW, L"dropshadow", R::kCheck},
+    {IDC_BACKGROUND_STYLE, L"textbackground", R::kListIndex},
+};
+constexpr int kSmoothingButtons[] = {IDC_SMOOTH_NONE, IDC_SMOOTH_STANDARD, IDC_SMOOTH_CLEARTYPE};
+constexpr RadioBinding kTextEffectsRadios[] = {
+    {L"smoothtype", ViewOf(kSmoothingButtons), kSmoothStandard},
+};
+constexpr PageLayout kTextEffectsLayout{
+    G::kText, ViewOf(kTextEffectsControls), ViewOf(kTextEffectsRadios), {}};
+
+// Overlay page. The key colour has a button of its own.
+constexpr ControlBinding kOverlayControls[] = {
+    {IDC_OVERLAY_FILE, L"overlayfilename", R::kText},
+    {IDC_OVERLAY_PERCENT, L"overlayscalepercent", R::kSlider},
+    {IDC_OVERLAY_OPACITY, L"overlayopacity", R::kSlider},
+    {IDC_OVERLAY_COLOUR_KEY, L"overlaycolourkey", R::kCheck},
+    {IDC_OVERLAY_POSITION, L"overlayposition", R::kListIndex},
+};
+// In the order of the values: original size, best fit, percentage.
+constexpr int kScaleButtons[] = {IDC_OVERLAY_ORIGINAL_SIZE, IDC_OVERLAY_BEST_FIT,
+                                 IDC_OVERLAY_PERCENTAGE};
+constexpr RadioBinding kOverlayRadios[] = {
+    {L"overlayscale", ViewOf(kScaleButtons), 0},
+};
+constexpr int kColourKeyGroup[] = {IDC_OVERLAY_CHOOSE_COLOUR};
+constexpr int kPercentageGroup[] = {IDC_OVERLAY_PERCENT, IDC_OVERLAY_PERCENT_TEXT};
+constexpr EnableRule kOverlayRules[] = {
+    {IDC_OVERLAY_COLOUR_KEY, true, ViewOf(kColourKeyGroup)},
+    {IDC_OVERLAY_PERCENTAGE, true, ViewOf(kPercentageGroup)},
+};
+constexpr PageLayout kOverlayLayout{G::kOverlay, ViewOf(kOverlayControls), ViewOf(kOverlayRadios),
+                                    ViewOf(kOverlayRules)};
+
+constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+}  // namespace
+
+const PageLayout& FileTransferLayout() { return kFileTransferLayout; }
+const PageLayout& VideoCaptureLayout() { return kVideoCaptureLayout; }
+const PageLayout& TextEffectsLayout() { return kTextEffectsLayout; }
+const PageLayout& OverlayLayout() { return kOverlayLayout; }
+
+const SettingField* FindSetting(std::wstring_view name) {
+  for (const SettingField& field : SettingsSchema()) {
+    if (name == field.name) return &field;
+  }
+  return nullptr;
+}
+
+std::optional<std::uint32_t> ParseUnsigned(std::wstring_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  if (text.empty()) return std::nullopt;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
+  constexpr std::uint64_t kBase = 10;
+  std::uint64_t value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * kBase + static_cast<std::uint64_t>(c - L'0');
+    if (value > kMax) value = kMax;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+std::uint32_t NumberFromText(std::wstring_view text, std::uint32_t current,
+                             const std::optional<SettingRange>& range) {
+  const std::optional<std::uint32_t> number = ParseUnsigned(text);
+  if (!range) return number.value_or(current);
+  return ClampToRange(number.value_or(0), range->lo, range->hi);
+}
+
+std::uint32_t IndexFromSelection(long selection, std::uint32_t current,
+                                 const std::optional<SettingRange>& range) {
+  if (!range) return selection < 0 ? current : static_cast<std::uint32_t>(selection);
+  return ClampToRange(static_cast<std::uint32_t>(selection), range->lo, range->hi);
+}
+
+std::wstring CutToFieldLength(std::wstring text) {
+  if (text.size() > kMaxFieldLength) text.resize(kMaxFieldLength);
+  return text;
+}
+
+std::size_t RadioIndexFor(const RadioBinding& radios, std::uint32_t value) {
+  return value < radios.buttons.size() ? value : radios.fallback;
+}
+
+std::uint32_t RadioValue(const RadioBinding& radios, std::optional<std::size_t> checked) {
+  if (!checked || *checked >= radios.buttons.size()) return radios.fallback;
+  return static_cast<std::uint32_t>(*checked);
+}
+
+}  // namespace kelpo

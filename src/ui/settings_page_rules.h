@@ -1,0 +1,117 @@
+// Pure rules of the Settings sheet's pages: which control shows which setting
+// (bound by the setting's name in the settings schema), which check box
+// enables which controls, and how typed text and list selections become
+// values. The pages themselves only move values between controls and the
+// settings record as these tables say.
+#pragma once
+
+#include "settings/settings_schema.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelpo {
+
+// Text fields keep at most this many characters; longer text is cut.
+constexpr std::size_t kMaxFieldLength = 511;
+
+// A read-only view of a constant table.
+template <typename T>
+struct TableView {
+  const T* first = nullptr;
+  std::size_t count = 0;
+
+  const T* begin() const { return first; }
+  const T* end() const { return first + count; }
+  std::size_t size() const { return count; }
+};
+
+template <typename T, std::size_t N>
+constexpr TableView<T> ViewOf(const T (&table)[N]) {
+  return {table, N};
+}
+
+// How one control shows one setting.
+enum class BindingRole {
+  kText,       // edit or static text: a string setting
+  kCheck,      // check box: a flag
+  kNumber,     // edit holding an unsigned decimal number: a DWORD
+  kListIndex,  // drop-down list whose selected index is a DWORD
+  kListText,   // drop-down list whose selected entry's text is a string
+  kSlider,     // trackbar whose position is a DWORD
+};
+
+struct ControlBinding {
+  int controlId;
+  const wchar_t* setting;  // the registry value name in the settings schema
+  BindingRole role;
+};
+
+// Radio buttons that together show one DWORD setting: button i stands for
+// value i. A value no button stands for shows, and a group with no button
+// checked reads as, `fallback`.
+struct RadioBinding {
+  const wchar_t* setting;
+  TableView<int> buttons;
+  std::uint32_t fallback;
+};
+
+// The controls a check box (or radio button) enables: exactly when it is
+// checked, or exactly when it is not.
+struct EnableRule {
+  int checkBox;
+  bool enabledWhenChecked;
+  TableView<int> controls;
+};
+
+// Everything a page binds, all within one group of the settings schema.
+struct PageLayout {
+  SettingsGroup group;
+  TableView<ControlBinding> controls;
+  TableView<RadioBinding> radios;
+  TableView<EnableRule> enableRules;
+};
+
+const PageLayout& FileTransferLayout();
+const PageLayout& VideoCaptureLayout();
+const PageLayout& TextEffectsLayout();
+const PageLayout& OverlayLayout();
+
+// The schema's row for a registry value name, or null.
+const SettingField* FindSetting(std::wstring_view name);
+
+// Whether a control a rule governs is enabled, given its check box.
+constexpr bool RuleEnables(const EnableRule& rule, bool checked) {
+  return checked == rule.enabledWhenChecked;
+}
+
+// An unsigned decimal number, blanks around it allowed; nothing for any other
+// text. Numbers beyond 32 bits read as the largest 32-bit number, so a
+// clamped field shows its maximum rather than whatever the overflow left.
+std::optional<std::uint32_t> ParseUnsigned(std::wstring_view text);
+
+// The value a number field applies. With a range the field is corrected the
+// way the interval is: text that is no number counts as 0, and the result is
+// clamped. Without a range, text that is no number keeps the current value.
+std::uint32_t NumberFromText(std::wstring_view text, std::uint32_t current,
+                             const std::optional<SettingRange>& range);
+
+// The value a list applies; `selection` is the list's answer (-1 for none).
+// With a range, no selection counts as -1 taken as an unsigned number and is
+// clamped like any other index (to the range's top); without one it keeps the
+// current value.
+std::uint32_t IndexFromSelection(long selection, std::uint32_t current,
+                                 const std::optional<SettingRange>& range);
+
+// The first kMaxFieldLength characters.
+std::wstring CutToFieldLength(std::wstring text);
+
+// The button that shows `value` (its index in the group).
+std::size_t RadioIndexFor(const RadioBinding& radios, std::uint32_t value);
+// The value a group applies, given the index of its checked button, if any.
+std::uint32_t RadioValue(const RadioBinding& radios, std::optional<std::size_t> checked);
+
+}  // namespace kelpo
