@@ -44,7 +44,7 @@ DWORD WINAPI ConnectWorker(LPVOID parameter) {
           ReportUploadCompletion(request->upload, reinterpret_cast<DWORD_PTR>(connection)));
     }
   } catch (...) {
-    // Nothing may leave a pool thread; the upload then ends by WinInet's time-out.
+    // Nothing may leave a pool thread.
   }
   return 0;
 }
@@ -86,20 +86,16 @@ bool FtpUploader::Start(const UploadJob& job) {
                      job.passive ? static_cast<DWORD>(INTERNET_FLAG_PASSIVE) : 0u});
   job_ = job;
   upload_ = OpenUploadRoute(window_, completionMessage_);
-  request->upload = upload_;
   step_ = UploadStep::Connecting;
-  observer_.OnUploadStatus(kMsgConnecting);
-  if (upload_ != request->upload) {
-    // The observer cancelled it: no connect will report, so the route retires here.
-    (void)ReportUploadCompletion(request->upload, 0);
-    return true;
-  }
+  request->upload = upload_;
   if (::QueueUserWorkItem(&ConnectWorker, request.get(), WT_EXECUTELONGFUNCTION)) {
     (void)request.release();
-    return true;
+  } else {
+    // No worker: the connect fails at once, and says so the usual way.
+    (void)ReportUploadCompletion(upload_, 0);
   }
-  // No worker: the connect fails at once, and says so the usual way.
-  (void)ReportUploadCompletion(upload_, 0);
+  // Whatever the connect brings arrives as a message, after this status.
+  observer_.OnUploadStatus(kMsgConnecting);
   return true;
 }
 

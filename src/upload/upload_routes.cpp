@@ -94,7 +94,7 @@ void CALLBACK OnUploadInternetStatus(HINTERNET, DWORD_PTR context, DWORD status,
     CloseFtpConnectionHandle(
         ReportUploadCompletion(context, static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult));
   } catch (...) {
-    // Nothing may cross back into WinInet; the upload then ends by a time-out.
+    // Nothing may cross back into WinInet.
   }
 }
 

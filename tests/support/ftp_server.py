@@ -27,7 +27,7 @@ from pyftpdlib.servers import FTPServer
 PASSWORD = "secret"
 UPLOAD_DIRECTORY = "webcam"
 STALLING_USER = "stall"
-GREETING_DELAY = 2.0  # seconds
+GREETING_DELAY = 2.0  # seconds; the tests know it as kLateGreeting
 
 
 class KelpoTestHandler(FTPHandler):
