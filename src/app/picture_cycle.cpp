@@ -5,6 +5,7 @@
 #include "app/status_rules.h"
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
+#include "upload/dial_up.h"
 #include "upload/upload_rules.h"
 
 namespace kelpo {

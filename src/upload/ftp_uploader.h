@@ -4,6 +4,7 @@
 // their news to the owner's window, which hands it to OnCompletion.
 #pragma once
 
+#include "common/unique_handle.h"
 #include "common/win32.h"
 #include "upload/upload_rules.h"
 
@@ -13,6 +14,14 @@
 namespace kelpo {
 
 class InternetSession;
+
+namespace detail {
+// Takes the status callback off an FTP connection (an HINTERNET) and closes it.
+void CloseFtpConnection(void* connection) noexcept;
+}  // namespace detail
+
+// An FTP connection; the header stays free of <wininet.h>, where HINTERNET is void*.
+using unique_ftp_connection = unique_handle<void*, detail::CloseFtpConnection>;
 
 // What one upload sends where, copied when it starts: the settings and the
 // next picture's file may change while it runs.
@@ -75,10 +84,24 @@ class FtpUploader {
   bool Running() const { return step_ != UploadStep::Idle; }
 
  private:
-  UploadStep step_ = UploadStep::Idle;
-};
+  // Feeds the running upload's completed request into its step and issues the
+  // next request, again while requests are refused at once.
+  void Advance(bool succeeded);
+  // Ends the running upload with its final status.
+  void Finish(int status);
+  // Leaves the running upload without a word: its route closes, its connection
+  // (if made) closes.
+  void Abandon();
 
-// The dial-up check: true when RAS reports a connection in the connected state.
-bool IsDialUpConnected();
+  InternetSession& session_;
+  HWND window_;
+  UINT completionMessage_;
+  UploadObserver& observer_;
+  // The one state of the running upload, on the UI thread only.
+  UploadStep step_ = UploadStep::Idle;
+  std::uintptr_t upload_ = 0;  // its identity, 0 while none runs
+  unique_ftp_connection connection_;
+  UploadJob job_;
+};
 
 }  // namespace kelpo

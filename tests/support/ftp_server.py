@@ -10,6 +10,11 @@ users meet. Every account's home lies under --root:
   stall / secret     STOR is accepted (150) and then never completes
 
 A wrong password for any account is refused at login.
+
+With --late-host it also serves the same accounts on a second address, where
+every connection is accepted at once but greeted only after a pause, so a
+client's connect completes late. Each server keeps the number of its
+connections still open in a file (--count-file, --late-count-file).
 """
 import argparse
 import os
@@ -22,9 +27,29 @@ from pyftpdlib.servers import FTPServer
 PASSWORD = "secret"
 UPLOAD_DIRECTORY = "webcam"
 STALLING_USER = "stall"
+GREETING_DELAY = 2.0  # seconds; the tests know it as kLateGreeting
 
 
 class KelpoTestHandler(FTPHandler):
+    count_file = None  # where the number of open connections is kept
+    open_connections = 0
+    counted = False
+
+    def handle(self):
+        self.count(1)
+        super().handle()
+
+    def close(self):
+        if self.counted and not self._closed:
+            self.count(-1)
+        super().close()
+
+    def count(self, change):
+        self.counted = True
+        cls = type(self)
+        cls.open_connections += change
+        write_count(cls.count_file, cls.open_connections)
+
     def ftp_STOR(self, file, mode="w"):
         if self.username == STALLING_USER:
             # Say yes and then never open the data transfer: the client waits
@@ -32,6 +57,27 @@ class KelpoTestHandler(FTPHandler):
             self.respond("150 File status okay; about to open data connection.")
             return None
         return super().ftp_STOR(file, mode)
+
+
+class LateGreetingHandler(KelpoTestHandler):
+    count_file = None
+    open_connections = 0
+
+    def handle(self):
+        self.count(1)
+        self.call_later(GREETING_DELAY, self.greet)
+
+    def greet(self):
+        if not self._closed:
+            FTPHandler.handle(self)
+
+
+def write_count(path, count):
+    if path:
+        # Replaced whole, so a reader never sees half a number.
+        with open(path + ".new", "w") as out:
+            out.write("%d\n" % count)
+        os.replace(path + ".new", path)
 
 
 def make_home(root, name, with_directory):
@@ -48,6 +94,9 @@ def main():
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=21)
     parser.add_argument("--pidfile", help="write the server's process id here")
+    parser.add_argument("--count-file", help="keep the number of open connections here")
+    parser.add_argument("--late-host", help="address of the server that greets late")
+    parser.add_argument("--late-count-file", help="its number of open connections")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -65,7 +114,15 @@ def main():
     # Login failures are answered at once: the tests must not wait for them.
     handler.auth_failed_timeout = 0
 
+    handler.count_file = args.count_file
+    write_count(args.count_file, 0)
+
     server = FTPServer((args.host, args.port), handler)
+    if args.late_host:
+        LateGreetingHandler.count_file = args.late_count_file
+        write_count(args.late_count_file, 0)
+        # Served by the same loop as the first server.
+        FTPServer((args.late_host, args.port), LateGreetingHandler)
     if args.pidfile:
         with open(args.pidfile, "w") as out:
             out.write("%d\n" % os.getpid())

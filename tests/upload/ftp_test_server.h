@@ -1,6 +1,6 @@
-// Access to the local test FTP server (tests/support/ftp_server.py) that
-// tests/support/services starts: its accounts and the folder holding their
-// homes, seen from inside Wine.
+// Access to the local test FTP servers (tests/support/ftp_server.py) that
+// tests/support/services starts: their accounts, the folder holding the
+// homes, and each server's count of open connections, seen from inside Wine.
 #pragma once
 
 #include "common/win32.h"
@@ -18,6 +18,10 @@ namespace kelpo::test {
 constexpr wchar_t kFtpServer[] = L"127.0.0.1";
 // Nothing listens here: the loopback network answers with a refusal.
 constexpr wchar_t kRefusingServer[] = L"127.0.0.2";
+// Accepts at once but greets each connection only after kLateGreeting: a
+// connect to it completes late, and succeeds.
+constexpr wchar_t kLateServer[] = L"127.0.0.3";
+constexpr DWORD kLateGreeting = 2000;
 constexpr wchar_t kFtpPassword[] = L"secret";
 constexpr wchar_t kFtpDirectory[] = L"webcam";
 constexpr wchar_t kNormalUser[] = L"kelpo";
@@ -27,19 +31,38 @@ constexpr wchar_t kStallingUser[] = L"stall";
 
 inline std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path);
 
+// A file that tests/support/services keeps in build/ftp-server, seen from
+// build/<preset>/bin/.
+inline std::wstring FtpStateFile(const wchar_t* name) {
+  return ProgramFolder() + L"..\\..\\ftp-server\\" + name;
+}
+
 // The folder of the account homes as a Windows path, empty when the server's
 // state file cannot be found.
 inline std::wstring FtpHomesFolder() {
-  // build/<preset>/bin/ -> build/ftp-server/root, a Unix path written by
-  // tests/support/services; Wine shows the Unix root as drive Z:.
-  const std::wstring stateFile = ProgramFolder() + L"..\\..\\ftp-server\\root";
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(stateFile);
+  // The file holds a Unix path; Wine shows the Unix root as drive Z:.
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(FtpStateFile(L"root"));
   std::wstring folder = L"Z:";
   for (std::uint8_t byte : bytes) {
     if (byte == '\n' || byte == '\r') break;
     folder += byte == '/' ? L'\\' : static_cast<wchar_t>(byte);
   }
   return bytes.empty() ? std::wstring() : folder;
+}
+
+// How many connections the server at `server` (kFtpServer or kLateServer)
+// holds open; -1 when it does not say.
+inline int OpenFtpConnections(const wchar_t* server) {
+  const bool late = std::wstring(server) == kLateServer;
+  const std::vector<std::uint8_t> bytes =
+      ReadWholeFile(FtpStateFile(late ? L"late-open" : L"open"));
+  if (bytes.empty()) return -1;
+  int count = 0;
+  for (std::uint8_t byte : bytes) {
+    if (byte < '0' || byte > '9') break;
+    count = count * 10 + (byte - '0');
+  }
+  return count;
 }
 
 inline std::wstring FtpFilePath(const std::wstring& user, const std::wstring& directory,

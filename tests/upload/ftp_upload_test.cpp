@@ -1,91 +1,113 @@
-// The upload against a real FTP server on 127.0.0.1:21, driven in-process:
-// the test writes the "picture" into tempFilePath itself and plays the main
-// window's part for the time-limit timer and the one-shot end.
-#include "app/application.h"
+// The uploader against the real local FTP servers. The test plays its owner:
+// a real window passes the completion message and the time-limit timer to the
+// uploader, and an observer records what the uploader reports and arms that
+// timer on the window.
+#include "upload/ftp_uploader.h"
+
 #include "app/message_catalogue.h"
+#include "upload/dial_up.h"
 #include "upload/ftp_test_server.h"
+#include "upload/internet_session.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <memory>
+#include <vector>
 
 namespace kelpo {
 namespace {
 
 using namespace kelpo::test;
 
-constexpr DWORD kFinalStatusWait = 20000;
+constexpr UINT kCompletionMessage = WM_APP + 40;
+constexpr UINT_PTR kTimeLimitTimer = 2;
+constexpr UINT kDefaultTimeLimit = 60000;
 constexpr UINT kShortTimeLimit = 2000;
+constexpr DWORD kFinalStatusWait = 20000;
+// How long the servers may take to see our connections come and go: a late
+// connect completes only after the greeting.
+constexpr DWORD kServerWait = kLateGreeting + 5000;
+// Longest that Start or Cancel may keep the window from its messages: well
+// below the late server's pause before its greeting.
+constexpr DWORD kUiThreadBudget = kLateGreeting / 2;
 
-bool IsFinalStatus(int id) {
-  return id == kMsgUploadSucceeded || id == kMsgFtpConnectFailed || id == kMsgNoDirectory ||
-         id == kMsgUploadFailed || id == kMsgUploadTooLong;
-}
+const std::vector<int> kSucceeded = {kMsgConnecting, kMsgChangingDirectory, kMsgUploading,
+                                     kMsgUploadSucceeded};
 
-// Stands in for the main window: counts time-limit ticks and one-shot ends.
-class TestWindow {
+class RecordingObserver : public UploadObserver {
  public:
-  explicit TestWindow(Application& app) : app_(app) {
+  void OnUploadStatus(int statusId) override { statuses.push_back(statusId); }
+  void StartUploadTimeLimit() override {
+    timeLimitThreads.push_back(::GetCurrentThreadId());
+    (void)::SetTimer(window, kTimeLimitTimer, timeLimit, nullptr);
+  }
+  void StopUploadTimeLimit() override { (void)::KillTimer(window, kTimeLimitTimer); }
+  void OnUploadEnded(int finalStatus) override { ended.push_back(finalStatus); }
+
+  HWND window = nullptr;
+  UINT timeLimit = kDefaultTimeLimit;
+  std::vector<int> statuses;
+  std::vector<int> ended;
+  std::vector<DWORD> timeLimitThreads;
+};
+
+// The owner's window: counts what reaches it and hands it to `uploader`.
+class OwnerWindow {
+ public:
+  OwnerWindow() {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &TestWindow::Procedure;
+    windowClass.lpfnWndProc = &OwnerWindow::Procedure;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"KelpoUploadTestWindow";
+    windowClass.lpszClassName = L"KelpoUploadOwner";
     (void)::RegisterClassW(&windowClass);
-    window_ = ::CreateWindowW(windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                              nullptr, windowClass.hInstance, nullptr);
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    app_.mainWindow = window_;
+    window_.reset(::CreateWindowW(windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr));
+    (void)::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
 
+  HWND get() const { return window_.get(); }
+
+  FtpUploader* uploader = nullptr;
+  int completions = 0;
   int timeLimitTicks = 0;
-  int quits = 0;
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TestWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr && message == WM_TIMER && wParam == self->app_.uploadTimerId) {
-      ++self->timeLimitTicks;
-      self->app_.OnUploadTimeLimit();
+    auto* self = reinterpret_cast<OwnerWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr && message == kCompletionMessage) {
+      ++self->completions;
+      if (self->uploader != nullptr) self->uploader->OnCompletion(wParam, lParam);
       return 0;
     }
-    if (self != nullptr && message == WM_QUITAPP) {
-      ++self->quits;
+    if (self != nullptr && message == WM_TIMER && wParam == kTimeLimitTimer) {
+      ++self->timeLimitTicks;
+      if (self->uploader != nullptr) (void)self->uploader->OnTimeLimit();
       return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
 
-  Application& app_;
-  HWND window_ = nullptr;
+  unique_hwnd window_;
 };
 
-// Pumps messages (the callback's status texts and the timers need the UI
-// thread) until `done` holds or `timeout` passes.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeout) return false;
-    (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-  }
-  return true;
+void Pump(DWORD duration) {
+  (void)WaitFor([] { return false; }, duration);
 }
 
-void Pump(DWORD duration) {
-  (void)PumpUntil([] { return false; }, duration);
-}
+DWORD Elapsed(DWORD since) { return ::GetTickCount() - since; }
 
 class FtpUpload : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(FtpHomesFolder().empty())
         << "the test FTP server is not running: tests/support/services start";
-    app_ = std::make_unique<Application>();
-    window_ = std::make_unique<TestWindow>(*app_);
+    openAtStart_ = OpenFtpConnections(kFtpServer);
+    openLateAtStart_ = OpenFtpConnections(kLateServer);
+    session_ = std::make_unique<InternetSession>();
+    window_ = std::make_unique<OwnerWindow>();
+    observer_.window = window_->get();
+    MakeUploader();
+
     wchar_t folder[MAX_PATH];
     ASSERT_NE(::GetTempPathW(MAX_PATH, folder), 0u);
     wchar_t name[MAX_PATH];
@@ -93,65 +115,77 @@ class FtpUpload : public testing::Test {
     localFile_ = name;
     picture_ = SampleJpegBytes(96 * 1024, ++seed_);
     ASSERT_TRUE(WriteWholeFile(localFile_, picture_));
-    app_->tempFilePath = localFile_;
-    app_->tempFileExists = true;
-
-    Settings& s = app_->settings;
-    s.server = kFtpServer;
-    s.user = kNormalUser;
-    s.password = kFtpPassword;
-    s.directory = kFtpDirectory;
-    s.filename = L"upload-test.jpg";
-    s.dialup = false;
+    job_ = {kFtpServer,         kNormalUser, kFtpPassword, kFtpDirectory,
+            L"upload-test.jpg", localFile_,  false};
   }
 
   void TearDown() override {
-    app_.reset();  // deletes the temporary file
+    uploader_.reset();
     window_.reset();
+    session_.reset();
+    // WinInet may still hold the file of an abandoned transfer.
+    (void)::DeleteFileW(localFile_.c_str());
   }
 
-  std::wstring Remote(const wchar_t* user = kNormalUser) const {
-    return FtpFilePath(user, app_->settings.directory, app_->settings.filename);
+  void MakeUploader() {
+    uploader_ =
+        std::make_unique<FtpUploader>(*session_, window_->get(), kCompletionMessage, observer_);
+    window_->uploader = uploader_.get();
   }
 
+  std::wstring Remote() const { return FtpFilePath(job_.user, job_.directory, job_.filename); }
+
+  bool Ended() const { return !observer_.ended.empty() && !uploader_->Running(); }
+
+  // Runs one upload of job_ to its end; its final status.
   int Upload() {
-    (void)::DeleteFileW(Remote(app_->settings.user.c_str()).c_str());
-    app_->StartUpload();
-    (void)PumpUntil([this] { return Finished(); }, kFinalStatusWait);
-    return app_->lastStatusId;
+    (void)::DeleteFileW(Remote().c_str());
+    observer_.statuses.clear();
+    observer_.ended.clear();
+    EXPECT_TRUE(uploader_->Start(job_));
+    EXPECT_TRUE(WaitFor([this] { return Ended(); }, kFinalStatusWait));
+    EXPECT_EQ(observer_.ended.size(), 1u);
+    return observer_.ended.empty() ? 0 : observer_.ended.back();
   }
 
-  // SetStatus shows the final status a moment before it sets the idle flag.
-  bool Finished() const { return IsFinalStatus(app_->lastStatusId) && app_->ftpIdle; }
-
-  void ExpectIdle() {
-    EXPECT_EQ(app_->ftpConnection.load(), nullptr);
-    EXPECT_TRUE(app_->transferIdle);
-    EXPECT_TRUE(app_->ftpIdle);
+  // The server sees every connection this test made closed again. (An earlier
+  // test's abandoned transfer may still hold one: Wine ends it only when its
+  // wait for the server's reply runs out.)
+  void ExpectConnectionsClosed(const wchar_t* server = kFtpServer) {
+    const int before = std::wstring(server) == kLateServer ? openLateAtStart_ : openAtStart_;
+    EXPECT_TRUE(WaitFor([=] { return OpenFtpConnections(server) <= before; }, kServerWait))
+        << OpenFtpConnections(server) << " connection(s) open on " << server << ", " << before
+        << " before the test";
   }
 
   static inline unsigned seed_ = 0;
-  std::unique_ptr<Application> app_;
-  std::unique_ptr<TestWindow> window_;
+  std::unique_ptr<InternetSession> session_;
+  std::unique_ptr<OwnerWindow> window_;
+  RecordingObserver observer_;
+  std::unique_ptr<FtpUploader> uploader_;
   std::wstring localFile_;
   std::vector<std::uint8_t> picture_;
+  UploadJob job_;
+  int openAtStart_ = 0;
+  int openLateAtStart_ = 0;
 };
 
 TEST_F(FtpUpload, DeliversThePictureByteForByteInPassiveAndActiveMode) {
   for (bool passive : {true, false}) {
     SCOPED_TRACE(passive ? "passive" : "active");
-    app_->settings.passiveftp = passive;
-    app_->settings.filename = passive ? L"passive.jpg" : L"active.jpg";
+    job_.passive = passive;
+    job_.filename = passive ? L"passive.jpg" : L"active.jpg";
     EXPECT_EQ(Upload(), kMsgUploadSucceeded);
+    EXPECT_EQ(observer_.statuses, kSucceeded);
     EXPECT_EQ(ReadWholeFile(Remote()), picture_);
-    ExpectIdle();
+    ExpectConnectionsClosed();
   }
 }
 
 TEST_F(FtpUpload, EmptyDirectoryUploadsIntoTheLoginDirectory) {
-  app_->settings.directory.clear();
+  job_.directory.clear();
   EXPECT_EQ(Upload(), kMsgUploadSucceeded);
-  EXPECT_EQ(ReadWholeFile(FtpFilePath(kNormalUser, L"", L"upload-test.jpg")), picture_);
+  EXPECT_EQ(ReadWholeFile(FtpFilePath(kNormalUser, L"", job_.filename)), picture_);
 }
 
 TEST_F(FtpUpload, EachFailureEndsWithItsStatusAndClosesTheConnection) {
@@ -169,102 +203,162 @@ TEST_F(FtpUpload, EachFailureEndsWithItsStatusAndClosesTheConnection) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "expected status " << c.status);
-    app_->settings.server = c.server;
-    app_->settings.user = c.user;
-    app_->settings.password = c.password;
+    job_.server = c.server;
+    job_.user = c.user;
+    job_.password = c.password;
     EXPECT_EQ(Upload(), c.status);
-    EXPECT_FALSE(FileExists(Remote(c.user)));
-    ExpectIdle();
-    EXPECT_EQ(window_->quits, 0);
+    EXPECT_FALSE(FileExists(Remote()));
+    ExpectConnectionsClosed();
   }
 }
 
-TEST_F(FtpUpload, TimeLimitCancelsATransferThatNeverEnds) {
-  app_->uploadTimeLimit = kShortTimeLimit;
-  app_->settings.user = kStallingUser;
-  app_->settings.disableTimer = true;
+// The connect completes away from the window; the time limit must still be a
+// timer of the window's thread, or it never fires.
+TEST_F(FtpUpload, TimeLimitRunsOnTheWindowsThreadAndCutsANeverEndingTransferShort) {
+  observer_.timeLimit = kShortTimeLimit;
+  job_.user = kStallingUser;
   EXPECT_EQ(Upload(), kMsgUploadTooLong);
+  EXPECT_EQ(observer_.statuses, (std::vector<int>{kMsgConnecting, kMsgChangingDirectory,
+                                                  kMsgUploading, kMsgUploadTooLong}));
+  EXPECT_EQ(observer_.timeLimitThreads, std::vector<DWORD>{::GetCurrentThreadId()});
   EXPECT_EQ(window_->timeLimitTicks, 1);
-  ExpectIdle();
 }
 
-TEST_F(FtpUpload, NothingStartsWithoutServerOrDialUpConnection) {
-  (void)::DeleteFileW(Remote().c_str());
-  app_->SetStatus(kMsgTrayTip);
-  app_->settings.server = L"1";
-  app_->StartUpload();
-  Pump(500);
-  EXPECT_EQ(app_->lastStatusId, kMsgTrayTip);
+TEST_F(FtpUpload, NothingStartsWithoutServerOrWhileAnUploadRuns) {
+  job_.server = L"1";
+  EXPECT_FALSE(uploader_->Start(job_));
+  job_.server = kFtpServer;
+  ASSERT_TRUE(uploader_->Start(job_));
+  EXPECT_FALSE(uploader_->Start(job_));
+  ASSERT_TRUE(WaitFor([this] { return Ended(); }, kFinalStatusWait));
+  EXPECT_EQ(observer_.statuses, kSucceeded);
 
   // Wine's RAS reports no connections at all.
-  app_->settings.server = kFtpServer;
-  app_->settings.dialup = true;
-  EXPECT_FALSE(app_->IsDialUpConnected());
-  app_->StartUpload();
-  Pump(500);
-  EXPECT_EQ(app_->lastStatusId, kMsgTrayTip);
-  EXPECT_FALSE(FileExists(Remote()));
-  EXPECT_EQ(app_->ftpConnection.load(), nullptr);
-  EXPECT_EQ(window_->quits, 0);
+  EXPECT_FALSE(IsDialUpConnected());
 }
 
-TEST_F(FtpUpload, UsesTheSettingsAndFileAsTheyWereWhenItStarted) {
-  app_->settings.user = kNormalUser;
+TEST_F(FtpUpload, UsesTheJobAsItWasWhenItStarted) {
   (void)::DeleteFileW(Remote().c_str());
-  const std::wstring expected = Remote();
-  app_->StartUpload();
-  // What the UI thread may do while the upload runs: apply new settings,
-  // take the next picture's file name.
-  app_->settings.directory = L"elsewhere";
-  app_->settings.filename = L"other.jpg";
-  app_->tempFilePath = L"C:\\nonexistent\\cam0.tmp";
-  ASSERT_TRUE(PumpUntil([this] { return Finished(); }, kFinalStatusWait));
-  EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
-  EXPECT_EQ(ReadWholeFile(expected), picture_);
-  app_->tempFilePath = localFile_;
+  UploadJob job = job_;
+  ASSERT_TRUE(uploader_->Start(job));
+  // What the owner may do while the upload runs: apply new settings, take the
+  // next picture's file name.
+  job.directory = L"elsewhere";
+  job.filename = L"other.jpg";
+  job.localFile = L"C:\\nonexistent\\cam0.tmp";
+  ASSERT_TRUE(WaitFor([this] { return Ended(); }, kFinalStatusWait));
+  EXPECT_EQ(observer_.ended, std::vector<int>{kMsgUploadSucceeded});
+  EXPECT_EQ(ReadWholeFile(Remote()), picture_);
 }
 
 TEST_F(FtpUpload, FinishedUploadLeavesNoTimeLimitBehind) {
-  app_->uploadTimeLimit = kShortTimeLimit;
+  observer_.timeLimit = kShortTimeLimit;
   EXPECT_EQ(Upload(), kMsgUploadSucceeded);
   Pump(kShortTimeLimit + 1000);
   EXPECT_EQ(window_->timeLimitTicks, 0);
-  EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
+  EXPECT_EQ(observer_.statuses, kSucceeded);
+}
+
+// A tick while connecting is not the upload's: WinInet's connect time-out
+// bounds that step, and the completion still ends the upload.
+TEST_F(FtpUpload, CompletionStillEndsTheUploadAfterAStrayTimeLimitTick) {
+  ASSERT_TRUE(uploader_->Start(job_));
+  EXPECT_FALSE(uploader_->OnTimeLimit());
+  ASSERT_TRUE(WaitFor([this] { return Ended(); }, kFinalStatusWait));
+  EXPECT_EQ(observer_.statuses, kSucceeded);
 }
 
 TEST_F(FtpUpload, CancelAbandonsARunningUploadAndTheNextOneSucceeds) {
-  app_->settings.passiveftp = true;
-  app_->settings.user = kStallingUser;
-  app_->StartUpload();
-  ASSERT_TRUE(PumpUntil([this] { return app_->lastStatusId == kMsgUploading; }, kFinalStatusWait));
-  ASSERT_NE(app_->ftpConnection.load(), nullptr);
-  EXPECT_FALSE(app_->transferIdle);
+  job_.passive = true;
+  job_.user = kStallingUser;
+  ASSERT_TRUE(uploader_->Start(job_));
+  ASSERT_TRUE(
+      WaitFor([this] { return uploader_->Step() == UploadStep::Uploading; }, kFinalStatusWait));
 
-  app_->CancelUpload();
-  ExpectIdle();
+  uploader_->Cancel();
+  EXPECT_FALSE(uploader_->Running());
   // The abandoned transfer reports nothing more, and its time limit is gone.
   Pump(1000);
-  EXPECT_EQ(app_->lastStatusId, kMsgUploading);
+  EXPECT_EQ(observer_.statuses,
+            (std::vector<int>{kMsgConnecting, kMsgChangingDirectory, kMsgUploading}));
+  EXPECT_TRUE(observer_.ended.empty());
   EXPECT_EQ(window_->timeLimitTicks, 0);
 
   // The next picture comes in a new file: WinInet keeps the abandoned one open
   // until its transfer gives up.
-  app_->tempFilePath = localFile_ + L".next";
-  ASSERT_TRUE(WriteWholeFile(app_->tempFilePath, picture_));
-  app_->settings.user = kNormalUser;
+  const std::wstring abandonedFile = localFile_;
+  localFile_ += L".next";
+  ASSERT_TRUE(WriteWholeFile(localFile_, picture_));
+  job_.localFile = localFile_;
+  job_.user = kNormalUser;
   EXPECT_EQ(Upload(), kMsgUploadSucceeded);
   EXPECT_EQ(ReadWholeFile(Remote()), picture_);
-  (void)::DeleteFileW(app_->tempFilePath.c_str());
-  app_->tempFilePath = localFile_;
+  (void)::DeleteFileW(abandonedFile.c_str());
 }
 
-TEST_F(FtpUpload, CompletionStillEndsTheUploadAfterAnotherStatusWasShown) {
-  app_->StartUpload();
-  // A failed picture reports itself while the upload runs.
-  app_->SetStatus(kMsgPictureFailed);
-  ASSERT_TRUE(PumpUntil([this] { return Finished(); }, kFinalStatusWait));
-  EXPECT_EQ(app_->lastStatusId, kMsgUploadSucceeded);
-  ExpectIdle();
+// Each abandoned connect completes while later uploads run, with a connection
+// that nobody wants any more.
+TEST_F(FtpUpload, AbandonedConnectsNeitherDisturbTheNextUploadNorStayOpen) {
+  constexpr int kAbandoned = 9;
+  UploadJob late = job_;
+  late.server = kLateServer;
+  for (int i = 1; i <= kAbandoned; ++i) {
+    SCOPED_TRACE(testing::Message() << "upload " << i);
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(uploader_->Start(late));
+    EXPECT_LT(Elapsed(start), kUiThreadBudget) << "Start waited for the network";
+    ASSERT_TRUE(WaitFor([&] { return OpenFtpConnections(kLateServer) == openLateAtStart_ + i; },
+                        kServerWait));
+    const DWORD cancel = ::GetTickCount();
+    uploader_->Cancel();
+    EXPECT_LT(Elapsed(cancel), kUiThreadBudget) << "Cancel waited for the network";
+  }
+
+  EXPECT_EQ(Upload(), kMsgUploadSucceeded);
+  EXPECT_EQ(ReadWholeFile(Remote()), picture_);
+
+  ExpectConnectionsClosed(kLateServer);
+  Pump(500);
+  EXPECT_EQ(observer_.statuses, kSucceeded);
+  EXPECT_EQ(observer_.ended, std::vector<int>{kMsgUploadSucceeded});
+  // Connect, directory, transfer: the late connects posted nothing at all.
+  EXPECT_EQ(window_->completions, 3);
+  EXPECT_EQ(window_->timeLimitTicks, 0);
+}
+
+TEST_F(FtpUpload, ConnectsCompletingAfterTheirUploaderIsGoneHarmNothing) {
+  UploadJob late = job_;
+  late.server = kLateServer;
+
+  // An uploader destroyed while its window lives on.
+  ASSERT_TRUE(uploader_->Start(late));
+  ASSERT_TRUE(WaitFor([this] { return OpenFtpConnections(kLateServer) == openLateAtStart_ + 1; },
+                      kServerWait));
+  window_->uploader = nullptr;
+  uploader_.reset();
+
+  // A window destroyed before its uploader, the way the program ends.
+  auto otherWindow = std::make_unique<OwnerWindow>();
+  RecordingObserver otherObserver;
+  otherObserver.window = otherWindow->get();
+  auto other = std::make_unique<FtpUploader>(*session_, otherWindow->get(), kCompletionMessage,
+                                             otherObserver);
+  ASSERT_TRUE(other->Start(late));
+  ASSERT_TRUE(WaitFor([this] { return OpenFtpConnections(kLateServer) == openLateAtStart_ + 2; },
+                      kServerWait));
+  otherWindow.reset();
+
+  // Both connects complete now, and both connections are closed unseen.
+  ExpectConnectionsClosed(kLateServer);
+  other.reset();
+  Pump(500);
+  EXPECT_EQ(window_->completions, 0);
+  EXPECT_EQ(observer_.statuses, std::vector<int>{kMsgConnecting});
+  EXPECT_EQ(otherObserver.statuses, std::vector<int>{kMsgConnecting});
+
+  MakeUploader();
+  EXPECT_EQ(Upload(), kMsgUploadSucceeded);
+  EXPECT_EQ(ReadWholeFile(Remote()), picture_);
 }
 
 }  // namespace
