@@ -1,3 +1,4 @@
+#include "common/unique_handle.h"
 #include "capture/still_image_source.h"
 #include "picture/gdiplus_session.h"
 #include "capture/still_image_rules.h"
@@ -53,8 +54,7 @@ TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreview) {
   ASSERT_NE(still.StillImage(), nullptr);
   EXPECT_EQ(still.StillImage()->GetWidth(), 200u);
   EXPECT_EQ(still.StillImage()->GetHeight(), 100u);
-  EXPECT_EQ(still.StillImage()->GetPixelFormat(),
-            PixelFormat32bppARGB);
+  EXPECT_EQ(still.StillImage()->GetPixelFormat(), PixelFormat32bppARGB);
   EXPECT_TRUE(OpenExclusively(source));
 
   RECT client{};
