@@ -177,6 +177,12 @@ TEST_F(SettingsSheetTest, IntervalIsCorrectedOnApplyAndTheTimerRestartsWithIt) {
   }
   EXPECT_EQ(TextOf(sheet.Button(IDOK)), L"Close");
   EXPECT_FALSE(::IsWindowEnabled(sheet.Button(IDCANCEL)));
+  // The interval's arrows wrap around at their ends.
+  Type(interval, L"999");
+  test::PressKey(interval, VK_UP);
+  EXPECT_EQ(TextOf(interval), L"1");
+  test::PressKey(interval, VK_DOWN);
+  EXPECT_EQ(TextOf(interval), L"999");
 
   // One second, a local copy chosen in the Save As dialog: the timer takes
   // pictures at the new period as soon as the page is applied.
@@ -310,6 +316,9 @@ TEST_F(SettingsSheetTest, TextEffectsListTheFontsKeepLineBreaksAndCorrectTheSize
   EXPECT_EQ(StoredDword(L"fontsize"), 1u);
   Type(size, L"1000");
   sheet.Apply();
+  EXPECT_EQ(TextOf(size), L"999");
+  // The size's arrows stop at the end.
+  test::PressKey(size, VK_UP);
   EXPECT_EQ(TextOf(size), L"999");
   const Settings applied = kelpo.SettingsNow();
   EXPECT_EQ(applied.fontsize, 999u);
