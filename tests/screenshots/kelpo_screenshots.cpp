@@ -1,0 +1,197 @@
+// kelpo_screenshots: the pictures of Kelpo's windows in the README. It starts
+// kelpo.exe (configured beforehand by tools/screenshots), shows the main
+// window once its first upload has ended, opens the Settings sheet on each of
+// its tabs, then the plug-in's Configure dialog through the stand-in host, and
+// saves each window as a PNG file:
+//
+//   kelpo_screenshots OUTPUT-FOLDER
+//
+// kelpo.exe, kelpo_remote.dll and kelpo-remote-host.exe lie next to it. The
+// exit code is 0 when every picture was saved, 1 otherwise.
+#include "app/main_window.h"
+#include "common/unique_handle.h"
+#include "common/win32.h"
+#include "picture/gdiplus_session.h"
+#include "picture/jpeg_encoder.h"
+#include "resources/resource.h"
+#include "support/kelpo_process.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kelpo::test::WaitFor;
+
+constexpr DWORD kWindowTimeout = 20000;
+constexpr DWORD kUploadTimeout = 30000;
+// Time for a window that was just shown or changed to paint itself.
+constexpr DWORD kPaintDelay = 700;
+constexpr wchar_t kSheetCaption[] = L"Kelpo Settings";
+constexpr wchar_t kPluginCaption[] = L"Kelpo Plug-In for ATI Remote Wonder";
+constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer.png",
+                                        L"settings-video-capture.png", L"settings-text-effects.png",
+                                        L"settings-overlay.png"};
+// The statuses an upload ends with.
+constexpr int kFinalStatuses[] = {IDS_UPLOAD_SUCCEEDED, IDS_FTP_CONNECT_FAILED, IDS_UPLOAD_FAILED,
+                                  IDS_NO_DIRECTORY,     IDS_UPLOAD_TOO_LONG,    IDS_PICTURE_FAILED};
+
+std::wstring TextOf(HWND window) {
+  std::vector<wchar_t> text(512, L'\0');
+  DWORD_PTR copied = 0;
+  (void)::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
+                              reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 1000,
+                              &copied);
+  return text.data();
+}
+
+std::wstring CatalogueText(int id) {
+  wchar_t text[256] = {};
+  (void)::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), text, 256);
+  return text;
+}
+
+struct WindowSearch {
+  DWORD processId;
+  const wchar_t* caption;
+  HWND found;
+};
+
+// A visible top-level window of the process with exactly this caption.
+HWND FindWindowOf(DWORD processId, const wchar_t* caption) {
+  WindowSearch search{processId, caption, nullptr};
+  (void)::EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& search = *reinterpret_cast<WindowSearch*>(context);
+        DWORD owner = 0;
+        (void)::GetWindowThreadProcessId(window, &owner);
+        if (owner != search.processId || !::IsWindowVisible(window)) return TRUE;
+        if (TextOf(window) != search.caption) return TRUE;
+        search.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindowOf(DWORD processId, const wchar_t* caption) {
+  HWND window = nullptr;
+  (void)WaitFor([&] { return (window = FindWindowOf(processId, caption)) != nullptr; },
+                kWindowTimeout);
+  return window;
+}
+
+// The window as the screen shows it, frame and caption included, as a PNG.
+bool SaveWindow(HWND window, const std::wstring& file) {
+  (void)::SetForegroundWindow(window);
+  (void)::RedrawWindow(window, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  (void)WaitFor([] { return false; }, kPaintDelay);
+  RECT area{};
+  if (!::GetWindowRect(window, &area)) return false;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  const HDC screen = ::GetDC(nullptr);
+  const kelpo::unique_hdc memory(::CreateCompatibleDC(screen));
+  const kelpo::unique_hbitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+  const HGDIOBJ previous = ::SelectObject(memory.get(), bitmap.get());
+  const BOOL copied =
+      ::BitBlt(memory.get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  (void)::SelectObject(memory.get(), previous);
+  (void)::ReleaseDC(nullptr, screen);
+  if (!copied) return false;
+  Gdiplus::Bitmap picture(bitmap.get(), nullptr);
+  CLSID png{};
+  if (kelpo::FindEncoderClsid(L"image/png", &png) < 0) return false;
+  const bool saved = picture.Save(file.c_str(), &png, nullptr) == Gdiplus::Ok;
+  std::printf("%ls: %s\n", file.c_str(), saved ? "saved" : "FAILED");
+  return saved;
+}
+
+bool IsFinalStatus(const std::wstring& status) {
+  for (int id : kFinalStatuses) {
+    if (status == CatalogueText(id)) return true;
+  }
+  return false;
+}
+
+// The main window after its first picture, then each tab of the sheet.
+bool ShootKelpo(const std::wstring& folder) {
+  kelpo::test::KelpoProcess kelpo;
+  const HWND main = kelpo.WaitForMainWindow();
+  if (main == nullptr) {
+    std::printf("kelpo.exe did not start\n");
+    return false;
+  }
+  (void)::PostMessageW(main, kelpo::WM_TRAYICON, 0, WM_LBUTTONDOWN);  // a click on the icon
+  // Found by its caption, the window may still be making its controls.
+  const auto status = [main] { return TextOf(::GetDlgItem(main, IDC_STATUS)); };
+  if (!WaitFor([&] { return IsFinalStatus(status()); }, kUploadTimeout)) {
+    std::printf("no upload ended; the status reads: %ls\n", status().c_str());
+  }
+  bool saved = SaveWindow(main, folder + L"main-window.png");
+
+  (void)::PostMessageW(::GetDlgItem(main, IDC_SETTINGS), BM_CLICK, 0, 0);
+  const HWND sheet = WaitForWindowOf(kelpo.id(), kSheetCaption);
+  if (sheet == nullptr) {
+    std::printf("the Settings sheet did not open\n");
+    return false;
+  }
+  for (int tab = 0; tab < static_cast<int>(std::size(kTabFiles)); ++tab) {
+    (void)::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+    saved = SaveWindow(sheet, folder + kTabFiles[tab]) && saved;
+  }
+  (void)::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  (void)WaitFor([&] { return !::IsWindow(sheet); }, kWindowTimeout);
+  (void)::PostMessageW(main, WM_COMMAND, IDC_EXIT, 0);
+  DWORD exitCode = 0;
+  (void)kelpo.WaitForExit(exitCode);
+  return saved;
+}
+
+// The plug-in's Configure dialog, as the remote-control software opens it.
+bool ShootPlugin(const std::wstring& folder) {
+  const std::wstring bin = kelpo::test::ProgramFolder();
+  const std::wstring host = bin + L"kelpo-remote-host.exe";
+  std::wstring commandLine = L"\"" + host + L"\" \"" + bin + L"kelpo_remote.dll\" configure";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(host.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+    std::printf("kelpo-remote-host.exe did not start\n");
+    return false;
+  }
+  const kelpo::unique_handle_value process(info.hProcess);
+  const kelpo::unique_handle_value thread(info.hThread);
+  const HWND dialog = WaitForWindowOf(info.dwProcessId, kPluginCaption);
+  const bool saved = dialog != nullptr && SaveWindow(dialog, folder + L"plugin-configure.png");
+  if (dialog != nullptr) (void)::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  if (::WaitForSingleObject(process.get(), kWindowTimeout) != WAIT_OBJECT_0) {
+    (void)::TerminateProcess(process.get(), 1);
+  }
+  return saved;
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  const kelpo::unique_handle<wchar_t**, ::LocalFree> argv(
+      ::CommandLineToArgvW(::GetCommandLineW(), &argc));
+  if (!argv || argc != 2) {
+    std::printf("usage: kelpo_screenshots OUTPUT-FOLDER\n");
+    return 1;
+  }
+  std::wstring folder = argv.get()[1];
+  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+  const kelpo::GdiplusSession gdiplus;
+  const bool kelpoSaved = ShootKelpo(folder);
+  const bool pluginSaved = ShootPlugin(folder);
+  return kelpoSaved && pluginSaved ? 0 : 1;
+}
