@@ -65,6 +65,13 @@ void FileTransferPage::OpenLocalFile() {
 
 void FileTransferPage::OnApplied() {
   ReadBindings();
+  // A local copy needs a file to go to: without one the box is cleared, and
+  // shown cleared, rather than kept on for copies that could never be made.
+  if (settings().savetofile && settings().localfilename.empty()) {
+    settings().savetofile = false;
+    (void)::CheckDlgButton(window(), IDC_SAVE_TO_FILE, BST_UNCHECKED);
+    ApplyEnableRules();
+  }
   SaveGroup();
   // The new interval counts from now.
   host().RestartCaptureTimer();

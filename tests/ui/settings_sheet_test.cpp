@@ -236,6 +236,11 @@ TEST_F(SettingsSheetTest, FileTransferGroupsFollowTheirBoxesAtOnceAndCancelKeeps
   const std::wstring longName(600, L'n');
   Type(sheet.Control(page, IDC_FTP_SERVER), longName);
   sheet.Apply();
+  // A local copy without a file to go to is no local copy.
+  EXPECT_EQ(::IsDlgButtonChecked(sheet.Page(page), IDC_SAVE_TO_FILE), BST_UNCHECKED);
+  EXPECT_TRUE(GroupDisabled(sheet, page, kSaveToFileGroup));
+  EXPECT_FALSE(kelpo.SettingsNow().savetofile);
+  EXPECT_EQ(StoredDword(L"savetofile"), 0u);
   EXPECT_EQ(kelpo.SettingsNow().server, longName.substr(0, 511));
   EXPECT_EQ(StoredString(L"server"), longName.substr(0, 511));
   EXPECT_TRUE(kelpo.SettingsNow().disableTimer);
