@@ -1,4 +1,5 @@
-#include "app/application.h"
+#include "common/unique_handle.h"
+#include "picture/gdiplus_session.h"
 #include "picture/overlay_preview.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
@@ -54,14 +55,16 @@ class OverlayPreviewPage : public ::testing::Test {
     return count;
   }
 
-  Application app;
+  GdiplusSession gdiplus;
+  // What the picture gets by default: 320 x 240.
+  const PictureSize output{320, 240};
   unique_hwnd page;
   test::ScratchFolder folder;
   std::wstring overlayFile = folder.File(L"logo.png");
 };
 
 TEST_F(OverlayPreviewPage, ShowsTheOverlayAtThePictureScale) {
-  OverlayPreview preview(app, page.get());
+  OverlayPreview preview(output, page.get());
   preview.SetOverlayPreviewImage(overlayFile);
   Gdiplus::Bitmap* bitmap = preview.PreviewBitmap();
   ASSERT_NE(bitmap, nullptr);
@@ -81,7 +84,7 @@ TEST_F(OverlayPreviewPage, ShowsTheOverlayAtThePictureScale) {
 }
 
 TEST_F(OverlayPreviewPage, UnreadableOverlayLeavesTheBackgroundAlone) {
-  OverlayPreview preview(app, page.get());
+  OverlayPreview preview(output, page.get());
   preview.SetOverlayPreviewImage(folder.File(L"missing.png"));
   ASSERT_NE(preview.PreviewBitmap(), nullptr);
   EXPECT_EQ(RedPixels(*preview.PreviewBitmap()), 0);

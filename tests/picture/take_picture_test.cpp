@@ -1,3 +1,4 @@
+#include "common/unique_handle.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_pipeline.h"
 #include "picture/jpeg_encoder.h"
