@@ -110,11 +110,15 @@ check "the 32-bit package: per-user, version $version, the shipped binaries" msi
 # Only the architecture tells the two packages apart: what the 64-bit one does
 # under Wine below, the shipped one does on Windows.
 msi32_installs_like_msi64() {
-  local table
-  for table in Directory Component FeatureComponents Registry RemoveFile Shortcut Icon \
-    CustomAction InstallExecuteSequence Upgrade LaunchCondition; do
-    diff <(msiinfo export "$msi32" $table) <(msiinfo export "$old_msi" $table) || return 1
-  done
+  # Exporting a table with a stream (Icon) writes the stream to the current folder.
+  mkdir -p "$work/tables"
+  (
+    cd "$work/tables" || exit 1
+    for table in Directory Component FeatureComponents Registry RemoveFile Shortcut Icon \
+      CustomAction InstallExecuteSequence Upgrade LaunchCondition; do
+      diff <(msiinfo export "$repo/$msi32" $table) <(msiinfo export "$old_msi" $table) || exit 1
+    done
+  ) || return 1
   [ "$(property "$msi32" UpgradeCode)" = "$(property "$old_msi" UpgradeCode)" ] &&
     [ "$(property "$msi32" ProductCode)" != "$(property "$old_msi" ProductCode)" ] &&
     msiinfo suminfo "$old_msi" | grep -qx 'Template: x64;1033'
