@@ -20,10 +20,6 @@ DWORD ReadDword(HKEY key, const wchar_t* name) {
 
 }  // namespace
 
-std::wstring ControlKeyPath(const std::wstring& instance) {
-  return std::wstring(kControlsKey) + L"\\" + instance;
-}
-
 InstanceControls ReadInstanceControls(const std::wstring& instance) noexcept {
   InstanceControls controls;
   if (instance.empty()) return controls;

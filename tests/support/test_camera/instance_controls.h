@@ -18,9 +18,6 @@ struct InstanceControls {
   DWORD darkFrames = 0;
 };
 
-// HKCU-relative path of an instance's control key.
-std::wstring ControlKeyPath(const std::wstring& instance);
-
 // The instance's controls as they are now; all defaults for an unnamed instance
 // (a camera made without a moniker) or a missing key.
 InstanceControls ReadInstanceControls(const std::wstring& instance) noexcept;

@@ -12,6 +12,8 @@
 
 #include "common/win32.h"
 
+#include <string>
+
 namespace kelpo::test_camera {
 
 constexpr wchar_t kDllName[] = L"kelpo_test_camera.dll";
@@ -21,6 +23,11 @@ constexpr GUID kClsid = {
     0x587869df, 0x364b, 0x4918, {0x8e, 0xf0, 0x5c, 0xbb, 0x81, 0x1f, 0x9a, 0xe8}};
 
 constexpr wchar_t kControlsKey[] = L"Software\\KelpoTests\\TestCamera";
+
+// HKCU-relative path of an instance's control key.
+inline std::wstring ControlKeyPath(const std::wstring& instance) {
+  return std::wstring(kControlsKey) + L"\\" + instance;
+}
 
 // Binding fails with this HRESULT (IPersistPropertyBag::Load fails, so
 // IMoniker::BindToObject does), as with a camera in use elsewhere.
