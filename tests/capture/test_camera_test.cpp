@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "support/test_camera/frame_pattern.h"
-#include "support/test_camera/test_cameras.h"
+#include "support/test_camera/registered_cameras.h"
 
 // In the strmiids library, but declared by no MinGW header.
 EXTERN_C const CLSID CLSID_SampleGrabber;
@@ -27,8 +27,8 @@ namespace {
 using Microsoft::WRL::ComPtr;
 using test_camera::FrameStamp;
 using test_camera::Orientation;
+using test_camera::RegisteredCameras;
 using test_camera::Rgb24View;
-using test_camera::TestCameras;
 
 constexpr wchar_t kUsbPath[] =
     L"\\\\?\\usb#vid_046d&pid_0825&mi_00#6&2d9b1f2e&0&0000#"
@@ -108,7 +108,7 @@ class TestCameraTest : public ::testing::Test {
     ~Com() { ::CoUninitialize(); }
   };
   Com com;
-  TestCameras cameras{kUsbCamera, kBusyCamera, kCaptureCard};
+  RegisteredCameras cameras{kUsbCamera, kBusyCamera, kCaptureCard};
 };
 
 TEST_F(TestCameraTest, EnumeratorListsEveryRegisteredCameraAndABusyOneDoesNotBind) {
@@ -180,13 +180,15 @@ class CaptureGraph {
     if (control_) (void)control_->Stop();
   }
 
-  // One frame, as Kelpo takes it: arm the one-shot grabber, restart the
-  // graph, wait for EC_COMPLETE.
+  // One frame: arm the one-shot grabber, run the graph, wait for
+  // EC_COMPLETE. The grabber is armed while the graph stands: armed while it
+  // runs, it may take a frame just before the stop, whose EC_COMPLETE the
+  // stop then swallows.
   std::vector<BYTE> Grab() {
     std::vector<BYTE> frame;
+    EXPECT_TRUE(SUCCEEDED(control_->Stop()));
     EXPECT_EQ(grabber_->SetOneShot(TRUE), S_OK);
     EXPECT_EQ(grabber_->SetBufferSamples(TRUE), S_OK);
-    EXPECT_TRUE(SUCCEEDED(control_->Stop()));
     EXPECT_TRUE(SUCCEEDED(control_->Run()));
     if (!WaitForCompletion()) return frame;
     long size = 0;

@@ -49,7 +49,13 @@ HRESULT FrameStreamer::Start(Setup setup) {
     running_ = false;
   }
   const HRESULT started = Guard([&] {
-    thread_ = std::thread([this, setup = std::move(setup)] { Loop(setup); });
+    thread_ = std::thread([this, setup = std::move(setup)] {
+      try {
+        Loop(setup);
+      } catch (...) {
+        // Nothing may leave a thread; the stream simply ends.
+      }
+    });
     return S_OK;
   });
   if (FAILED(started)) {

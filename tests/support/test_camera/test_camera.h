@@ -22,7 +22,7 @@ constexpr wchar_t kDllName[] = L"kelpo_test_camera.dll";
 constexpr GUID kClsid = {
     0x587869df, 0x364b, 0x4918, {0x8e, 0xf0, 0x5c, 0xbb, 0x81, 0x1f, 0x9a, 0xe8}};
 
-constexpr wchar_t kControlsKey[] = L"Software\\KelpoTests\\TestCamera";
+constexpr wchar_t kControlsKey[] = L"Software\\KelpoTestCamera";
 
 // HKCU-relative path of an instance's control key.
 inline std::wstring ControlKeyPath(const std::wstring& instance) {

@@ -1,4 +1,4 @@
-#include "support/test_camera/test_cameras.h"
+#include "support/test_camera/registered_cameras.h"
 
 #include <string>
 #include <vector>
@@ -27,7 +27,7 @@ Fn Export(HMODULE module, const char* name) {
 
 }  // namespace
 
-TestCameras::TestCameras(std::initializer_list<KelpoTestCameraInstance> instances)
+RegisteredCameras::RegisteredCameras(std::initializer_list<KelpoTestCameraInstance> instances)
     : module_(::LoadLibraryW(DllPath().c_str())) {
   if (!module_) {
     result_ = HRESULT_FROM_WIN32(::GetLastError());
@@ -42,11 +42,11 @@ TestCameras::TestCameras(std::initializer_list<KelpoTestCameraInstance> instance
   result_ = registerCameras(instances.begin(), static_cast<UINT>(instances.size()));
 }
 
-TestCameras::~TestCameras() {
+RegisteredCameras::~RegisteredCameras() {
   if (unregister_ != nullptr) (void)unregister_();
 }
 
-bool TestCameras::SetControl(const wchar_t* instance, const wchar_t* control, DWORD value) {
+bool RegisteredCameras::SetControl(const wchar_t* instance, const wchar_t* control, DWORD value) {
   unique_hkey key;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, ControlKeyPath(instance).c_str(), 0, KEY_SET_VALUE,
                       key.put()) != ERROR_SUCCESS) {

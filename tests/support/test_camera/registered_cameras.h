@@ -12,14 +12,14 @@
 
 namespace kelpo::test_camera {
 
-class TestCameras {
+class RegisteredCameras {
  public:
   // Replaces whatever cameras were registered with these; result() tells how
   // that went.
-  explicit TestCameras(std::initializer_list<KelpoTestCameraInstance> instances);
-  TestCameras(const TestCameras&) = delete;
-  TestCameras& operator=(const TestCameras&) = delete;
-  ~TestCameras();
+  explicit RegisteredCameras(std::initializer_list<KelpoTestCameraInstance> instances);
+  RegisteredCameras(const RegisteredCameras&) = delete;
+  RegisteredCameras& operator=(const RegisteredCameras&) = delete;
+  ~RegisteredCameras();
 
   HRESULT result() const { return result_; }
 
