@@ -8,8 +8,6 @@
 
 namespace kelpo::test_camera {
 
-using Microsoft::WRL::ComPtr;
-
 namespace {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
@@ -140,7 +138,8 @@ HRESULT CapturePin::GetNumberOfCapabilities(int* count, int* size) {
 
 HRESULT CapturePin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) {
   if (type == nullptr || caps == nullptr) return E_POINTER;
-  if (index < 0 || static_cast<std::size_t>(index) >= kCaptureSizes.size()) return S_FALSE;
+  if (index < 0) return E_INVALIDARG;
+  if (static_cast<std::size_t>(index) >= kCaptureSizes.size()) return S_FALSE;
   return Guard([&] {
     const auto position = static_cast<std::size_t>(index);
     *type = CaptureMediaType(kCaptureSizes[position], kDefaultFrameInterval).CreateTaskMemCopy();

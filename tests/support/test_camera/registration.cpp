@@ -4,6 +4,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -95,7 +96,9 @@ HRESULT WriteProperty(IPropertyBag& bag, const wchar_t* name, const wchar_t* val
 // The category entry, as a capture driver's installation makes it, plus the
 // values a device has (Description, DevicePath) and the instance's name.
 HRESULT RegisterInstance(IFilterMapper2& mapper, const KelpoTestCameraInstance& instance) {
-  if (instance.name == nullptr || instance.name[0] == L'\0' || instance.friendlyName == nullptr) {
+  // The name becomes one registry key name in two places.
+  if (instance.name == nullptr || instance.name[0] == L'\0' ||
+      std::wcschr(instance.name, L'\\') != nullptr || instance.friendlyName == nullptr) {
     return E_INVALIDARG;
   }
   const REGPINTYPES type{&MEDIATYPE_Video, &MEDIASUBTYPE_RGB24};

@@ -56,7 +56,7 @@ constexpr wchar_t kInstanceProperty[] = L"KelpoTestCamera";
 extern "C" {
 
 // One camera to register. The system device enumerator lists instances in the
-// order of their names.
+// order of their names, as the registry sorts keys (letter case ignored).
 struct KelpoTestCameraInstance {
   const wchar_t* name;          // the instance's key name; letters, digits, '_' and '-'
   const wchar_t* friendlyName;  // "FriendlyName"
