@@ -43,7 +43,8 @@ constexpr wchar_t kFrozen[] = L"Frozen";
 constexpr wchar_t kFailStreaming[] = L"FailStreaming";
 // Non-zero: the device is gone. Going non-zero sends EC_DEVICE_LOST (the
 // filter's IUnknown, 0) and stops the frames; going back to 0 sends
-// EC_DEVICE_LOST (the filter's IUnknown, 1) and the frames resume.
+// EC_DEVICE_LOST (the filter's IUnknown, 1) and the frames resume. The event
+// adds no reference to the filter.
 constexpr wchar_t kDeviceLost[] = L"DeviceLost";
 // N: the first N frames after every start (a Run of the graph) are dark.
 constexpr wchar_t kDarkFrames[] = L"DarkFrames";
