@@ -12,5 +12,5 @@
 #define IDC_PLAY 1005
 #define IDC_REMOTE_STATIC (-1)
 
-#define KELPO_REMOTE_VERSION_TEXT "1.0.96"
-#define KELPO_REMOTE_VERSION_BINARY 1, 0, 96, 0
+// The plug-in carries Kelpo's version (KELPO_VERSION_TEXT, KELPO_VERSION_BINARY).
+#include "kelpo_version.h"

@@ -168,6 +168,5 @@
 #define IDS_DEVICE_CHANGED_CAPTION 65
 #define IDS_UPLOAD_TOO_LONG 66
 
-// Version
-#define KELPO_VERSION_TEXT "1.0.96"
-#define KELPO_VERSION_BINARY 1, 0, 96, 0
+// Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
+#include "kelpo_version.h"

@@ -1,5 +1,6 @@
 #include "common/unique_handle.h"
 #include "capture/still_image_source.h"
+#include "common/unique_handle.h"
 #include "picture/gdiplus_session.h"
 #include "capture/still_image_rules.h"
 #include "picture/picture_test_support.h"

@@ -1,3 +1,4 @@
+#include "common/unique_handle.h"
 #include "picture/gdiplus_session.h"
 #include "picture/overlay_preview.h"
 #include "picture/picture_test_support.h"
@@ -55,15 +56,15 @@ class OverlayPreviewPage : public ::testing::Test {
   }
 
   GdiplusSession gdiplus;
-  // The picture the preview stands for.
-  const PictureSize pictureSize{320, 240};
+  // What the picture gets by default: 320 x 240.
+  const PictureSize output{320, 240};
   unique_hwnd page;
   test::ScratchFolder folder;
   std::wstring overlayFile = folder.File(L"logo.png");
 };
 
 TEST_F(OverlayPreviewPage, ShowsTheOverlayAtThePictureScale) {
-  OverlayPreview preview(pictureSize, page.get());
+  OverlayPreview preview(output, page.get());
   preview.SetOverlayPreviewImage(overlayFile);
   Gdiplus::Bitmap* bitmap = preview.PreviewBitmap();
   ASSERT_NE(bitmap, nullptr);
@@ -83,7 +84,7 @@ TEST_F(OverlayPreviewPage, ShowsTheOverlayAtThePictureScale) {
 }
 
 TEST_F(OverlayPreviewPage, UnreadableOverlayLeavesTheBackgroundAlone) {
-  OverlayPreview preview(pictureSize, page.get());
+  OverlayPreview preview(output, page.get());
   preview.SetOverlayPreviewImage(folder.File(L"missing.png"));
   ASSERT_NE(preview.PreviewBitmap(), nullptr);
   EXPECT_EQ(RedPixels(*preview.PreviewBitmap()), 0);

@@ -18,6 +18,9 @@ using namespace kelpo::test;
 
 constexpr DWORD kUploadWait = 20000;
 constexpr UINT kShortTimeLimit = 2000;
+// A window that answers takes far less than this; a window waiting on the
+// network takes as long as the server does (kLateGreeting and more).
+constexpr DWORD kAnswerWait = 1000;
 // Wine keeps the file of an abandoned FTP transfer for 30 seconds.
 constexpr DWORD kReleaseWait = 45000;
 
@@ -287,6 +290,41 @@ TEST_F(KelpoRun, NormalRunUploadsEveryIntervalAndKeepsOneTemporaryFile) {
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(IsJpeg(ReadWholeFile(Remote())));
   EXPECT_EQ(CamFileCount(), camFiles_);
+}
+
+// The status line's text, read without waiting on a window that does not answer.
+std::wstring StatusText(HWND window) {
+  wchar_t text[kStatusTextCapacity] = {};
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutW(::GetDlgItem(window, IDC_STATUS), WM_GETTEXT, kStatusTextCapacity,
+                             reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, kAnswerWait,
+                             &copied)) {
+    return {};
+  }
+  return text;
+}
+
+TEST_F(KelpoRun, TrayClickWhileTheFirstConnectWaitsForTheServerShowsTheWindowAtOnce) {
+  // The first picture's connect waits for a server that greets late.
+  ASSERT_TRUE(WriteString(L"server", kLateServer));
+  KelpoProcess kelpo;
+  const HWND window = kelpo.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitFor(
+      [&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
+      kUploadWait));
+
+  // The shell hands clicks over the way it always does: without waiting.
+  ASSERT_TRUE(::SendNotifyMessageW(window, WM_TRAYICON, 0, WM_LBUTTONDOWN));
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; }, kAnswerWait));
+
+  // The connect went on meanwhile and comes to its end.
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const std::wstring status = StatusText(window);
+        return !status.empty() && status != LoadText(kMsgConnecting, kStatusTextCapacity);
+      },
+      kUploadWait));
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+// The test camera's capture filter: a live source with one capture pin. The
+// system device enumerator creates it and loads it from the instance's property
+// bag, which names the instance whose control key it follows.
+#pragma once
+
+#include "common/win32.h"
+
+#include <dshow.h>
+
+#include <string>
+
+#include "support/test_camera/base_filter.h"
+#include "support/test_camera/capture_pin.h"
+
+namespace kelpo::test_camera {
+
+class CameraFilter final : public BaseFilter,
+                           public IPersistPropertyBag,
+                           public IAMFilterMiscFlags {
+ public:
+  // A new filter, with the interface asked for.
+  static HRESULT Create(REFIID iid, void** out) noexcept;
+
+  // IUnknown, for all three interfaces.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IPersist (IBaseFilter's and IPersistPropertyBag's)
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
+
+  // IPersistPropertyBag
+  HRESULT STDMETHODCALLTYPE InitNew() override;
+  HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
+  HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+
+  // IAMFilterMiscFlags
+  ULONG STDMETHODCALLTYPE GetMiscFlags() override;
+
+ protected:
+  IPin* PinAt(std::size_t index) override;
+  HRESULT QueryExtraInterface(REFIID iid, void** out) override;
+  HRESULT InitStream() override;
+  HRESULT StartStream(REFERENCE_TIME start, IReferenceClock* clock) override;
+  HRESULT StopStream() override;
+  HRESULT CleanupStream() override;
+  bool DeliversWhilePaused() override { return false; }
+
+ private:
+  CameraFilter();
+  ~CameraFilter() override;
+
+  CapturePin capturePin_;
+  // The registered instance this filter was bound as; empty for a filter
+  // made directly, which then runs with default controls.
+  std::wstring instance_;
+};
+
+}  // namespace kelpo::test_camera

@@ -1,0 +1,82 @@
+// The test camera as tests see it: kelpo_test_camera.dll, built next to the test
+// programs, holds a DirectShow video capture source. A test registers a set of
+// named instances of it in the video input device category; the system device
+// enumerator then lists each one as a camera, and binding one's moniker gives a
+// capture filter that streams the pattern of frame_pattern.h.
+//
+// Each instance has a control key, HKCU\<kControlsKey>\<instance name>, whose
+// DWORD values the camera reads while it runs (every frame, or every few dozen
+// milliseconds while it delivers nothing). Absent values count as 0. Where a
+// value is an HRESULT, any non-failure value other than 0 stands for E_FAIL.
+#pragma once
+
+#include "common/win32.h"
+
+#include <string>
+
+namespace kelpo::test_camera {
+
+constexpr wchar_t kDllName[] = L"kelpo_test_camera.dll";
+
+// {587869DF-364B-4918-8EF0-5CBB811F9AE8}
+constexpr GUID kClsid = {
+    0x587869df, 0x364b, 0x4918, {0x8e, 0xf0, 0x5c, 0xbb, 0x81, 0x1f, 0x9a, 0xe8}};
+
+constexpr wchar_t kControlsKey[] = L"Software\\KelpoTestCamera";
+
+// HKCU-relative path of an instance's control key.
+inline std::wstring ControlKeyPath(const std::wstring& instance) {
+  return std::wstring(kControlsKey) + L"\\" + instance;
+}
+
+// Binding fails with this HRESULT (IPersistPropertyBag::Load fails, so
+// IMoniker::BindToObject does), as with a camera in use elsewhere.
+constexpr wchar_t kRefuseBind[] = L"RefuseBind";
+// The tag in every frame's stamp (low 8 bits).
+constexpr wchar_t kTag[] = L"Tag";
+// Non-zero: the camera delivers no frames, as if frozen; the stream stays up.
+constexpr wchar_t kFrozen[] = L"Frozen";
+// An HRESULT: streaming fails at the next frame, as a DirectShow source fails:
+// end of stream downstream and EC_ERRORABORT with this code to the graph; no
+// more frames until the graph is stopped and started again (and the next start
+// fails the same way while the value stays).
+constexpr wchar_t kFailStreaming[] = L"FailStreaming";
+// Non-zero: the device is gone. Going non-zero sends EC_DEVICE_LOST (the
+// filter's IUnknown, 0) and stops the frames; going back to 0 sends
+// EC_DEVICE_LOST (the filter's IUnknown, 1) and the frames resume. The event
+// adds no reference to the filter.
+constexpr wchar_t kDeviceLost[] = L"DeviceLost";
+// N: the first N frames after every start (a Run of the graph) are dark.
+constexpr wchar_t kDarkFrames[] = L"DarkFrames";
+
+// Property-bag value of a registered instance that names its control key.
+constexpr wchar_t kInstanceProperty[] = L"KelpoTestCamera";
+
+}  // namespace kelpo::test_camera
+
+extern "C" {
+
+// One camera to register. The system device enumerator lists instances in the
+// order of their names, as the registry sorts keys (letter case ignored).
+struct KelpoTestCameraInstance {
+  const wchar_t* name;          // the instance's key name; letters, digits, '_' and '-'
+  const wchar_t* friendlyName;  // "FriendlyName"
+  const wchar_t* description;   // "Description", or null to have none
+  const wchar_t* devicePath;    // "DevicePath", or null to have none
+  DWORD tag;                    // initial "Tag" control
+  HRESULT refuseBind;           // initial "RefuseBind" control; 0 binds
+};
+
+// Replaces every registered instance with the given ones: registers the COM
+// class (this DLL's own path) and each instance through IFilterMapper2, and
+// writes each control key with its initial values. The caller has COM started.
+typedef HRESULT(WINAPI* KelpoTestCameraRegisterFn)(const KelpoTestCameraInstance* instances,
+                                                   UINT count);
+// Removes every registered instance, their control keys and the COM class.
+typedef HRESULT(WINAPI* KelpoTestCameraUnregisterFn)();
+}
+
+namespace kelpo::test_camera {
+constexpr char kRegisterExport[] = "KelpoTestCameraRegister";
+constexpr char kUnregisterExport[] = "KelpoTestCameraUnregister";
+}  // namespace kelpo::test_camera
