@@ -1,4 +1,3 @@
-#include "common/unique_handle.h"
 #include "capture/still_image_source.h"
 #include "common/unique_handle.h"
 #include "picture/gdiplus_session.h"
@@ -55,7 +54,8 @@ TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreview) {
   ASSERT_NE(still.StillImage(), nullptr);
   EXPECT_EQ(still.StillImage()->GetWidth(), 200u);
   EXPECT_EQ(still.StillImage()->GetHeight(), 100u);
-  EXPECT_EQ(still.StillImage()->GetPixelFormat(), PixelFormat32bppARGB);
+  EXPECT_EQ(still.StillImage()->GetPixelFormat(),
+            PixelFormat32bppARGB);
   EXPECT_TRUE(OpenExclusively(source));
 
   RECT client{};
