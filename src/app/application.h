@@ -18,7 +18,7 @@
 
 namespace kelpo {
 
-class Application final : public MainWindowEvents {
+class Application final : public MainWindowEvents, private GrabTimer {
  public:
   using Options = PictureCycle::Options;
 
@@ -46,12 +46,17 @@ class Application final : public MainWindowEvents {
   void OnUploadTimeLimit() override { cycle_.OnUploadTimeLimit(); }
   void OnUploadCompletion(WPARAM wParam, LPARAM lParam) override;
   void OnGraphNotify() override { cycle_.OnGraphEvent(); }
+  void OnGrabTimer() override { cycle_.OnGrabTimer(); }
   void OnSettingsRequested() override;
   void OnShown(bool shown) override;
   void OnSessionEnding() override;
   void OnUnhandledError(std::exception_ptr error) noexcept override;
 
  private:
+  // GrabTimer: the camera's timer is the main window's.
+  void StartGrabTimer(UINT period) override { window_.StartGrabTimer(period); }
+  void StopGrabTimer() override { window_.StopGrabTimer(); }
+
   void StartCaptureTimer();
   void RaisePendingError();
 

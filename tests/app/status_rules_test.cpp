@@ -16,7 +16,7 @@ TEST(CaptureTimerPeriod, ScalesByUnitAsUnsigned32BitProduct) {
 
 TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
   for (int id = -1; id <= 70; ++id) {
-    const bool error = id == kMsgPictureFailed || id == kMsgFtpConnectFailed ||
+    const bool error = id == kMsgCameraNotResponding || id == kMsgPictureFailed || id == kMsgFtpConnectFailed ||
                        id == kMsgUploadFailed || id == kMsgInternetFailed || id == kMsgNoDirectory;
     EXPECT_EQ(IsErrorStatus(id), error) << id;
     EXPECT_EQ(StatusRaisesBalloon(id, true, false), error) << id;
