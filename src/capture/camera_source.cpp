@@ -162,10 +162,10 @@ void CameraSource::Build(bool sameDeviceOnly) {
 
   // The preview to the default video renderer, the capture stream to the null
   // renderer; a device without a preview pin gets a tee.
-  (void)captureBuilder_->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video,
-                                      captureFilter_.Get(), nullptr, nullptr);
-  (void)captureBuilder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
-                                      captureFilter_.Get(), nullptr, nullRenderer_.Get());
+  (void)captureBuilder_->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, captureFilter_.Get(),
+                                      nullptr, nullptr);
+  (void)captureBuilder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, captureFilter_.Get(),
+                                      nullptr, nullRenderer_.Get());
   SpliceGrabber();
   // Analog devices route their crossbar here once crossbar routing exists;
   // the cameras Kelpo supports today have none.
@@ -179,7 +179,8 @@ void CameraSource::Build(bool sameDeviceOnly) {
     (void)events->CancelDefaultHandling(EC_COMPLETE);
     (void)events->SetNotifyFlags(0);
   }
-  const ComPtr<IVideoWindow> video = QueryByIid<IVideoWindow>(graphBuilder_.Get(), IID_IVideoWindow);
+  const ComPtr<IVideoWindow> video =
+      QueryByIid<IVideoWindow>(graphBuilder_.Get(), IID_IVideoWindow);
   if (!video) Raise(kMsgNoCaptureDevice);
   (void)video->put_Owner(reinterpret_cast<OAHWND>(host_.previewControl));
   (void)video->put_WindowStyle(WS_CHILD);
@@ -297,8 +298,8 @@ void CameraSource::PlacePreview() {
     (void)basic->get_VideoHeight(&videoHeight);
   }
   const VideoRect source =
-      PreviewSourceRect(settings_.CropEnable, settings_.CropX, settings_.CropY,
-                        settings_.CropWidth, settings_.CropHeight, videoWidth, videoHeight);
+      PreviewSourceRect(settings_.CropEnable, settings_.CropX, settings_.CropY, settings_.CropWidth,
+                        settings_.CropHeight, videoWidth, videoHeight);
   (void)basic->SetSourcePosition(source.left, source.top, source.width, source.height);
   const PictureSize output = OutputSizeFor(settings_.UseCustomImageSize, settings_.CustomSizeX,
                                            settings_.CustomSizeY, settings_.imagesize);

@@ -30,8 +30,7 @@ ComPtr<IPin> FindPin(IBaseFilter& filter, PIN_DIRECTION direction, unsigned inde
   return FindPinWhere(filter, direction, [&](IPin&) { return seen++ == index; });
 }
 
-ComPtr<IPin> FindPinByCategory(IBaseFilter& filter, PIN_DIRECTION direction,
-                               const GUID& category) {
+ComPtr<IPin> FindPinByCategory(IBaseFilter& filter, PIN_DIRECTION direction, const GUID& category) {
   return FindPinWhere(filter, direction, [&](IPin& pin) {
     GUID pinCategory{};
     return SUCCEEDED(GetPinCategory(pin, pinCategory)) && pinCategory == category;

@@ -7,8 +7,7 @@ namespace kelpo {
 
 // The index-th pin (from 0) of the filter whose direction is `direction`, or
 // null.
-Microsoft::WRL::ComPtr<IPin> FindPin(IBaseFilter& filter, PIN_DIRECTION direction,
-                                     unsigned index);
+Microsoft::WRL::ComPtr<IPin> FindPin(IBaseFilter& filter, PIN_DIRECTION direction, unsigned index);
 
 // The first pin of that direction whose pin category is `category`, or null.
 Microsoft::WRL::ComPtr<IPin> FindPinByCategory(IBaseFilter& filter, PIN_DIRECTION direction,

@@ -64,14 +64,12 @@ ChosenDevice ChooseCaptureDevice(const std::wstring& configuredPath) {
   for (const VideoDevice& device : *devices) paths.push_back(device.record.path);
 
   ChosenDevice chosen;
-  const std::optional<std::size_t> index =
-      ChooseDevice(paths, configuredPath, [&](std::size_t i) {
-        chosen.filter.Reset();
-        // A device that does not bind (in use elsewhere) leaves no filter.
-        (void)(*devices)[i].moniker->BindToObject(nullptr, nullptr,
-                                                  IID_PPV_ARGS(&chosen.filter));
-        return static_cast<bool>(chosen.filter);
-      });
+  const std::optional<std::size_t> index = ChooseDevice(paths, configuredPath, [&](std::size_t i) {
+    chosen.filter.Reset();
+    // A device that does not bind (in use elsewhere) leaves no filter.
+    (void)(*devices)[i].moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&chosen.filter));
+    return static_cast<bool>(chosen.filter);
+  });
   if (index) chosen.record = (*devices)[*index].record;
   return chosen;
 }

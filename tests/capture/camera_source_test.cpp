@@ -46,15 +46,15 @@ constexpr wchar_t kShoutedUsbPath[] =
 const HRESULT kBusy = HRESULT_FROM_WIN32(ERROR_BUSY);
 
 // Listed in this order: the enumerator sorts them by instance name.
-const KelpoTestCameraInstance kCard{L"cam_a_card", L"Capture Card", L"Kelpo PCI Capture Card",
-                                    kCardPath, 0x11, S_OK};
+const KelpoTestCameraInstance kCard{
+    L"cam_a_card", L"Capture Card", L"Kelpo PCI Capture Card", kCardPath, 0x11, S_OK};
 const KelpoTestCameraInstance kUsb{L"cam_b_usb", L"Test Webcam", nullptr, kUsbPath, 0x22, S_OK};
-const KelpoTestCameraInstance kBusyUsb{L"cam_c_busy", L"Busy Webcam", nullptr, kBusyUsbPath,
-                                       0x33, kBusy};
-const KelpoTestCameraInstance kLaterUsb{L"cam_d_usb", L"Other Webcam", L"Kelpo USB Webcam",
-                                        kLaterUsbPath, 0x44, S_OK};
-const KelpoTestCameraInstance kShoutedUsb{L"cam_e_shout", L"Loud Webcam", nullptr,
-                                          kShoutedUsbPath, 0x55, S_OK};
+const KelpoTestCameraInstance kBusyUsb{L"cam_c_busy", L"Busy Webcam", nullptr,
+                                       kBusyUsbPath,  0x33,           kBusy};
+const KelpoTestCameraInstance kLaterUsb{
+    L"cam_d_usb", L"Other Webcam", L"Kelpo USB Webcam", kLaterUsbPath, 0x44, S_OK};
+const KelpoTestCameraInstance kShoutedUsb{L"cam_e_shout",  L"Loud Webcam", nullptr,
+                                          kShoutedUsbPath, 0x55,           S_OK};
 
 // Short enough to keep the tests quick, long enough for a first frame under
 // Wine on a busy machine.
@@ -155,8 +155,8 @@ class CameraTest : public test::RegistryTest {
     const DWORD start = ::GetTickCount();
     grab.request = camera->RequestPicture();
     if (grab.request == FrameRequest::kPending) {
-      EXPECT_TRUE(WaitFor([&] { return host.pictures > 0 || host.news != CameraNews::kNone; },
-                          kGrabWait));
+      EXPECT_TRUE(
+          WaitFor([&] { return host.pictures > 0 || host.news != CameraNews::kNone; }, kGrabWait));
     }
     grab.milliseconds = ::GetTickCount() - start;
     grab.news = host.news;
@@ -200,8 +200,8 @@ TEST_F(CameraTest, ChoiceRulesPickFromRealMonikers) {
   std::wstring shouted = kUsbPath;
   shouted[4] = L'U';
   const Case cases[] = {
-      {kUsbPath, &kUsb},         // the configured camera, bound after the first
-      {shouted.c_str(), &kCard},  // letter case counts: absent, so the first stays
+      {kUsbPath, &kUsb},             // the configured camera, bound after the first
+      {shouted.c_str(), &kCard},     // letter case counts: absent, so the first stays
       {L"\\\\?\\usb#gone", &kCard},  // absent: the first camera
       // No configured path: the last USB camera; the busy one binds nothing
       // and the one in capitals is not USB.

@@ -38,7 +38,8 @@ std::vector<std::uint8_t> FormatBlock(std::size_t size, std::size_t offset, std:
 
 TEST(FrameFile, BitmapHeaderIsReadWhereTheFormatTypePutsItOrNotAtAll) {
   const auto videoInfo = FormatBlock(kVideoInfoSize, 48, 320, 240, 230400);
-  const auto header = ReadBitmapHeader(FormatBlockType::kVideoInfo, videoInfo.data(), videoInfo.size());
+  const auto header =
+      ReadBitmapHeader(FormatBlockType::kVideoInfo, videoInfo.data(), videoInfo.size());
   ASSERT_TRUE(header);
   EXPECT_EQ(header->width(), 320);
   EXPECT_EQ(header->height(), 240);
