@@ -38,7 +38,7 @@ class CameraSource final : public FrameSource {
   void RestartGraph();
   // Letterboxes the video in the preview to the output picture's aspect
   // ratio, showing only the part the picture keeps.
-  void PlacePreview();
+  void PlacePreview() override;
 
   bool GraphBuilt() const { return static_cast<bool>(graphBuilder_); }
   // Whether the graph runs (asks the graph itself).

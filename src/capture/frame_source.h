@@ -69,6 +69,10 @@ class FrameSource {
   // The live preview runs only while the main window is visible.
   virtual void OnWindowShown(bool shown) = 0;
 
+  // The output size or the crop changed: the camera's preview shows the part
+  // of the video the picture keeps, in the picture's aspect ratio.
+  virtual void PlacePreview() {}
+
   // What the user knows the source by: the camera's name or the file's path.
   virtual std::wstring DeviceName() const = 0;
 };
