@@ -419,10 +419,19 @@ CameraNews CameraSource::OnGraphEvent(const std::function<void()>& takePicture) 
     return pending ? CameraNews::kPictureLost : CameraNews::kLost;
   }
   if (!completed || state_ != GrabState::kArmed) return CameraNews::kNone;
-  // The stream ended without a frame reaching the grabber.
+  // The stream ended without a frame reaching the grabber: a stream that
+  // failed (its error follows), or a frame that slipped through while the
+  // grabber was being armed. The stream starts once more, armed while it
+  // stands; the bound on the wait still runs.
   if (!HasBufferedFrame()) {
-    LoseCamera();
-    return CameraNews::kPictureLost;
+    StopGraph();
+    if (const ComPtr<ISampleGrabber> grabber = Grabber()) {
+      (void)grabber->SetBufferSamples(FALSE);
+      (void)grabber->SetBufferSamples(TRUE);
+      (void)grabber->SetOneShot(TRUE);
+    }
+    RunGraph();
+    return CameraNews::kNone;
   }
 
   StopGrabTimer();
