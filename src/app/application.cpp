@@ -34,6 +34,9 @@ Application::Application(const Options& options)
 Application::~Application() {
   // The window must not call back into parts that are going.
   window_.Detach();
+  // The camera's video window lives in the main window: the graph goes while
+  // the window is still there.
+  source_.reset();
 }
 
 void Application::Start() {
@@ -47,6 +50,7 @@ void Application::Start() {
   host.window = window_.handle();
   host.previewControl = window_.PreviewControl();
   host.graphMessage = WM_GRAPHNOTIFY;
+  host.grabTimer = this;
   source_ = OpenFrameSource(settings_, host);
   cycle_.Connect(*source_, *uploader_);
 

@@ -19,7 +19,9 @@
 
 namespace kelpo {
 
-class Application final : public MainWindowEvents, public SettingsSheetHost {
+class Application final : public MainWindowEvents,
+                          public SettingsSheetHost,
+                          private GrabTimer {
  public:
   using Options = PictureCycle::Options;
 
@@ -47,6 +49,7 @@ class Application final : public MainWindowEvents, public SettingsSheetHost {
   void OnUploadTimeLimit() override { cycle_.OnUploadTimeLimit(); }
   void OnUploadCompletion(WPARAM wParam, LPARAM lParam) override;
   void OnGraphNotify() override { cycle_.OnGraphEvent(); }
+  void OnGrabTimer() override { cycle_.OnGrabTimer(); }
   void OnSettingsRequested() override;
   void OnShown(bool shown) override;
   void OnSessionEnding() override;
@@ -59,6 +62,10 @@ class Application final : public MainWindowEvents, public SettingsSheetHost {
   bool ClearTypeAvailable() const override { return clearTypeAvailable_; }
 
  private:
+  // GrabTimer: the camera's timer is the main window's.
+  void StartGrabTimer(UINT period) override { window_.StartGrabTimer(period); }
+  void StopGrabTimer() override { window_.StopGrabTimer(); }
+
   void StartCaptureTimer();
   void RaisePendingError();
 

@@ -18,6 +18,8 @@ constexpr UINT_PTR kUploadTimerId = 2;
 constexpr UINT_PTR kTrayRetryTimerId = 3;
 constexpr UINT kTrayRetryPeriod = 2000;
 constexpr unsigned kTrayRetryAttempts = 90;
+// The camera's warm-up before a grab and the bound on the wait for its frame.
+constexpr UINT_PTR kGrabTimerId = 4;
 
 HICON LoadProgramIcon(int widthMetric, int heightMetric) {
   // Shared: the dialog class keeps these for the program's whole life.
@@ -178,6 +180,10 @@ INT_PTR MainWindow::OnTimer(UINT_PTR timerId) {
     case kTrayRetryTimerId:
       AddTrayIcon(true);
       return TRUE;
+    case kGrabTimerId:
+      StopGrabTimer();
+      if (events_ != nullptr) events_->OnGrabTimer();
+      return TRUE;
     default:
       return FALSE;
   }
@@ -253,5 +259,11 @@ void MainWindow::StartUploadTimer(UINT period) {
 }
 
 void MainWindow::StopUploadTimer() { (void)::KillTimer(window_, kUploadTimerId); }
+
+void MainWindow::StartGrabTimer(UINT period) {
+  (void)::SetTimer(window_, kGrabTimerId, period, nullptr);
+}
+
+void MainWindow::StopGrabTimer() { (void)::KillTimer(window_, kGrabTimerId); }
 
 }  // namespace kelpo

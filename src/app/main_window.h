@@ -32,6 +32,7 @@ class MainWindowEvents {
   virtual void OnUploadTimeLimit() = 0;
   virtual void OnUploadCompletion(WPARAM wParam, LPARAM lParam) = 0;
   virtual void OnGraphNotify() = 0;
+  virtual void OnGrabTimer() = 0;  // the camera's grab timer fired
   virtual void OnSettingsRequested() = 0;
   virtual void OnShown(bool shown) = 0;
   // The session may end: save what must survive it.
@@ -77,6 +78,9 @@ class MainWindow {
   void StopCaptureTimer();
   void StartUploadTimer(UINT period);
   void StopUploadTimer();
+  // The camera's one-shot timer: it fires once, then stands until started again.
+  void StartGrabTimer(UINT period);
+  void StopGrabTimer();
 
   UINT KelpoCaptureMessage() const { return kelpoCaptureMessage_; }
   UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }

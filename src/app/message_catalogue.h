@@ -12,6 +12,7 @@ enum MessageId : int {
   kMsgNone = 0,
   kMsgTrayTip = IDS_TRAY_TIP,
   kMsgUnexpectedError = IDS_UNEXPECTED_ERROR,
+  kMsgCameraNotResponding = IDS_CAMERA_NOT_RESPONDING,
   kMsgTrayIconFailed = IDS_TRAY_ICON_FAILED,
   kMsgMainWindowFailed = IDS_MAIN_WINDOW_FAILED,
   kMsgGdiplusFailed = IDS_GDIPLUS_FAILED,

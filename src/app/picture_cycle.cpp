@@ -36,6 +36,9 @@ void PictureCycle::RequestPicture() {
       // No picture will come; a one-shot run ends here.
       QuitOneShot();
       break;
+    case FrameRequest::kLost:
+      OnCameraNews(CameraNews::kPictureLost);
+      break;
   }
 }
 
@@ -46,7 +49,17 @@ void PictureCycle::OnCaptureTick() {
 }
 
 void PictureCycle::OnGraphEvent() {
-  if (source_ != nullptr) source_->OnGraphEvent([this] { TakePicture(); });
+  if (source_ != nullptr) OnCameraNews(source_->OnGraphEvent([this] { TakePicture(); }));
+}
+
+void PictureCycle::OnGrabTimer() {
+  if (source_ != nullptr) OnCameraNews(source_->OnGrabTimer());
+}
+
+void PictureCycle::OnCameraNews(CameraNews news) {
+  if (news == CameraNews::kNone) return;
+  window_.SetStatus(kMsgCameraNotResponding);
+  if (news == CameraNews::kPictureLost) QuitOneShot();
 }
 
 void PictureCycle::TakePicture() {
@@ -62,6 +75,8 @@ void PictureCycle::TakePicture() {
     QuitOneShot();
     return;
   }
+  // The camera answers again: its trouble is over.
+  if (window_.LastStatus() == kMsgCameraNotResponding) window_.SetStatus(kMsgNone);
   const PictureOutcome outcome = pictures_.MakePicture(*frame, settings_);
   frame.reset();
   switch (outcome) {

@@ -31,6 +31,7 @@ class PictureCycle final : public UploadObserver {
   void RequestPicture();
   void OnCaptureTick();
   void OnGraphEvent();
+  void OnGrabTimer();
   void OnUploadTimeLimit();
   // Makes the picture of the frame the source holds, keeps it, sends it.
   void TakePicture();
@@ -47,6 +48,9 @@ class PictureCycle final : public UploadObserver {
   void StartUpload();
   void CancelUpload();
   void QuitOneShot();
+  // The camera stopped answering: the user is told; a one-shot run whose
+  // picture will not come ends.
+  void OnCameraNews(CameraNews news);
 
   const Settings& settings_;
   PicturePipeline& pictures_;

@@ -21,6 +21,7 @@ std::uint32_t CaptureTimerPeriod(std::uint32_t timevalue, std::uint32_t timeunit
 
 bool IsErrorStatus(int statusId) {
   switch (statusId) {
+    case kMsgCameraNotResponding:
     case kMsgPictureFailed:
     case kMsgFtpConnectFailed:
     case kMsgUploadFailed:

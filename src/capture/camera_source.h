@@ -1,44 +1,88 @@
-// The camera source: a DirectShow capture graph with a live preview and a
-// sample grabber that takes one frame per picture.
+// The camera source: a DirectShow capture graph with a live preview in the
+// main window and a one-shot sample grabber that takes one frame per picture.
 #pragma once
 
+#include "capture/directshow.h"
 #include "capture/frame_source.h"
-
-#include <strmif.h>
-#include <wrl/client.h>
 
 namespace kelpo {
 
 class CameraSource final : public FrameSource {
  public:
-  CameraSource(Settings& settings, const PreviewHost& host);
-  ~CameraSource() override;
+  // How long an armed grab waits for its frame. A webcam's first frame after
+  // a start comes within a second or two, and even a slow long-exposure mode
+  // delivers a frame every second; ten seconds without one means the camera
+  // has stopped, while a one-shot run from the Task Scheduler still ends
+  // promptly and well inside the upload's own limit.
+  static constexpr UINT kGrabTimeLimit = 10000;
 
-  // Builds the capture graph for the configured device; raises the catalogue
-  // ID of the step that failed, leaving nothing half-built behind.
+  CameraSource(Settings& settings, const PreviewHost& host, UINT grabTimeLimit = kGrabTimeLimit);
+  ~CameraSource() override;
+  CameraSource(const CameraSource&) = delete;
+  CameraSource& operator=(const CameraSource&) = delete;
+
+  // Builds the capture graph for the configured device and writes the chosen
+  // device's path back; raises the catalogue ID of the step that failed.
   void BuildCaptureGraph();
+  // Lets go of the graph and everything in it.
+  void ReleaseCaptureGraph();
 
   FrameRequest RequestPicture() override;
-  void OnGraphEvent(const std::function<void()>& takePicture) override;
+  CameraNews OnGraphEvent(const std::function<void()>& takePicture) override;
+  CameraNews OnGrabTimer() override;
   std::unique_ptr<Gdiplus::Bitmap> GrabFrame() override;
   void OnWindowShown(bool shown) override;
   std::wstring DeviceName() const override { return deviceName_; }
 
   void StopGraph();
   void RestartGraph();
+  // Letterboxes the video in the preview to the output picture's aspect
+  // ratio, showing only the part the picture keeps.
+  void PlacePreview() override;
+
+  bool GraphBuilt() const { return static_cast<bool>(graphBuilder_); }
+  // Whether the graph runs (asks the graph itself).
+  bool GraphRunning() const;
 
  private:
-  void ReleaseCaptureGraph();
+  // The grab cycle: a request starts the graph (unless it runs), lets the
+  // camera warm up, arms the one-shot grabber and waits, bounded, for its
+  // frame.
+  enum class GrabState { kIdle, kWarmingUp, kArmed };
+
+  void Build(bool sameDeviceOnly);
+  // Puts the sample grabber between the capture stream and the null renderer.
+  void SpliceGrabber();
+  // Detaches the graph from the window, stops it and lets go of it.
+  void TearDownGraph();
+  void RunGraph();
+  void Arm();
+  void Disarm();
+  // Milliseconds of warm-up the camera still needs since it was last started.
+  DWORD WarmUpLeft() const;
+  bool HasBufferedFrame() const;
+  // The camera stopped answering: the graph goes, and the next request builds
+  // it again once the same device is back.
+  void LoseCamera();
+  void StartGrabTimer(UINT period);
+  void StopGrabTimer();
+  Microsoft::WRL::ComPtr<ISampleGrabber> Grabber() const;
 
   Settings& settings_;
   PreviewHost host_;
+  UINT grabTimeLimit_;
   std::wstring deviceName_;
-  // Released in reverse order: the filters before the graph that holds them.
+  // Released in this order by ReleaseCaptureGraph.
+  Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer_;
+  Microsoft::WRL::ComPtr<IBaseFilter> sampleGrabberFilter_;
+  Microsoft::WRL::ComPtr<IBaseFilter> captureFilter_;
   Microsoft::WRL::ComPtr<IGraphBuilder> graphBuilder_;
   Microsoft::WRL::ComPtr<ICaptureGraphBuilder2> captureBuilder_;
-  Microsoft::WRL::ComPtr<IBaseFilter> captureFilter_;
-  Microsoft::WRL::ComPtr<IBaseFilter> sampleGrabberFilter_;
-  Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer_;
+
+  GrabState state_ = GrabState::kIdle;
+  bool running_ = false;
+  DWORD lastStart_ = 0;  // tick count of the graph's last start
+  bool lost_ = false;
 };
 
 }  // namespace kelpo

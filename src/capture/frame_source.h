@@ -12,12 +12,26 @@
 
 namespace kelpo {
 
-// The main window as a source sees it: where the preview goes and where the
-// camera's graph events are sent.
+// A one-shot timer the main window keeps for the camera: the warm-up before a
+// grab and the bound on the wait for its frame. When it fires, the window
+// calls FrameSource::OnGrabTimer.
+class GrabTimer {
+ public:
+  // Starts the timer anew, replacing one that runs.
+  virtual void StartGrabTimer(UINT period) = 0;
+  virtual void StopGrabTimer() = 0;
+
+ protected:
+  ~GrabTimer() = default;
+};
+
+// The main window as a source sees it: where the preview goes, where the
+// camera's graph events are sent, and the timer of its grabs.
 struct PreviewHost {
   HWND window = nullptr;
   HWND previewControl = nullptr;
   UINT graphMessage = 0;
+  GrabTimer* grabTimer = nullptr;
 };
 
 // What a picture request leads to.
@@ -25,6 +39,14 @@ enum class FrameRequest {
   kReady,    // GrabFrame has the frame now
   kPending,  // the frame arrives later: OnGraphEvent hands it over
   kNone,     // no frame will come
+  kLost,     // no frame will come: the camera does not answer
+};
+
+// What became of the camera when its graph reported or its grab timer fired.
+enum class CameraNews {
+  kNone,
+  kLost,         // it stopped answering; the next request tries it again
+  kPictureLost,  // so it did, and the picture on its way will not come
 };
 
 class FrameSource {
@@ -35,7 +57,10 @@ class FrameSource {
 
   // The graph's event message arrived; when it completes a requested grab,
   // `takePicture` runs while the frame is there to grab.
-  virtual void OnGraphEvent(const std::function<void()>& takePicture) = 0;
+  virtual CameraNews OnGraphEvent(const std::function<void()>& takePicture) = 0;
+
+  // The grab timer fired.
+  virtual CameraNews OnGrabTimer() { return CameraNews::kNone; }
 
   // The frame of the last request, a new bitmap the caller owns; null when
   // there is none.
@@ -43,6 +68,10 @@ class FrameSource {
 
   // The live preview runs only while the main window is visible.
   virtual void OnWindowShown(bool shown) = 0;
+
+  // The output size or the crop changed: the camera's preview shows the part
+  // of the video the picture keeps, in the picture's aspect ratio.
+  virtual void PlacePreview() {}
 
   // What the user knows the source by: the camera's name or the file's path.
   virtual std::wstring DeviceName() const = 0;

@@ -12,7 +12,7 @@ class StillImageSource final : public FrameSource {
   StillImageSource(const Settings& settings, HWND previewControl);
 
   FrameRequest RequestPicture() override;
-  void OnGraphEvent(const std::function<void()>&) override {}
+  CameraNews OnGraphEvent(const std::function<void()>&) override { return CameraNews::kNone; }
   std::unique_ptr<Gdiplus::Bitmap> GrabFrame() override;
   void OnWindowShown(bool) override {}
   std::wstring DeviceName() const override { return settings_.devicePath; }

@@ -63,6 +63,8 @@ struct Settings {
   std::uint32_t CropY{};
   std::uint32_t CropWidth{};
   std::uint32_t CropHeight{};
+  // Milliseconds the camera runs before its frame is taken; 0 takes the first.
+  std::uint32_t warmuptime{};
 
   // Overlay group
   std::wstring overlayfilename;

@@ -14,6 +14,10 @@ constexpr SettingRange kFontSizeRange{1, 999};
 constexpr SettingRange kSmoothTypeRange{kSmoothNone, kSmoothClearType};
 constexpr SettingRange kImageSizeRange{0, 3};  // 160 x 120 to 640 x 480
 constexpr SettingRange kDeviceTypeRange{kDeviceCamera, kDeviceImageFile};
+// A webcam's exposure settles within about a second of its start; ten seconds
+// is the most a picture may wait for it.
+constexpr std::uint32_t kWarmUpTimeDefault = 1000;
+constexpr SettingRange kWarmUpTimeRange{0, 10000};
 
 using G = SettingsGroup;
 using S = Settings;
@@ -76,6 +80,7 @@ constexpr SettingField kSchema[] = {
     {L"CropWidth", G::kVideo, DwordSetting{&S::CropWidth, 320, std::nullopt}},
     {L"CropHeight", G::kVideo, DwordSetting{&S::CropHeight, 240, std::nullopt}},
     {L"CropEnable", G::kVideo, FlagSetting{&S::CropEnable, false}},
+    {L"warmuptime", G::kVideo, DwordSetting{&S::warmuptime, kWarmUpTimeDefault, kWarmUpTimeRange}},
 
     {L"overlayfilename", G::kOverlay, StringSetting{&S::overlayfilename, L""}},
     {L"overlayscale", G::kOverlay, DwordSetting{&S::overlayscale, 0, std::nullopt}},  // original

@@ -44,6 +44,7 @@ struct RecordedEvents : MainWindowEvents {
   void OnUploadTimeLimit() override {}
   void OnUploadCompletion(WPARAM, LPARAM) override {}
   void OnGraphNotify() override {}
+  void OnGrabTimer() override {}
   void OnSettingsRequested() override { ++settingsSheets; }
   void OnShown(bool) override {}
   void OnSessionEnding() override { ++saves; }

@@ -1,0 +1,28 @@
+#include "capture/device_list.h"
+
+#include "capture/video_devices.h"
+#include "settings/settings_rules.h"
+
+namespace kelpo {
+
+void FillDeviceList(HWND comboBox, const Settings& settings,
+                    std::vector<DeviceRecord>& deviceList) {
+  std::optional<std::vector<VideoDevice>> devices = EnumerateVideoDevices();
+  if (!devices) return;
+  deviceList.clear();
+  for (VideoDevice& device : *devices) {
+    deviceList.push_back(std::move(device.record));
+    const DeviceRecord& record = deviceList.back();
+    const LRESULT item =
+        ::SendMessageW(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(record.name.c_str()));
+    // No room for the item: the record stays listed without one.
+    if (item < 0) continue;
+    (void)::SendMessageW(comboBox, CB_SETITEMDATA, static_cast<WPARAM>(item),
+                         static_cast<LPARAM>(deviceList.size() - 1));
+    if (item == 0 || (settings.deviceType == kDeviceCamera && record.path == settings.devicePath)) {
+      (void)::SendMessageW(comboBox, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+  }
+}
+
+}  // namespace kelpo

@@ -1,0 +1,19 @@
+#include "capture/directshow.h"
+
+namespace kelpo {
+
+void FreeMediaType(AM_MEDIA_TYPE& type) noexcept {
+  if (type.cbFormat != 0) ::CoTaskMemFree(type.pbFormat);
+  type.cbFormat = 0;
+  type.pbFormat = nullptr;
+  if (type.pUnk != nullptr) type.pUnk->Release();
+  type.pUnk = nullptr;
+}
+
+void DeleteMediaType(AM_MEDIA_TYPE* type) noexcept {
+  if (type == nullptr) return;
+  FreeMediaType(*type);
+  ::CoTaskMemFree(type);
+}
+
+}  // namespace kelpo

@@ -1,0 +1,110 @@
+#include "capture/frame_file_rules.h"
+
+#include <limits>
+
+namespace kelpo {
+
+namespace {
+
+constexpr std::size_t kVideoInfoHeaderOffset = 48;   // VIDEOINFOHEADER::bmiHeader
+constexpr std::size_t kVideoInfo2HeaderOffset = 72;  // VIDEOINFOHEADER2::bmiHeader
+
+// BITMAPINFOHEADER field offsets.
+constexpr std::size_t kSizeField = 0;
+constexpr std::size_t kWidthField = 4;
+constexpr std::size_t kHeightField = 8;
+constexpr std::size_t kBitCountField = 14;
+constexpr std::size_t kCompressionField = 16;
+constexpr std::size_t kSizeImageField = 20;
+
+// BITMAPFILEHEADER field offsets.
+constexpr std::size_t kFileTypeField = 0;
+constexpr std::size_t kFileSizeField = 2;
+constexpr std::size_t kOffBitsField = 10;
+
+constexpr std::uint32_t kCompressionRgb = 0;        // BI_RGB
+constexpr std::uint32_t kCompressionBitfields = 3;  // BI_BITFIELDS
+constexpr std::uint16_t kBitmapFileType = 0x4D42;   // "BM"
+constexpr unsigned kRowAlignmentBits = 32;
+
+std::uint32_t ReadLittleEndian(const std::uint8_t* bytes, std::size_t count) {
+  std::uint32_t value = 0;
+  for (std::size_t i = count; i-- > 0;) value = value << 8 | bytes[i];
+  return value;
+}
+
+void WriteLittleEndian(std::uint8_t* bytes, std::size_t count, std::uint32_t value) {
+  for (std::size_t i = 0; i < count; ++i, value >>= 8) bytes[i] = static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+std::int32_t BitmapHeader::width() const {
+  return static_cast<std::int32_t>(ReadLittleEndian(&bytes[kWidthField], 4));
+}
+std::int32_t BitmapHeader::height() const {
+  return static_cast<std::int32_t>(ReadLittleEndian(&bytes[kHeightField], 4));
+}
+std::uint16_t BitmapHeader::bitCount() const {
+  return static_cast<std::uint16_t>(ReadLittleEndian(&bytes[kBitCountField], 2));
+}
+std::uint32_t BitmapHeader::compression() const {
+  return ReadLittleEndian(&bytes[kCompressionField], 4);
+}
+std::uint32_t BitmapHeader::sizeImage() const {
+  return ReadLittleEndian(&bytes[kSizeImageField], 4);
+}
+
+std::optional<BitmapHeader> ReadBitmapHeader(FormatBlockType type, const std::uint8_t* block,
+                                             std::size_t blockSize) {
+  std::size_t offset = 0;
+  switch (type) {
+    case FormatBlockType::kVideoInfo:
+      offset = kVideoInfoHeaderOffset;
+      break;
+    case FormatBlockType::kVideoInfo2:
+      offset = kVideoInfo2HeaderOffset;
+      break;
+    case FormatBlockType::kOther:
+      return std::nullopt;
+  }
+  if (block == nullptr || blockSize < offset + kBitmapInfoHeaderSize) return std::nullopt;
+  BitmapHeader header;
+  for (std::size_t i = 0; i < kBitmapInfoHeaderSize; ++i) header.bytes[i] = block[offset + i];
+  // A header that does not count itself as at least a BITMAPINFOHEADER is not one.
+  if (ReadLittleEndian(&header.bytes[kSizeField], 4) < kBitmapInfoHeaderSize) return std::nullopt;
+  return header;
+}
+
+std::optional<std::uint64_t> PromisedImageSize(const BitmapHeader& header) {
+  const std::int64_t width = header.width();
+  const std::int64_t height = header.height();
+  if (width <= 0 || height == 0 || header.bitCount() == 0) return std::nullopt;
+  const std::uint32_t compression = header.compression();
+  if (compression != kCompressionRgb && compression != kCompressionBitfields) {
+    return header.sizeImage() != 0 ? std::optional<std::uint64_t>(header.sizeImage())
+                                   : std::nullopt;
+  }
+  const std::uint64_t rowBits = static_cast<std::uint64_t>(width) * header.bitCount();
+  const std::uint64_t stride = (rowBits + kRowAlignmentBits - 1) / kRowAlignmentBits * 4;
+  const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -height : height);
+  return stride * rows;
+}
+
+std::optional<std::array<std::uint8_t, kBitmapFileHeaderSize>> FrameFileHeader(
+    const BitmapHeader& header, std::uint64_t bufferSize) {
+  const std::optional<std::uint64_t> promised = PromisedImageSize(header);
+  if (!promised || bufferSize < *promised) return std::nullopt;
+  constexpr std::uint64_t kHeadersSize = kBitmapFileHeaderSize + kBitmapInfoHeaderSize;
+  const std::uint64_t fileSize = kHeadersSize + bufferSize;
+  if (fileSize > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+
+  std::array<std::uint8_t, kBitmapFileHeaderSize> file{};
+  WriteLittleEndian(&file[kFileTypeField], 2, kBitmapFileType);
+  WriteLittleEndian(&file[kFileSizeField], 4, static_cast<std::uint32_t>(fileSize));
+  // bfReserved1 and bfReserved2 stay 0.
+  WriteLittleEndian(&file[kOffBitsField], 4, static_cast<std::uint32_t>(kHeadersSize));
+  return file;
+}
+
+}  // namespace kelpo

@@ -1,0 +1,19 @@
+// Finding a filter's pins: by direction and position, or by pin category.
+#pragma once
+
+#include "capture/directshow.h"
+
+namespace kelpo {
+
+// The index-th pin (from 0) of the filter whose direction is `direction`, or
+// null.
+Microsoft::WRL::ComPtr<IPin> FindPin(IBaseFilter& filter, PIN_DIRECTION direction, unsigned index);
+
+// The first pin of that direction whose pin category is `category`, or null.
+Microsoft::WRL::ComPtr<IPin> FindPinByCategory(IBaseFilter& filter, PIN_DIRECTION direction,
+                                               const GUID& category);
+
+// The pin's category (AMPROPERTY_PIN_CATEGORY); E_FAIL when it has none.
+HRESULT GetPinCategory(IPin& pin, GUID& category);
+
+}  // namespace kelpo

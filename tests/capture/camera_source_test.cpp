@@ -1,0 +1,383 @@
+// The camera source against registered test cameras, in the real main window:
+// the device choice with real monikers, the capture graph with its preview,
+// the grab cycle with its warm-up and its bound, and a camera that goes away
+// and comes back.
+#include "app/com_session.h"
+#include "app/main_window.h"
+#include "app/message_catalogue.h"
+#include "capture/camera_source.h"
+#include "capture/device_list.h"
+#include "capture/video_devices.h"
+#include "capture/camera_test_support.h"
+#include "picture/gdiplus_session.h"
+#include "settings/registry_store.h"
+#include "settings/settings_rules.h"
+#include "support/kelpo_process.h"
+#include "support/registry_fixture.h"
+#include "support/test_camera/registered_cameras.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kelpo {
+namespace {
+
+using test::WaitFor;
+using test_camera::FrameStamp;
+using test_camera::Orientation;
+using test_camera::RegisteredCameras;
+
+constexpr wchar_t kCardPath[] =
+    L"\\\\?\\pci#ven_109e&dev_036e&subsys_00000000&rev_11#3&267a616a&0&48#"
+    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+constexpr wchar_t kUsbPath[] =
+    L"\\\\?\\usb#vid_046d&pid_0825&mi_00#6&2d9b1f2e&0&0000#"
+    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+constexpr wchar_t kBusyUsbPath[] =
+    L"\\\\?\\usb#vid_046d&pid_082d&mi_00#7&11aa22bb&0&0000#"
+    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+constexpr wchar_t kLaterUsbPath[] =
+    L"\\\\?\\usb#vid_0c45&pid_6340&mi_00#8&3c4d5e6f&0&0000#"
+    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+constexpr wchar_t kShoutedUsbPath[] =
+    L"\\\\?\\USB#VID_045E&PID_0779&MI_00#9&1A2B3C4D&0&0000#"
+    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+const HRESULT kBusy = HRESULT_FROM_WIN32(ERROR_BUSY);
+
+// Listed in this order: the enumerator sorts them by instance name.
+const KelpoTestCameraInstance kCard{
+    L"cam_a_card", L"Capture Card", L"Kelpo PCI Capture Card", kCardPath, 0x11, S_OK};
+const KelpoTestCameraInstance kUsb{L"cam_b_usb", L"Test Webcam", nullptr, kUsbPath, 0x22, S_OK};
+const KelpoTestCameraInstance kBusyUsb{L"cam_c_busy", L"Busy Webcam", nullptr,
+                                       kBusyUsbPath,  0x33,           kBusy};
+const KelpoTestCameraInstance kLaterUsb{
+    L"cam_d_usb", L"Other Webcam", L"Kelpo USB Webcam", kLaterUsbPath, 0x44, S_OK};
+const KelpoTestCameraInstance kShoutedUsb{L"cam_e_shout",  L"Loud Webcam", nullptr,
+                                          kShoutedUsbPath, 0x55,           S_OK};
+
+// Short enough to keep the tests quick, long enough for a first frame under
+// Wine on a busy machine.
+constexpr UINT kTestGrabLimit = 3000;
+constexpr DWORD kGrabWait = 15000;
+// The test camera streams at 15 frames a second.
+constexpr DWORD kDarkFrames = 5;
+constexpr std::uint32_t kWarmUp = 1000;
+
+// Kelpo's main window around a camera source, wired as the Application wires
+// them: graph events and the grab timer go to the source, which hands its
+// frame over when asked.
+class CameraHost final : public MainWindowEvents, public GrabTimer {
+ public:
+  CameraSource* camera = nullptr;
+  MainWindow* window = nullptr;
+  std::unique_ptr<Gdiplus::Bitmap> frame;
+  int pictures = 0;
+  CameraNews news = CameraNews::kNone;
+
+  void OnPictureRequested() override {}
+  void OnCaptureTick() override {}
+  void OnUploadTimeLimit() override {}
+  void OnUploadCompletion(WPARAM, LPARAM) override {}
+  void OnGraphNotify() override {
+    if (camera == nullptr) return;
+    Note(camera->OnGraphEvent([this] {
+      frame = camera->GrabFrame();
+      ++pictures;
+    }));
+  }
+  void OnGrabTimer() override {
+    if (camera != nullptr) Note(camera->OnGrabTimer());
+  }
+  void OnSettingsRequested() override {}
+  void OnShown(bool shown) override {
+    if (camera != nullptr) camera->OnWindowShown(shown);
+  }
+  void OnSessionEnding() override {}
+  void OnUnhandledError(std::exception_ptr) noexcept override { ADD_FAILURE() << "handler failed"; }
+
+  void StartGrabTimer(UINT period) override { window->StartGrabTimer(period); }
+  void StopGrabTimer() override { window->StopGrabTimer(); }
+
+ private:
+  void Note(CameraNews latest) {
+    if (latest != CameraNews::kNone) news = latest;
+  }
+};
+
+class CameraTest : public test::RegistryTest {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    settings.devicePath = kUsbPath;
+    settings.capturewidth = 640;
+    settings.captureheight = 480;
+    settings.warmuptime = 0;
+  }
+
+  void TearDown() override {
+    camera.reset();
+    RegistryTest::TearDown();
+  }
+
+  void Register(std::initializer_list<KelpoTestCameraInstance> instances) {
+    cameras = std::make_unique<RegisteredCameras>(instances);
+    ASSERT_EQ(cameras->result(), S_OK);
+  }
+
+  // The main window (hidden) and the camera's graph in it.
+  void Start(UINT grabTimeLimit = kTestGrabLimit) {
+    window.Create(host, false);
+    host.window = &window;
+    PreviewHost preview;
+    preview.window = window.handle();
+    preview.previewControl = window.PreviewControl();
+    preview.graphMessage = WM_GRAPHNOTIFY;
+    preview.grabTimer = &host;
+    camera = std::make_unique<CameraSource>(settings, preview, grabTimeLimit);
+    host.camera = camera.get();
+    camera->BuildCaptureGraph();
+  }
+
+  struct Grab {
+    FrameRequest request = FrameRequest::kNone;
+    CameraNews news = CameraNews::kNone;
+    std::unique_ptr<Gdiplus::Bitmap> frame;
+    DWORD milliseconds = 0;
+  };
+
+  // One picture request, followed to its frame or to the camera's news.
+  Grab RequestPicture() {
+    host.frame.reset();
+    host.pictures = 0;
+    host.news = CameraNews::kNone;
+    Grab grab;
+    const DWORD start = ::GetTickCount();
+    grab.request = camera->RequestPicture();
+    if (grab.request == FrameRequest::kPending) {
+      EXPECT_TRUE(
+          WaitFor([&] { return host.pictures > 0 || host.news != CameraNews::kNone; }, kGrabWait));
+    }
+    grab.milliseconds = ::GetTickCount() - start;
+    grab.news = host.news;
+    grab.frame = std::move(host.frame);
+    return grab;
+  }
+
+  // A grab that must give a fresh, upright frame of the given camera.
+  std::optional<FrameStamp> ExpectFrame(Grab& grab, std::uint8_t tag) {
+    EXPECT_EQ(grab.request, FrameRequest::kPending);
+    EXPECT_EQ(grab.news, CameraNews::kNone);
+    EXPECT_NE(grab.frame, nullptr);
+    if (!grab.frame) return std::nullopt;
+    EXPECT_EQ(test::OrientationOf(*grab.frame), Orientation::kUpright);
+    const std::optional<FrameStamp> stamp = test::StampOf(*grab.frame);
+    EXPECT_TRUE(stamp);
+    if (stamp) {
+      EXPECT_EQ(stamp->tag, tag);
+    }
+    return stamp;
+  }
+
+  // The camera's video window: a child of the preview control.
+  HWND VideoWindow() { return ::GetWindow(window.PreviewControl(), GW_CHILD); }
+
+  ComSession com;
+  GdiplusSession gdiplus;
+  std::unique_ptr<RegisteredCameras> cameras;
+  Settings settings;
+  CameraHost host;
+  MainWindow window;
+  std::unique_ptr<CameraSource> camera;
+};
+
+TEST_F(CameraTest, ChoiceRulesPickFromRealMonikers) {
+  Register({kCard, kUsb, kBusyUsb, kLaterUsb, kShoutedUsb});
+  struct Case {
+    const wchar_t* configured;
+    const KelpoTestCameraInstance* chosen;
+  };
+  std::wstring shouted = kUsbPath;
+  shouted[4] = L'U';
+  const Case cases[] = {
+      {kUsbPath, &kUsb},             // the configured camera, bound after the first
+      {shouted.c_str(), &kCard},     // letter case counts: absent, so the first stays
+      {L"\\\\?\\usb#gone", &kCard},  // absent: the first camera
+      // No configured path: the last USB camera; the busy one binds nothing
+      // and the one in capitals is not USB.
+      {L"", &kLaterUsb},
+      // The configured camera is busy: the next camera takes its place.
+      {kBusyUsbPath, &kLaterUsb},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.configured);
+    const ChosenDevice device = ChooseCaptureDevice(c.configured);
+    ASSERT_TRUE(device.record);
+    EXPECT_EQ(device.record->path, c.chosen->devicePath);
+    EXPECT_EQ(device.record->name,
+              c.chosen->description != nullptr ? c.chosen->description : c.chosen->friendlyName);
+    EXPECT_NE(device.filter, nullptr);
+  }
+
+  // The graph binds the chosen camera (its frames carry its tag) and writes
+  // its path back, for this run and the next.
+  settings.devicePath = L"\\\\?\\usb#gone";
+  Start();
+  std::wstring stored;
+  EXPECT_TRUE(ReadString(L"devicePath", stored));
+  EXPECT_EQ(stored, kCardPath);
+  EXPECT_EQ(settings.devicePath, kCardPath);
+  EXPECT_EQ(camera->DeviceName(), L"Kelpo PCI Capture Card");
+  Grab grab = RequestPicture();
+  ExpectFrame(grab, static_cast<std::uint8_t>(kCard.tag));
+
+  // The device list: every camera, sorted by name in the combo box, each item
+  // leading to its own record.
+  const HWND combo = ::CreateWindowExW(0, L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 200,
+                                       200, window.handle(), nullptr, nullptr, nullptr);
+  std::vector<DeviceRecord> list;
+  FillDeviceList(combo, settings, list);
+  ASSERT_EQ(list.size(), 5u);
+  ASSERT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(list[0].path, kCardPath);
+  EXPECT_EQ(list[4].path, kShoutedUsbPath);
+  for (WPARAM item = 0; item < 5; ++item) {
+    wchar_t text[64] = {};
+    (void)::SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
+    const auto index = static_cast<std::size_t>(::SendMessageW(combo, CB_GETITEMDATA, item, 0));
+    ASSERT_LT(index, list.size());
+    EXPECT_EQ(list[index].name, text);
+  }
+  (void)::DestroyWindow(combo);
+}
+
+TEST_F(CameraTest, HiddenWindowGrabIsFreshUprightInTheCaptureSizeAndStopsTheGraphAgain) {
+  Register({kUsb});
+  settings.capturewidth = 1280;
+  settings.captureheight = 960;
+  Start();
+  ASSERT_TRUE(camera->GraphBuilt());
+  EXPECT_EQ(settings.capturewidth, 1280u);
+  EXPECT_EQ(settings.captureheight, 960u);
+  EXPECT_FALSE(camera->GraphRunning());
+  // The video window lives in the preview control.
+  EXPECT_NE(VideoWindow(), nullptr);
+
+  Grab first = RequestPicture();
+  const auto firstStamp = ExpectFrame(first, static_cast<std::uint8_t>(kUsb.tag));
+  ASSERT_NE(first.frame, nullptr);
+  EXPECT_EQ(first.frame->GetWidth(), 1280u);
+  EXPECT_EQ(first.frame->GetHeight(), 960u);
+  EXPECT_EQ(first.frame->GetPixelFormat(), PixelFormat24bppRGB);
+  EXPECT_FALSE(camera->GraphRunning());
+
+  Grab second = RequestPicture();
+  const auto secondStamp = ExpectFrame(second, static_cast<std::uint8_t>(kUsb.tag));
+  ASSERT_TRUE(firstStamp && secondStamp);
+  EXPECT_TRUE(test_camera::CounterAdvanced(firstStamp->counter, secondStamp->counter))
+      << firstStamp->counter << " then " << secondStamp->counter;
+  EXPECT_FALSE(camera->GraphRunning());
+}
+
+TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {
+  Register({kUsb});
+  Start();
+  window.Show();
+  EXPECT_TRUE(camera->GraphRunning());
+  const HWND video = VideoWindow();
+  ASSERT_NE(video, nullptr);
+  EXPECT_TRUE(::IsWindowVisible(video));
+  EXPECT_NE(::GetWindowLongPtrW(video, GWL_STYLE) & WS_CHILD, 0);
+
+  Grab grab = RequestPicture();
+  ExpectFrame(grab, static_cast<std::uint8_t>(kUsb.tag));
+  EXPECT_TRUE(camera->GraphRunning());
+  EXPECT_EQ(VideoWindow(), video);
+
+  (void)::ShowWindow(window.handle(), SW_HIDE);
+  EXPECT_FALSE(camera->GraphRunning());
+}
+
+TEST_F(CameraTest, WarmUpSkipsTheDarkFirstFramesAndZeroTurnsItOff) {
+  Register({kUsb});
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kDarkFrames, kDarkFrames));
+  Start();
+
+  Grab cold = RequestPicture();
+  ASSERT_NE(cold.frame, nullptr);
+  EXPECT_TRUE(test::IsDark(*cold.frame));
+
+  settings.warmuptime = kWarmUp;
+  Grab warm = RequestPicture();
+  ExpectFrame(warm, static_cast<std::uint8_t>(kUsb.tag));
+  EXPECT_GE(warm.milliseconds, kWarmUp);
+
+  // A preview that has run for longer than the warm-up is warm already.
+  window.Show();
+  (void)WaitFor([] { return false; }, kWarmUp);
+  Grab previewed = RequestPicture();
+  ExpectFrame(previewed, static_cast<std::uint8_t>(kUsb.tag));
+  EXPECT_LT(previewed.milliseconds, kWarmUp);
+}
+
+TEST_F(CameraTest, CameraThatStopsDeliveringEndsTheWaitAtTheBoundAndIsBuiltAgainLater) {
+  Register({kUsb});
+  Start();
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFrozen, 1));
+  Grab frozen = RequestPicture();
+  EXPECT_EQ(frozen.news, CameraNews::kPictureLost);
+  EXPECT_EQ(frozen.frame, nullptr);
+  EXPECT_GE(frozen.milliseconds, kTestGrabLimit);
+  EXPECT_FALSE(camera->GraphBuilt());
+  EXPECT_EQ(VideoWindow(), nullptr);
+
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFrozen, 0));
+  Grab thawed = RequestPicture();
+  ExpectFrame(thawed, static_cast<std::uint8_t>(kUsb.tag));
+  EXPECT_TRUE(camera->GraphBuilt());
+  EXPECT_NE(VideoWindow(), nullptr);
+}
+
+TEST_F(CameraTest, LostDeviceAndFailedStreamReleaseTheGraphUntilTheCameraIsBack) {
+  // The lost camera is the configured one; another camera must not take its
+  // place while it is away.
+  Register({kCard, kUsb});
+  Start();
+  window.Show();
+  ASSERT_TRUE(camera->GraphRunning());
+
+  // Lost while the preview runs: no picture was on its way.
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kDeviceLost, 1));
+  EXPECT_TRUE(WaitFor([&] { return host.news != CameraNews::kNone; }, kGrabWait));
+  EXPECT_EQ(host.news, CameraNews::kLost);
+  EXPECT_FALSE(camera->GraphBuilt());
+
+  // Still away: a request gives no picture and binds no other camera.
+  Grab away = RequestPicture();
+  EXPECT_NE(away.request, FrameRequest::kReady);
+  EXPECT_EQ(away.frame, nullptr);
+  EXPECT_TRUE(away.request == FrameRequest::kLost || away.news == CameraNews::kPictureLost);
+  EXPECT_EQ(settings.devicePath, kUsbPath);
+
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kDeviceLost, 0));
+  Grab back = RequestPicture();
+  ExpectFrame(back, static_cast<std::uint8_t>(kUsb.tag));
+  EXPECT_TRUE(camera->GraphRunning());
+
+  // A stream that fails is lost the same way, and back once it streams.
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFailStreaming,
+                                            static_cast<DWORD>(E_FAIL)));
+  Grab failed = RequestPicture();
+  EXPECT_EQ(failed.frame, nullptr);
+  EXPECT_TRUE(failed.request == FrameRequest::kLost || failed.news != CameraNews::kNone);
+  EXPECT_FALSE(camera->GraphBuilt());
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFailStreaming, 0));
+  Grab streaming = RequestPicture();
+  ExpectFrame(streaming, static_cast<std::uint8_t>(kUsb.tag));
+  std::wstring stored;
+  EXPECT_TRUE(ReadString(L"devicePath", stored));
+  EXPECT_EQ(stored, kUsbPath);
+}
+
+}  // namespace
+}  // namespace kelpo
