@@ -18,6 +18,8 @@ constexpr UINT_PTR kUploadTimerId = 2;
 constexpr UINT_PTR kTrayRetryTimerId = 3;
 constexpr UINT kTrayRetryPeriod = 2000;
 constexpr unsigned kTrayRetryAttempts = 90;
+// Ends a one-shot run that is still going when its time is up.
+constexpr UINT_PTR kOneShotBoundTimerId = 4;
 
 HICON LoadProgramIcon(int widthMetric, int heightMetric) {
   // Shared: the dialog class keeps these for the program's whole life.
@@ -178,6 +180,10 @@ INT_PTR MainWindow::OnTimer(UINT_PTR timerId) {
     case kTrayRetryTimerId:
       AddTrayIcon(true);
       return TRUE;
+    case kOneShotBoundTimerId:
+      (void)::KillTimer(window_, kOneShotBoundTimerId);
+      if (events_ != nullptr) events_->OnOneShotBound();
+      return TRUE;
     default:
       return FALSE;
   }
@@ -253,5 +259,9 @@ void MainWindow::StartUploadTimer(UINT period) {
 }
 
 void MainWindow::StopUploadTimer() { (void)::KillTimer(window_, kUploadTimerId); }
+
+void MainWindow::StartOneShotBound(UINT period) {
+  (void)::SetTimer(window_, kOneShotBoundTimerId, period, nullptr);
+}
 
 }  // namespace kelpo

@@ -30,6 +30,8 @@ class MainWindowEvents {
   virtual void OnPictureRequested() = 0;  // the button, or "KelpoCapture" from another program
   virtual void OnCaptureTick() = 0;
   virtual void OnUploadTimeLimit() = 0;
+  // A one-shot run has had all the time it may take.
+  virtual void OnOneShotBound() = 0;
   virtual void OnUploadCompletion(WPARAM wParam, LPARAM lParam) = 0;
   virtual void OnGraphNotify() = 0;
   virtual void OnSettingsRequested() = 0;
@@ -77,6 +79,8 @@ class MainWindow {
   void StopCaptureTimer();
   void StartUploadTimer(UINT period);
   void StopUploadTimer();
+  // Once, `period` ms from now: OnOneShotBound.
+  void StartOneShotBound(UINT period);
 
   UINT KelpoCaptureMessage() const { return kelpoCaptureMessage_; }
   UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }

@@ -25,6 +25,7 @@ enum class FrameRequest {
   kReady,    // GrabFrame has the frame now
   kPending,  // the frame arrives later: OnGraphEvent hands it over
   kNone,     // no frame will come
+  kFailed,   // no frame will come, and the picture has failed ("Cannot take picture")
 };
 
 class FrameSource {
