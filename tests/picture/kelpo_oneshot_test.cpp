@@ -5,6 +5,9 @@
 #include "support/kelpo_process.h"
 #include "support/registry_fixture.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace kelpo {
 namespace {
 
@@ -70,25 +73,34 @@ TEST_F(KelpoOneShot, WithNowhereToDeliverExitsWithoutAPicture) {
   EXPECT_EQ(::GetFileAttributesW(localFile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// A blue bitmap of any size in a few bytes: run-length encoded, it ends at
-// once and leaves every pixel the first palette colour. At 20000 x 20000,
-// decoding it takes 1.6 GB for each copy of its pixels.
+// A blue bitmap of any size in a small file: run-length encoded, each row is
+// a few runs of the first palette colour. At 20000 x 20000 the file takes
+// 3 MB, and decoding it 1.6 GB for each copy of its pixels.
 void SaveBlueBitmap(const std::wstring& path, std::int32_t width, std::int32_t height) {
   constexpr DWORD kColours = 2;
-  const BYTE pixels[] = {0, 1};  // RLE8: end of bitmap
+  constexpr std::int32_t kLongestRun = 255;
+  std::vector<BYTE> pixels;  // RLE8: (count, colour) runs, then end of line
+  for (std::int32_t row = 0; row < height; ++row) {
+    for (std::int32_t left = width; left > 0; left -= kLongestRun) {
+      pixels.push_back(static_cast<BYTE>(std::min(left, kLongestRun)));
+      pixels.push_back(0);
+    }
+    pixels.insert(pixels.end(), {0, 0});
+  }
+  pixels.insert(pixels.end(), {0, 1});  // end of bitmap
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER info{};
   const RGBQUAD palette[kColours] = {{255, 0, 0, 0}, {0, 0, 255, 0}};  // blue, red
   file.bfType = 0x4D42;                                                // "BM"
   file.bfOffBits = sizeof(file) + sizeof(info) + sizeof(palette);
-  file.bfSize = file.bfOffBits + sizeof(pixels);
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
   info.biSize = sizeof(info);
   info.biWidth = width;
   info.biHeight = height;
   info.biPlanes = 1;
   info.biBitCount = 8;
   info.biCompression = BI_RLE8;
-  info.biSizeImage = sizeof(pixels);
+  info.biSizeImage = static_cast<DWORD>(pixels.size());
   info.biClrUsed = kColours;
   std::vector<char> bytes;
   const auto append = [&bytes](const void* data, std::size_t size) {
@@ -98,7 +110,7 @@ void SaveBlueBitmap(const std::wstring& path, std::int32_t width, std::int32_t h
   append(&file, sizeof(file));
   append(&info, sizeof(info));
   append(palette, sizeof(palette));
-  append(pixels, sizeof(pixels));
+  append(pixels.data(), pixels.size());
   test::WriteBytes(path, bytes);
 }
 
