@@ -20,7 +20,7 @@ every connection is accepted at once but greeted only after a pause, so a
 client's connect completes late. With --silent-host it accepts connections on
 a third address and never says a word. Each of the first two servers keeps the
 number of its connections still open in a file (--count-file,
---late-count-file).
+--late-count-file), and --received-file counts the files received whole.
 """
 import argparse
 import os
@@ -40,6 +40,8 @@ GREETING_DELAY = 2.0  # seconds; the tests know it as kLateGreeting
 
 class KelpoTestHandler(FTPHandler):
     count_file = None  # where the number of open connections is kept
+    received_file = None  # where the number of files received is kept
+    files_received = 0
     open_connections = 0
     counted = False
 
@@ -57,6 +59,11 @@ class KelpoTestHandler(FTPHandler):
         cls = type(self)
         cls.open_connections += change
         write_count(cls.count_file, cls.open_connections)
+
+    def on_file_received(self, file):
+        cls = KelpoTestHandler
+        cls.files_received += 1
+        write_count(cls.received_file, cls.files_received)
 
     def ftp_USER(self, line):
         if line == MUTE_USER:
@@ -126,6 +133,7 @@ def main():
     parser.add_argument("--late-host", help="address of the server that greets late")
     parser.add_argument("--late-count-file", help="its number of open connections")
     parser.add_argument("--silent-host", help="address of the server that never speaks")
+    parser.add_argument("--received-file", help="keep the number of files received here")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -147,6 +155,8 @@ def main():
 
     handler.dtp_handler = DroppingDTPHandler
     handler.count_file = args.count_file
+    handler.received_file = args.received_file
+    write_count(args.received_file, 0)
     write_count(args.count_file, 0)
 
     server = FTPServer((args.host, args.port), handler)

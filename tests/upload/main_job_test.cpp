@@ -400,6 +400,22 @@ TEST_F(KelpoRun, OneShotAgainstAServerThatNeverGreetsEndsAndTheWindowAnswersMean
   EXPECT_EQ(kelpo.Output(), Narrow(LoadText(kMsgFtpConnectFailed, kStatusTextCapacity)) + "\r\n");
 }
 
+TEST_F(KelpoRun, ExitWhileTheConnectWaitsForASilentServerEndsAtOnce) {
+  ASSERT_TRUE(WriteString(L"server", kSilentServer));
+  KelpoProcess kelpo;
+  const HWND window = kelpo.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitFor(
+      [&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
+      kUploadWait));
+  const DWORD asked = ::GetTickCount();
+  ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
+  DWORD exitCode = kStillRunning;
+  ASSERT_TRUE(kelpo.WaitForExit(exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_LT(::GetTickCount() - asked, kExitLongest);
+}
+
 TEST_F(KelpoRun, ExitDuringAStalledUploadLeavesNoTemporaryFileOnceKelpoStartsAgain) {
   ASSERT_TRUE(WriteString(L"user", kStallingUser));
   ASSERT_TRUE(WriteDword(L"disableTimer", 1));
