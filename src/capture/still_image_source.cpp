@@ -72,9 +72,10 @@ void StillImageSource::LoadStillImage() {
 void StillImageSource::ShowPreview() {
   RECT client{};
   if (previewControl_ == nullptr || !::GetClientRect(previewControl_, &client)) return;
-  const FittedSize fitted = FitStillPreview(static_cast<std::uint32_t>(client.right - client.left),
-                                            static_cast<std::uint32_t>(client.bottom - client.top),
-                                            stillImage_->GetWidth(), stillImage_->GetHeight());
+  const FittedSize fitted = FitStillPreview(
+      static_cast<std::uint32_t>(client.right - client.left),
+      static_cast<std::uint32_t>(client.bottom - client.top), stillImage_->GetWidth(),
+      stillImage_->GetHeight());
   if (fitted.width == 0 || fitted.height == 0) return;
 
   auto preview = std::make_unique<Gdiplus::Bitmap>(
