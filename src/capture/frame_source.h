@@ -2,6 +2,7 @@
 // interface. The picture pipeline sees only this.
 #pragma once
 
+#include "capture/video_device_controls.h"
 #include "common/win32.h"
 #include "picture/gdiplus_include.h"
 #include "settings/settings.h"
@@ -75,6 +76,10 @@ class FrameSource {
 
   // What the user knows the source by: the camera's name or the file's path.
   virtual std::wstring DeviceName() const = 0;
+
+  // The device's inputs, capture size and property pages; null for a source
+  // that has none (an image file).
+  virtual VideoDeviceControls* DeviceControls() { return nullptr; }
 };
 
 // The source the settings choose. A camera that cannot be used leaves an
