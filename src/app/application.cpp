@@ -2,7 +2,9 @@
 
 #include "app/dll_version.h"
 #include "app/message_catalogue.h"
+#include "app/one_shot_rules.h"
 #include "app/status_rules.h"
+#include "picture/leftover_files.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"
 #include "settings/settings_store.h"
@@ -40,6 +42,8 @@ Application::~Application() {
 }
 
 void Application::Start() {
+  // What an earlier run could not delete, nothing holds any more.
+  DeleteRememberedLeftoverFiles();
   LoadSettings(settings_, clearTypeAvailable_);
   pictures_.ComputeOutputSize(settings_);
 
@@ -54,9 +58,12 @@ void Application::Start() {
   source_ = OpenFrameSource(settings_, host);
   cycle_.Connect(*source_, *uploader_);
 
+  // A one-shot run ends within its bound whatever happens, and asks nothing:
+  // the first run's Settings sheet waits for the next normal start.
+  if (cycle_.OneShot()) window_.StartOneShotBound(OneShotBound(cycle_.options().uploadTimeLimit));
   std::uint32_t firstRun = 1;
   (void)ReadDword(kFirstRunValue, firstRun);
-  if (firstRun != 0) {
+  if (firstRun != 0 && !cycle_.OneShot()) {
     (void)WriteDword(kFirstRunValue, 0);
     window_.ShowNormal();
     OnSettingsRequested();
@@ -67,7 +74,7 @@ void Application::Start() {
   StartCaptureTimer();
 }
 
-void Application::Run() {
+int Application::Run() {
   Start();
   MSG message{};
   for (;;) {
@@ -81,6 +88,16 @@ void Application::Run() {
   RaisePendingError();
   window_.StopCaptureTimer();
   SaveAllSettings(settings_);
+  return cycle_.OneShot() ? cycle_.ExitCode() : 0;
+}
+
+std::wstring Application::OneShotReport() const {
+  std::wstring report;
+  for (int id : cycle_.OneShotReport()) {
+    if (!report.empty()) report += L"\r\n";
+    report += LoadText(id, kStatusTextCapacity);
+  }
+  return report;
 }
 
 void Application::StartCaptureTimer() {

@@ -32,8 +32,9 @@ class Application final : public MainWindowEvents,
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // Start-up, the message loop, and saving the settings at its end.
-  void Run();
+  // Start-up, the message loop, and saving the settings at its end. Returns
+  // the exit code: 0 for the normal run, how it ended for a one-shot run.
+  int Run();
   // Start-up alone: settings, window and tray icon, picture source, the first
   // picture and the capture timer.
   void Start();
@@ -41,12 +42,15 @@ class Application final : public MainWindowEvents,
   Settings& settings() override { return settings_; }
   MainWindow& window() { return window_; }
   PictureCycle& cycle() { return cycle_; }
+  // What a one-shot run prints when it has ended: its final status, line by line.
+  std::wstring OneShotReport() const;
   const PicturePipeline& pictures() const { return pictures_; }
 
   // MainWindowEvents
   void OnPictureRequested() override { cycle_.RequestPicture(); }
   void OnCaptureTick() override { cycle_.OnCaptureTick(); }
   void OnUploadTimeLimit() override { cycle_.OnUploadTimeLimit(); }
+  void OnOneShotBound() override { cycle_.OnOneShotBound(); }
   void OnUploadCompletion(WPARAM wParam, LPARAM lParam) override;
   void OnGraphNotify() override { cycle_.OnGraphEvent(); }
   void OnGrabTimer() override { cycle_.OnGrabTimer(); }

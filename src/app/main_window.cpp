@@ -20,6 +20,8 @@ constexpr UINT kTrayRetryPeriod = 2000;
 constexpr unsigned kTrayRetryAttempts = 90;
 // The camera's warm-up before a grab and the bound on the wait for its frame.
 constexpr UINT_PTR kGrabTimerId = 4;
+// Ends a one-shot run that is still going when its time is up.
+constexpr UINT_PTR kOneShotBoundTimerId = 5;
 
 HICON LoadProgramIcon(int widthMetric, int heightMetric) {
   // Shared: the dialog class keeps these for the program's whole life.
@@ -184,6 +186,10 @@ INT_PTR MainWindow::OnTimer(UINT_PTR timerId) {
       StopGrabTimer();
       if (events_ != nullptr) events_->OnGrabTimer();
       return TRUE;
+    case kOneShotBoundTimerId:
+      (void)::KillTimer(window_, kOneShotBoundTimerId);
+      if (events_ != nullptr) events_->OnOneShotBound();
+      return TRUE;
     default:
       return FALSE;
   }
@@ -265,5 +271,9 @@ void MainWindow::StartGrabTimer(UINT period) {
 }
 
 void MainWindow::StopGrabTimer() { (void)::KillTimer(window_, kGrabTimerId); }
+
+void MainWindow::StartOneShotBound(UINT period) {
+  (void)::SetTimer(window_, kOneShotBoundTimerId, period, nullptr);
+}
 
 }  // namespace kelpo

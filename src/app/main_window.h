@@ -30,6 +30,8 @@ class MainWindowEvents {
   virtual void OnPictureRequested() = 0;  // the button, or "KelpoCapture" from another program
   virtual void OnCaptureTick() = 0;
   virtual void OnUploadTimeLimit() = 0;
+  // A one-shot run has had all the time it may take.
+  virtual void OnOneShotBound() = 0;
   virtual void OnUploadCompletion(WPARAM wParam, LPARAM lParam) = 0;
   virtual void OnGraphNotify() = 0;
   virtual void OnGrabTimer() = 0;  // the camera's grab timer fired
@@ -81,6 +83,8 @@ class MainWindow {
   // The camera's one-shot timer: it fires once, then stands until started again.
   void StartGrabTimer(UINT period);
   void StopGrabTimer();
+  // Once, `period` ms from now: OnOneShotBound.
+  void StartOneShotBound(UINT period);
 
   UINT KelpoCaptureMessage() const { return kelpoCaptureMessage_; }
   UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }

@@ -50,6 +50,7 @@ enum MessageId : int {
   kMsgChangeDeviceFailed = IDS_CHANGE_DEVICE_FAILED,
   kMsgDeviceChangedCaption = IDS_DEVICE_CHANGED_CAPTION,
   kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
+  kMsgLocalCopyFailed = IDS_LOCAL_COPY_FAILED,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

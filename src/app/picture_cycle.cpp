@@ -39,6 +39,10 @@ void PictureCycle::RequestPicture() {
     case FrameRequest::kLost:
       OnCameraNews(CameraNews::kPictureLost);
       break;
+    case FrameRequest::kFailed:
+      window_.SetStatus(kMsgPictureFailed);
+      QuitOneShot();
+      break;
   }
 }
 
@@ -88,12 +92,13 @@ void PictureCycle::TakePicture() {
       QuitOneShot();
       return;
     case PictureOutcome::kWritten:
+      pictureMade_ = true;
       break;
   }
 
   if (settings_.savetofile) {
     // A local copy that cannot be written does not stop the upload.
-    (void)pictures_.SaveLocalCopy(settings_);
+    localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
     if (settings_.disableFTP) QuitOneShot();
   }
   if (settings_.disableFTP) return;
@@ -111,6 +116,8 @@ void PictureCycle::StartUpload() {
   job.passive = settings_.passiveftp;
   const bool connected = !settings_.dialup || IsDialUpConnected();
   if (!connected || !uploader_->Start(job)) {
+    // The normal run says nothing here; a one-shot run's log must say why it failed.
+    if (options_.oneShot) window_.SetStatus(kMsgFtpConnectFailed);
     QuitOneShot();
     return;
   }
@@ -139,13 +146,50 @@ void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(options_.up
 
 void PictureCycle::StopUploadTimeLimit() { window_.StopUploadTimer(); }
 
-void PictureCycle::OnUploadEnded(int) {
+void PictureCycle::OnUploadEnded(int finalStatus) {
+  uploaded_ = finalStatus == kMsgUploadSucceeded;
   window_.SetUploadRunning(false);
   QuitOneShot();
 }
 
+void PictureCycle::OnOneShotBound() {
+  if (!options_.oneShot) return;
+  if (uploader_ != nullptr && uploader_->Running()) {
+    CancelUpload();
+    window_.SetStatus(kMsgUploadTooLong);
+  }
+  QuitOneShot();
+}
+
 void PictureCycle::QuitOneShot() {
-  if (options_.oneShot) (void)::SendMessageW(window_.handle(), WM_QUITAPP, 0, 0);
+  if (!options_.oneShot) return;
+  // A run that ends without its picture says so, also where the source did not.
+  if (OneShotExit(Outcome()) == kExitNoPicture && !IsErrorStatus(window_.LastStatus())) {
+    window_.SetStatus(kMsgPictureFailed);
+  }
+  (void)::SendMessageW(window_.handle(), WM_QUITAPP, 0, 0);
+}
+
+OneShotOutcome PictureCycle::Outcome() const {
+  OneShotOutcome outcome;
+  outcome.uploadWanted = !settings_.disableFTP;
+  outcome.localCopyWanted = settings_.savetofile;
+  outcome.pictureMade = pictureMade_;
+  outcome.uploaded = uploaded_;
+  outcome.localCopyWritten = localCopyWritten_;
+  return outcome;
+}
+
+OneShotExitCode PictureCycle::ExitCode() const { return OneShotExit(Outcome()); }
+
+std::vector<int> PictureCycle::OneShotReport() const {
+  std::vector<int> texts;
+  if (window_.LastStatus() != 0) texts.push_back(window_.LastStatus());
+  const OneShotOutcome outcome = Outcome();
+  if (outcome.pictureMade && outcome.localCopyWanted && !outcome.localCopyWritten) {
+    texts.push_back(kMsgLocalCopyFailed);
+  }
+  return texts;
 }
 
 }  // namespace kelpo

@@ -3,8 +3,11 @@
 // a one-shot run ends when there is nothing more to do.
 #pragma once
 
+#include "app/one_shot_rules.h"
 #include "capture/frame_source.h"
 #include "upload/ftp_uploader.h"
+
+#include <vector>
 
 namespace kelpo {
 
@@ -37,6 +40,13 @@ class PictureCycle final : public UploadObserver {
   void TakePicture();
 
   bool OneShot() const { return options_.oneShot; }
+  const Options& options() const { return options_; }
+
+  // A one-shot run's time is up: what still runs is cut short, and it ends.
+  void OnOneShotBound();
+  // How a one-shot run ended, and the catalogue texts that say why.
+  OneShotExitCode ExitCode() const;
+  std::vector<int> OneShotReport() const;
 
   // UploadObserver
   void OnUploadStatus(int statusId) override;
@@ -51,6 +61,7 @@ class PictureCycle final : public UploadObserver {
   // The camera stopped answering: the user is told; a one-shot run whose
   // picture will not come ends.
   void OnCameraNews(CameraNews news);
+  OneShotOutcome Outcome() const;
 
   const Settings& settings_;
   PicturePipeline& pictures_;
@@ -58,6 +69,10 @@ class PictureCycle final : public UploadObserver {
   Options options_;
   FrameSource* source_ = nullptr;
   FtpUploader* uploader_ = nullptr;
+  // What a one-shot run has delivered so far.
+  bool pictureMade_ = false;
+  bool uploaded_ = false;
+  bool localCopyWritten_ = false;
 };
 
 }  // namespace kelpo

@@ -41,6 +41,7 @@ enum class FrameRequest {
   kPending,  // the frame arrives later: OnGraphEvent hands it over
   kNone,     // no frame will come
   kLost,     // no frame will come: the camera does not answer
+  kFailed,   // no frame will come, and the picture has failed ("Cannot take picture")
 };
 
 // What became of the camera when its graph reported or its grab timer fired.

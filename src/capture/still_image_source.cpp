@@ -30,6 +30,7 @@ StillImageSource::StillImageSource(const Settings& settings, HWND previewControl
 
 FrameRequest StillImageSource::RequestPicture() {
   LoadStillImage();
+  if (tooLarge_) return FrameRequest::kFailed;
   // Even without an image the picture goes ahead: it clears away the last one.
   return FrameRequest::kReady;
 }
@@ -47,6 +48,8 @@ void StillImageSource::LoadStillImage() {
   // Decoded from a copy in memory: the file is never held open, so it can be
   // replaced between two pictures and the next picture shows the new one.
   LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
+  tooLarge_ = loaded.tooLarge;
+  if (tooLarge_) stillImage_.reset();
   if (!loaded) return;
   const UINT width = loaded.image->GetWidth();
   const UINT height = loaded.image->GetHeight();

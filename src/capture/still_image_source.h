@@ -18,7 +18,8 @@ class StillImageSource final : public FrameSource {
   std::wstring DeviceName() const override { return settings_.devicePath; }
 
   // Decodes the file into the still image and shows it, fitted, in the
-  // preview control. An unusable file keeps the image there is.
+  // preview control. An unusable file keeps the image there is; one too large
+  // to use leaves none, so no picture is taken until the file changes.
   void LoadStillImage();
 
   Gdiplus::Bitmap* StillImage() const { return stillImage_.get(); }
@@ -31,6 +32,7 @@ class StillImageSource final : public FrameSource {
   HWND previewControl_;
   std::unique_ptr<Gdiplus::Bitmap> stillImage_;
   std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
+  bool tooLarge_ = false;
 };
 
 }  // namespace kelpo

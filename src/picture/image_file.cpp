@@ -3,6 +3,7 @@
 #include "picture/image_file.h"
 
 #include "common/unique_handle.h"
+#include "picture/image_size_rules.h"
 
 namespace kelpo {
 
@@ -12,7 +13,7 @@ namespace {
 // wrongly chosen file from exhausting memory.
 constexpr LONGLONG kLargestImageFile = 256LL * 1024 * 1024;
 
-Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path) {
+Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path, bool& tooLarge) {
   if (path.empty()) return nullptr;
   // Others may write, rename or delete the file while it is being read.
   unique_file file(::CreateFileW(path.c_str(), GENERIC_READ,
@@ -31,8 +32,16 @@ Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path) {
   if (bytes == nullptr) return nullptr;
   DWORD read = 0;
   const BOOL ok = ::ReadFile(file.get(), bytes, length, &read, nullptr);
+  // The size is checked before anything decodes the image: GDI+ would take
+  // all the memory a huge one asks for, and far longer than a picture may.
+  const std::optional<ImageDimensions> dimensions =
+      ReadImageDimensions(static_cast<const std::uint8_t*>(bytes), read);
   (void)::GlobalUnlock(memory.get());
-  if (!ok || read != length) return nullptr;
+  if (!ok || read != length || !dimensions) return nullptr;
+  if (!WithinPixelBudget(dimensions->width, dimensions->height)) {
+    tooLarge = true;
+    return nullptr;
+  }
 
   Microsoft::WRL::ComPtr<IStream> stream;
   if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, &stream))) return nullptr;
@@ -44,7 +53,7 @@ Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path) {
 
 LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement) {
   LoadedImage loaded;
-  loaded.stream = ReadIntoStream(path);
+  loaded.stream = ReadIntoStream(path, loaded.tooLarge);
   if (!loaded.stream) return loaded;
   std::unique_ptr<Gdiplus::Bitmap> image(
       Gdiplus::Bitmap::FromStream(loaded.stream.Get(), useColourManagement ? TRUE : FALSE));

@@ -1,5 +1,6 @@
 // Decoding an image file without keeping it open: the file is read into memory
-// and decoded from there, so it can be replaced or deleted at any time.
+// and decoded from there, so it can be replaced or deleted at any time. An
+// image larger than the pixel budget is refused before it is decoded.
 #pragma once
 
 #include "picture/gdiplus_include.h"
@@ -17,12 +18,15 @@ namespace kelpo {
 struct LoadedImage {
   Microsoft::WRL::ComPtr<IStream> stream;
   std::unique_ptr<Gdiplus::Bitmap> image;
+  // Its header declares more than kMaxImagePixels: it was not decoded.
+  bool tooLarge = false;
 
   explicit operator bool() const { return image != nullptr; }
 };
 
 // Reads the whole file and decodes it. Empty when the file is missing, empty,
-// unreadable or no image GDI+ can decode (or decodes to a zero size).
+// unreadable, too large (`tooLarge` set), of a kind whose size its header
+// does not tell, or no image GDI+ can decode (or decodes to a zero size).
 // `useColourManagement` applies the image's embedded colour profile.
 LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement);
 

@@ -2,6 +2,7 @@
 
 #include "common/unique_handle.h"
 #include "picture/jpeg_encoder.h"
+#include "picture/leftover_files.h"
 #include "picture/overlay_image.h"
 #include "picture/picture_steps.h"
 #include "picture/text_stamp.h"
@@ -12,7 +13,9 @@ namespace kelpo {
 
 namespace {
 
-constexpr DWORD kTempFileWait = 10000;
+// WinInet lets go of a file it sent just after it reported the end of the
+// transfer; one still held after this belongs to a transfer that hangs.
+constexpr DWORD kTempFileWait = 2000;
 constexpr DWORD kTempFilePoll = 50;
 
 // Deletes a temporary picture; false only while something still holds it
@@ -28,7 +31,11 @@ bool DeleteUnlessHeld(const std::wstring& path) {
 PicturePipeline::~PicturePipeline() {
   // Pictures of transfers abandoned earlier get their last try on the way
   // out, after the wait below, which gave WinInet time to let go of them too.
-  const auto leftovers = scope_exit([this] { DeleteLeftoverTempFiles(); });
+  // What is still held then is deleted by the next start.
+  const auto leftovers = scope_exit([this] {
+    DeleteLeftoverTempFiles();
+    RememberLeftoverFiles(leftoverTempFiles_);
+  });
   if (!tempFileExists_) return;
   const DWORD start = ::GetTickCount();
   // WinInet closes the file it sent only after it has reported the end of the

@@ -21,8 +21,10 @@ enum class PictureOutcome {
 class PicturePipeline {
  public:
   PicturePipeline() = default;
-  // Deletes the last temporary picture, waiting a while for whoever still
-  // holds it, and the leftovers of abandoned transfers.
+  // Deletes the last temporary picture, waiting a moment for whoever still
+  // holds it, and the leftovers of abandoned transfers; those still held are
+  // remembered for the next start (leftover_files.h). The transfers must have
+  // been closed before.
   ~PicturePipeline();
   PicturePipeline(const PicturePipeline&) = delete;
   PicturePipeline& operator=(const PicturePipeline&) = delete;

@@ -2,15 +2,16 @@
 
 #include "picture/picture_steps.h"
 
+#include "picture/image_size_rules.h"
 #include "picture/picture_rules.h"
 
 namespace kelpo {
 
 std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Settings& settings,
                                                std::uint32_t width, std::uint32_t height) {
-  // A zero side or a size beyond GDI+'s arithmetic is refused here, before GDI+
-  // is asked to allocate it.
-  if (!IsDrawableSize(width, height)) return nullptr;
+  // A zero side, a size beyond GDI+'s arithmetic or one above the pixel budget
+  // is refused here, before GDI+ is asked to allocate it.
+  if (!IsDrawableSize(width, height) || !WithinPixelBudget(width, height)) return nullptr;
   const auto outputWidth = static_cast<INT>(width);
   const auto outputHeight = static_cast<INT>(height);
   auto picture = std::make_unique<Gdiplus::Bitmap>(outputWidth, outputHeight, PixelFormat24bppRGB);

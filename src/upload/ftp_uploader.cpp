@@ -1,6 +1,7 @@
 #include "upload/ftp_uploader.h"
 
 #include "app/message_catalogue.h"
+#include "upload/ftp_features.h"
 #include "upload/internet_session.h"
 #include "upload/upload_routes.h"
 
@@ -19,11 +20,14 @@ struct ConnectRequest {
   std::wstring user;
   std::wstring password;
   DWORD flags;
+  bool wantsUtf8;  // the names differ in UTF-8: ask the server whether it takes it
+  DWORD timeout;
 };
 
 // Issues the connect away from the UI thread: Wine's InternetConnectW
 // completes synchronously, after the whole connect and login. A result it
-// returns at once goes the way the status callback sends a later one.
+// returns at once goes the way the status callback sends a later one. Names
+// with characters beyond ASCII are first asked about (FEAT).
 DWORD WINAPI ConnectWorker(LPVOID parameter) {
   std::unique_ptr<ConnectRequest> request(static_cast<ConnectRequest*>(parameter));
   try {
@@ -31,6 +35,8 @@ DWORD WINAPI ConnectWorker(LPVOID parameter) {
     bool pending = false;
     // Abandoned before it began: no connection is made at all.
     if (UploadRouteOpen(request->upload)) {
+      SetUploadUtf8(request->upload, request->wantsUtf8 &&
+                                         FtpServerAnnouncesUtf8(request->server, request->timeout));
       connection =
           ::InternetConnectW(request->session, request->server.c_str(), INTERNET_DEFAULT_FTP_PORT,
                              request->user.c_str(), request->password.c_str(), INTERNET_SERVICE_FTP,
@@ -39,10 +45,7 @@ DWORD WINAPI ConnectWorker(LPVOID parameter) {
           ClassifyConnectResult(connection != nullptr, ::GetLastError() == ERROR_IO_PENDING) ==
           RequestOutcome::Pending;
     }
-    if (!pending) {
-      CloseFtpConnectionHandle(
-          ReportUploadCompletion(request->upload, reinterpret_cast<DWORD_PTR>(connection)));
-    }
+    if (!pending) FinishConnect(request->upload, connection);
   } catch (...) {
     // Nothing may leave a pool thread.
   }
@@ -81,10 +84,17 @@ FtpUploader::~FtpUploader() {
 
 bool FtpUploader::Start(const UploadJob& job) {
   if (!UploadMayStart(!Running(), true, job.server)) return false;
-  auto request = std::make_unique<ConnectRequest>(
-      ConnectRequest{session_.get(), 0, job.server, job.user, job.password,
-                     job.passive ? static_cast<DWORD>(INTERNET_FLAG_PASSIVE) : 0u});
   job_ = job;
+  // Names beyond ASCII go in UTF-8 where the server takes it, and where the
+  // ANSI code page can carry its bytes through WinInet.
+  utf8Directory_ = AsUtf8ForWinInet(RemoteDirectory(job.directory));
+  utf8Filename_ = AsUtf8ForWinInet(job.filename);
+  const bool wantsUtf8 = (NeedsUtf8(job.directory) || NeedsUtf8(job.filename)) &&
+                         !utf8Directory_.empty() && !utf8Filename_.empty();
+  utf8_ = false;
+  auto request = std::make_unique<ConnectRequest>(ConnectRequest{
+      session_.get(), 0, job.server, job.user, job.password,
+      job.passive ? static_cast<DWORD>(INTERNET_FLAG_PASSIVE) : 0u, wantsUtf8, session_.timeout()});
   upload_ = OpenUploadRoute(window_, completionMessage_);
   step_ = UploadStep::Connecting;
   request->upload = upload_;
@@ -114,7 +124,10 @@ void FtpUploader::OnCompletion(WPARAM wParam, LPARAM lParam) {
     CloseFtpConnectionHandle(connection);
     return;
   }
-  if (connect) connection_.reset(connection);
+  if (connect) {
+    connection_.reset(connection);
+    utf8_ = CompletionIsUtf8(wParam);
+  }
   Advance(lParam != 0);
 }
 
@@ -146,13 +159,15 @@ void FtpUploader::Advance(bool succeeded) {
         // The time limit runs from the moment the connection is made.
         observer_.StartUploadTimeLimit();
         if (upload_ != upload) return;  // the observer cancelled it
-        issued =
-            ::FtpSetCurrentDirectoryW(connection_.get(), RemoteDirectory(job_.directory).c_str());
+        issued = ::FtpSetCurrentDirectoryW(
+            connection_.get(),
+            utf8_ ? utf8Directory_.c_str() : RemoteDirectory(job_.directory).c_str());
         break;
       case UploadAction::PutFile:
         observer_.OnUploadStatus(transition.status);
         if (upload_ != upload) return;
-        issued = ::FtpPutFileW(connection_.get(), job_.localFile.c_str(), job_.filename.c_str(),
+        issued = ::FtpPutFileW(connection_.get(), job_.localFile.c_str(),
+                               utf8_ ? utf8Filename_.c_str() : job_.filename.c_str(),
                                FTP_TRANSFER_TYPE_BINARY, upload);
         break;
     }

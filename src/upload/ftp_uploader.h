@@ -102,6 +102,11 @@ class FtpUploader {
   std::uintptr_t upload_ = 0;  // its identity, 0 while none runs
   unique_ftp_connection connection_;
   UploadJob job_;
+  // The job's remote names as WinInet must be given them to send UTF-8, and
+  // whether the connection takes them.
+  std::wstring utf8Directory_;
+  std::wstring utf8Filename_;
+  bool utf8_ = false;
 };
 
 }  // namespace kelpo

@@ -16,7 +16,7 @@ namespace {
 
 }  // namespace
 
-InternetSession::InternetSession(DWORD timeout) {
+InternetSession::InternetSession(DWORD timeout) : timeout_(timeout) {
   unique_hinternet handle(::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
                                           INTERNET_FLAG_ASYNC));
   if (!handle) RaiseInternetFailed();

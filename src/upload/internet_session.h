@@ -29,9 +29,12 @@ class InternetSession {
   InternetSession& operator=(const InternetSession&) = delete;
 
   HINTERNET get() const { return handle_.get(); }
+  // The time-out of each step, in milliseconds.
+  DWORD timeout() const { return timeout_; }
 
  private:
   unique_hinternet handle_;
+  DWORD timeout_;
 };
 
 }  // namespace kelpo

@@ -1,5 +1,6 @@
 #include "upload/upload_routes.h"
 
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -11,7 +12,31 @@ struct Route {
   HWND window;  // null once the upload was abandoned
   UINT message;
   bool connecting;  // the connect has not reported back yet
+  bool utf8;        // names in UTF-8
 };
+
+// Asks the server to take names in UTF-8. Servers that announce UTF8 take them
+// anyway (RFC 2640); some want to be told. The answer does not matter. With no
+// context WinInet makes no callback and completes the command before it returns.
+void SwitchUtf8On(HINTERNET connection) {
+  (void)::FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"OPTS UTF8 ON",
+                      INTERNET_NO_CALLBACK, nullptr);
+}
+
+struct ConnectResult {
+  DWORD_PTR upload;
+  HINTERNET connection;
+};
+
+DWORD WINAPI FinishConnectWorker(LPVOID parameter) {
+  const std::unique_ptr<ConnectResult> result(static_cast<ConnectResult*>(parameter));
+  try {
+    FinishConnect(result->upload, result->connection);
+  } catch (...) {
+    // Nothing may leave a pool thread.
+  }
+  return 0;
+}
 
 struct Routes {
   std::mutex mutex;
@@ -32,7 +57,7 @@ DWORD_PTR OpenUploadRoute(HWND window, UINT message) {
   Routes& routes = TheRoutes();
   std::lock_guard<std::mutex> lock(routes.mutex);
   const DWORD_PTR upload = ++routes.lastUpload;
-  routes.byUpload.emplace(upload, Route{window, message, true});
+  routes.byUpload.emplace(upload, Route{window, message, true, false});
   return upload;
 }
 
@@ -55,6 +80,30 @@ bool UploadRouteOpen(DWORD_PTR upload) {
   return found != routes.byUpload.end() && found->second.window != nullptr;
 }
 
+void SetUploadUtf8(DWORD_PTR upload, bool utf8) {
+  Routes& routes = TheRoutes();
+  std::lock_guard<std::mutex> lock(routes.mutex);
+  const auto found = routes.byUpload.find(upload);
+  if (found != routes.byUpload.end()) found->second.utf8 = utf8;
+}
+
+namespace {
+
+bool ConnectWantsUtf8(DWORD_PTR upload) {
+  Routes& routes = TheRoutes();
+  std::lock_guard<std::mutex> lock(routes.mutex);
+  const auto found = routes.byUpload.find(upload);
+  return found != routes.byUpload.end() && found->second.connecting && found->second.utf8 &&
+         found->second.window != nullptr;
+}
+
+}  // namespace
+
+void FinishConnect(DWORD_PTR upload, HINTERNET connection) {
+  if (connection != nullptr && ConnectWantsUtf8(upload)) SwitchUtf8On(connection);
+  CloseFtpConnectionHandle(ReportUploadCompletion(upload, reinterpret_cast<DWORD_PTR>(connection)));
+}
+
 HINTERNET ReportUploadCompletion(DWORD_PTR upload, DWORD_PTR result) {
   Routes& routes = TheRoutes();
   std::lock_guard<std::mutex> lock(routes.mutex);
@@ -67,7 +116,7 @@ HINTERNET ReportUploadCompletion(DWORD_PTR upload, DWORD_PTR result) {
   // Posted under the lock: once CloseUploadRoute returns, nothing more of the
   // upload is posted.
   if (route.window != nullptr &&
-      ::PostMessageW(route.window, route.message, CompletionWParam(upload, connect),
+      ::PostMessageW(route.window, route.message, CompletionWParam(upload, connect, route.utf8),
                      static_cast<LPARAM>(result))) {
     return nullptr;
   }
@@ -90,9 +139,19 @@ void CALLBACK OnUploadInternetStatus(HINTERNET, DWORD_PTR context, DWORD status,
     return;
   }
   try {
+    const DWORD_PTR result = static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult;
+    // A connect that completed here and must switch the server to UTF-8 first
+    // goes on on a worker: the command waits for the server.
+    if (result != 0 && ConnectWantsUtf8(context)) {
+      auto finish = std::make_unique<ConnectResult>(
+          ConnectResult{context, reinterpret_cast<HINTERNET>(result)});
+      if (::QueueUserWorkItem(&FinishConnectWorker, finish.get(), WT_EXECUTELONGFUNCTION)) {
+        (void)finish.release();
+        return;
+      }
+    }
     // Closing a connection inside its own callback is allowed.
-    CloseFtpConnectionHandle(
-        ReportUploadCompletion(context, static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult));
+    CloseFtpConnectionHandle(ReportUploadCompletion(context, result));
   } catch (...) {
     // Nothing may cross back into WinInet.
   }

@@ -2,6 +2,7 @@
 // how each completed request moves it on.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace kelpo {
@@ -49,6 +50,19 @@ RequestOutcome ClassifyConnectResult(bool handleReturned, bool ioPending);
 // accepted (Wine queues it and reports the completion later), so only FALSE
 // without ERROR_IO_PENDING ends the request at once.
 RequestOutcome ClassifyRequestResult(bool returnedTrue, bool ioPending);
+
+// Whether a remote name travels differently in UTF-8 than in the ANSI code
+// page: only names with characters beyond ASCII do.
+bool NeedsUtf8(const std::wstring& name);
+
+// The code of the complete FTP reply that `received` starts with (one line
+// "ddd text", or the lines from "ddd-" to "ddd "), with its length in bytes;
+// 0 while it is incomplete, -1 when it is no reply.
+int CompleteFtpReply(const std::string& received, std::size_t& length);
+
+// Whether a FEAT reply lists the feature UTF8: the server takes path names in
+// UTF-8 (RFC 2640).
+bool FeatAnnouncesUtf8(const std::string& reply);
 
 // The time limit expired. A new picture follows only when it cut a running
 // upload short; a tick left over from an upload that already ended takes none.

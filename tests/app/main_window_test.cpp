@@ -42,6 +42,7 @@ struct RecordedEvents : MainWindowEvents {
   void OnPictureRequested() override { ++pictures; }
   void OnCaptureTick() override { ++ticks; }
   void OnUploadTimeLimit() override {}
+  void OnOneShotBound() override {}
   void OnUploadCompletion(WPARAM, LPARAM) override {}
   void OnGraphNotify() override {}
   void OnGrabTimer() override {}

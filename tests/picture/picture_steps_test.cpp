@@ -39,6 +39,8 @@ TEST_F(PictureSteps, RefusesSizesItCannotDraw) {
   EXPECT_EQ(ResizeAndCrop(*frame, settings, 0, 240), nullptr);
   EXPECT_EQ(ResizeAndCrop(*frame, settings, 320, 0), nullptr);
   EXPECT_EQ(ResizeAndCrop(*frame, settings, 100000, 100000), nullptr);
+  // One row more than the pixel budget, though GDI+ could hold it.
+  EXPECT_EQ(ResizeAndCrop(*frame, settings, 8192, 4097), nullptr);
   EXPECT_EQ(ResizeAndCrop(*frame, settings, 0xFFFFFFFFu, 2), nullptr);
 }
 

@@ -8,30 +8,40 @@ users meet. Every account's home lies under --root:
   nodir / secret     home without the directory "webcam"
   readonly / secret  may log in and change directory, but STOR is refused
   stall / secret     STOR is accepted (150) and then never completes
+  drop / secret      STOR is accepted, and the connection is dropped as soon
+                     as the first bytes of the file have arrived
+  mute               USER is never answered
 
-A wrong password for any account is refused at login.
+A wrong password for any account is refused at login. File names are UTF-8,
+as the server announces in its FEAT reply.
 
 With --late-host it also serves the same accounts on a second address, where
 every connection is accepted at once but greeted only after a pause, so a
-client's connect completes late. Each server keeps the number of its
-connections still open in a file (--count-file, --late-count-file).
+client's connect completes late. With --silent-host it accepts connections on
+a third address and never says a word. Each of the first two servers keeps the
+number of its connections still open in a file (--count-file,
+--late-count-file), and --received-file counts the files received whole.
 """
 import argparse
 import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 PASSWORD = "secret"
 UPLOAD_DIRECTORY = "webcam"
 STALLING_USER = "stall"
+DROPPING_USER = "drop"
+MUTE_USER = "mute"
 GREETING_DELAY = 2.0  # seconds; the tests know it as kLateGreeting
 
 
 class KelpoTestHandler(FTPHandler):
     count_file = None  # where the number of open connections is kept
+    received_file = None  # where the number of files received is kept
+    files_received = 0
     open_connections = 0
     counted = False
 
@@ -50,6 +60,16 @@ class KelpoTestHandler(FTPHandler):
         cls.open_connections += change
         write_count(cls.count_file, cls.open_connections)
 
+    def on_file_received(self, file):
+        cls = KelpoTestHandler
+        cls.files_received += 1
+        write_count(cls.received_file, cls.files_received)
+
+    def ftp_USER(self, line):
+        if line == MUTE_USER:
+            return None  # no reply, ever
+        return super().ftp_USER(line)
+
     def ftp_STOR(self, file, mode="w"):
         if self.username == STALLING_USER:
             # Say yes and then never open the data transfer: the client waits
@@ -57,6 +77,16 @@ class KelpoTestHandler(FTPHandler):
             self.respond("150 File status okay; about to open data connection.")
             return None
         return super().ftp_STOR(file, mode)
+
+
+class DroppingDTPHandler(DTPHandler):
+    def handle_read(self):
+        super().handle_read()
+        if self.cmd_channel.username == DROPPING_USER and self.tot_bytes_received > 0:
+            # Both connections go mid-transfer, as when the server's side fails.
+            self.cmd_channel.close()
+
+    handle_read_event = handle_read  # what the I/O loop calls
 
 
 class LateGreetingHandler(KelpoTestHandler):
@@ -70,6 +100,11 @@ class LateGreetingHandler(KelpoTestHandler):
     def greet(self):
         if not self._closed:
             FTPHandler.handle(self)
+
+
+class SilentHandler(FTPHandler):
+    def handle(self):
+        pass  # accepted, never greeted
 
 
 def write_count(path, count):
@@ -97,6 +132,8 @@ def main():
     parser.add_argument("--count-file", help="keep the number of open connections here")
     parser.add_argument("--late-host", help="address of the server that greets late")
     parser.add_argument("--late-count-file", help="its number of open connections")
+    parser.add_argument("--silent-host", help="address of the server that never speaks")
+    parser.add_argument("--received-file", help="keep the number of files received here")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -106,6 +143,8 @@ def main():
     authorizer.add_user("readonly", PASSWORD, make_home(args.root, "readonly", True), perm="elr")
     authorizer.add_user(STALLING_USER, PASSWORD, make_home(args.root, STALLING_USER, True),
                         perm=full)
+    authorizer.add_user(DROPPING_USER, PASSWORD, make_home(args.root, DROPPING_USER, True),
+                        perm=full)
 
     handler = KelpoTestHandler
     handler.authorizer = authorizer
@@ -114,7 +153,10 @@ def main():
     # Login failures are answered at once: the tests must not wait for them.
     handler.auth_failed_timeout = 0
 
+    handler.dtp_handler = DroppingDTPHandler
     handler.count_file = args.count_file
+    handler.received_file = args.received_file
+    write_count(args.received_file, 0)
     write_count(args.count_file, 0)
 
     server = FTPServer((args.host, args.port), handler)
@@ -123,6 +165,8 @@ def main():
         write_count(args.late_count_file, 0)
         # Served by the same loop as the first server.
         FTPServer((args.late_host, args.port), LateGreetingHandler)
+    if args.silent_host:
+        FTPServer((args.silent_host, args.port), SilentHandler)
     if args.pidfile:
         with open(args.pidfile, "w") as out:
             out.write("%d\n" % os.getpid())

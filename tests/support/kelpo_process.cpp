@@ -112,15 +112,27 @@ HWND FindBalloon(const std::wstring& text) {
   });
 }
 
-KelpoProcess::KelpoProcess(const std::wstring& arguments) {
+KelpoProcess::KelpoProcess(const std::wstring& arguments, bool captureOutput) {
   const std::wstring program = ProgramFolder() + L"kelpo.exe";
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  unique_handle_value childOutput;
+  if (captureOutput) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!::CreatePipe(&read, &write, &inheritable, 0)) return;
+    output_.reset(read);
+    childOutput.reset(write);
+    (void)::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+  }
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                        captureOutput ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return;
   }
   (void)::CloseHandle(info.hThread);
@@ -141,6 +153,19 @@ HWND KelpoProcess::WaitForMainWindow(DWORD timeoutMs) {
   HWND window = nullptr;
   (void)WaitFor([&] { return (window = FindKelpoWindow(processId_)) != nullptr; }, timeoutMs);
   return window;
+}
+
+std::string KelpoProcess::Output() {
+  std::string text;
+  if (!output_) return text;
+  char buffer[512];
+  DWORD got = 0;
+  // The pipe ends when the program does: only it still held the other end.
+  while (::ReadFile(output_.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+    text.append(buffer, got);
+  }
+  output_.reset();
+  return text;
 }
 
 bool KelpoProcess::WaitForExit(DWORD& exitCode, DWORD timeoutMs) {

@@ -39,7 +39,8 @@ HWND FindBalloon(const std::wstring& text);
 // goes if it still runs.
 class KelpoProcess {
  public:
-  explicit KelpoProcess(const std::wstring& arguments = L"");
+  // With `captureOutput`, its standard output is a pipe that Output() reads.
+  explicit KelpoProcess(const std::wstring& arguments = L"", bool captureOutput = false);
   ~KelpoProcess();
   KelpoProcess(const KelpoProcess&) = delete;
   KelpoProcess& operator=(const KelpoProcess&) = delete;
@@ -51,9 +52,12 @@ class KelpoProcess {
   HWND WaitForMainWindow(DWORD timeoutMs = kStartTimeout);
   // True when the program ended in time; its exit code goes to `exitCode`.
   bool WaitForExit(DWORD& exitCode, DWORD timeoutMs = kExitTimeout);
+  // Everything it wrote to its standard output, once it has ended.
+  std::string Output();
 
  private:
   unique_handle_value process_;
+  unique_handle_value output_;
   DWORD processId_ = 0;
 };
 

@@ -22,12 +22,16 @@ constexpr wchar_t kRefusingServer[] = L"127.0.0.2";
 // connect to it completes late, and succeeds.
 constexpr wchar_t kLateServer[] = L"127.0.0.3";
 constexpr DWORD kLateGreeting = 2000;
+// Accepts connections and never says a word.
+constexpr wchar_t kSilentServer[] = L"127.0.0.4";
 constexpr wchar_t kFtpPassword[] = L"secret";
 constexpr wchar_t kFtpDirectory[] = L"webcam";
 constexpr wchar_t kNormalUser[] = L"kelpo";
 constexpr wchar_t kNoDirectoryUser[] = L"nodir";
 constexpr wchar_t kReadOnlyUser[] = L"readonly";
 constexpr wchar_t kStallingUser[] = L"stall";
+// The server drops the connection once the first bytes of the file arrived.
+constexpr wchar_t kDroppingUser[] = L"drop";
 
 inline std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path);
 

@@ -7,6 +7,7 @@
 #include "support/registry_fixture.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
+#include "picture/leftover_files.h"
 #include "upload/ftp_test_server.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,12 @@ constexpr UINT kShortTimeLimit = 2000;
 constexpr DWORD kAnswerWait = 1000;
 // Wine keeps the file of an abandoned FTP transfer for 30 seconds.
 constexpr DWORD kReleaseWait = 45000;
+// Wine's FTP connect waits 30 seconds for the greeting and 30 for the answer
+// to USER; a one-shot run gives up well within its bound of two minutes.
+constexpr DWORD kOneShotLongest = 90000;
+// Exit during a transfer that hangs: the shutdown's short wait for the file
+// and no more.
+constexpr DWORD kExitLongest = 5000;
 
 std::wstring DemoPicture() {
   return ProgramFolder() + L"..\\..\\..\\tools\\demo-assets\\seaside.jpg";
@@ -58,6 +65,9 @@ bool IsHeldOpen(const std::wstring& path) {
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return !file && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
+
+// Kelpo's status texts are ASCII.
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 bool IsJpeg(const std::vector<std::uint8_t>& bytes) {
   return bytes.size() > 4 && bytes[0] == 0xFF && bytes[1] == 0xD8 &&
@@ -212,12 +222,19 @@ class KelpoRun : public testing::Test {
     return FtpFilePath(user, kFtpDirectory, remoteName_);
   }
 
-  // Runs "kelpo.exe oneshot" to its end; true when it ended by itself with 0.
-  bool RunOneShot() {
-    KelpoProcess kelpo(L"oneshot");
-    if (!kelpo.started()) return false;
-    DWORD exitCode = 1;
-    return kelpo.WaitForExit(exitCode, kUploadWait) && exitCode == 0;
+  struct Ending {
+    DWORD exitCode = kStillRunning;
+    std::string printed;  // what it wrote to its standard output
+  };
+  static constexpr DWORD kStillRunning = 0xFFFFFFFF;
+
+  // Runs "kelpo.exe oneshot" to its end.
+  Ending RunOneShot(DWORD timeoutMs = kUploadWait) {
+    Ending ending;
+    KelpoProcess kelpo(L"oneshot", true);
+    if (!kelpo.started() || !kelpo.WaitForExit(ending.exitCode, timeoutMs)) return ending;
+    ending.printed = kelpo.Output();
+    return ending;
   }
 
   const std::wstring remoteName_ = L"kelpo-run.jpg";
@@ -229,35 +246,63 @@ TEST_F(KelpoRun, OneShotUploadsThePictureAndEndsWithoutItsTemporaryFile) {
   ASSERT_TRUE(WriteDword(L"passiveftp", 1));
   ASSERT_TRUE(WriteDword(L"savetofile", 1));
   ASSERT_TRUE(WriteString(L"localfilename", localCopy_));
-  ASSERT_TRUE(RunOneShot());
+  const Ending ending = RunOneShot();
+  EXPECT_EQ(ending.exitCode, 0u);
+  EXPECT_EQ(ending.printed, "Image uploaded successfully.\r\n");
   const std::vector<std::uint8_t> uploaded = ReadWholeFile(Remote());
   EXPECT_TRUE(IsJpeg(uploaded));
   EXPECT_EQ(uploaded, ReadWholeFile(localCopy_));
   EXPECT_EQ(CamFileCount(), camFiles_);
 }
 
-TEST_F(KelpoRun, OneShotEndsWhenTheUploadFailsOrCannotStart) {
+// Every way a one-shot run can end, each with its exit code and the status
+// it prints; each ends by itself and leaves no temporary file.
+TEST_F(KelpoRun, OneShotEndsWithAnExitCodeAndPrintsWhy) {
   struct Case {
     const wchar_t* name;
-    const wchar_t* value;
-    std::uint32_t flag;
+    const wchar_t* value;   // a string setting, or
+    std::uint32_t flag;     // a number
+    const wchar_t* alsoOn;  // a second setting turned on, if any
+    DWORD exitCode;
+    std::vector<int> printed;
   };
+  const std::wstring unwritable = TempFolder() + L"no-such-folder\\local.jpg";
   const Case cases[] = {
-      {L"password", L"wrong", 0},      // 11
-      {L"user", kNoDirectoryUser, 0},  // 22
-      {L"server", L"x", 0},            // no upload: no server
-      {L"dialup", nullptr, 1},         // no upload: no dial-up connection
-      {L"disableFTP", nullptr, 1},     // no upload at all
+      {L"password", L"wrong", 0, nullptr, 3, {kMsgFtpConnectFailed}},
+      {L"user", kNoDirectoryUser, 0, nullptr, 3, {kMsgNoDirectory}},
+      {L"user", kReadOnlyUser, 0, nullptr, 3, {kMsgUploadFailed}},
+      {L"user", kDroppingUser, 0, nullptr, 3, {kMsgUploadFailed}},
+      {L"server", L"x", 0, nullptr, 3, {kMsgFtpConnectFailed}},     // no server: no upload
+      {L"dialup", nullptr, 1, nullptr, 3, {kMsgFtpConnectFailed}},  // no dial-up connection
+      {L"devicePath", L"C:\\no such picture.png", 0, nullptr, 2, {kMsgPictureFailed}},
+      {L"CustomSizeX", nullptr, 0, L"UseCustomImageSize", 2, {kMsgPictureFailed}},
+      {L"disableFTP", nullptr, 1, nullptr, 0, {}},  // nothing to deliver
+      {L"localfilename",
+       unwritable.c_str(),
+       0,
+       L"savetofile",
+       4,
+       {kMsgUploadSucceeded, kMsgLocalCopyFailed}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(c.value != nullptr ? WriteString(c.name, c.value) : WriteDword(c.name, c.flag));
-    EXPECT_TRUE(RunOneShot());
-    EXPECT_FALSE(FileExists(Remote()));
-    EXPECT_FALSE(FileExists(Remote(kNoDirectoryUser)));
+    if (c.alsoOn != nullptr) {
+      ASSERT_TRUE(WriteDword(c.alsoOn, 1));
+    }
+    const Ending ending = RunOneShot();
+    EXPECT_EQ(ending.exitCode, c.exitCode);
+    std::string printed;
+    for (int id : c.printed) printed += Narrow(LoadText(id, kStatusTextCapacity)) + "\r\n";
+    EXPECT_EQ(ending.printed, printed);
+    EXPECT_EQ(FileExists(Remote()), c.exitCode == 4);
     EXPECT_EQ(CamFileCount(), camFiles_);
     SetUp();
   }
+  // A source setting of the wrong kind reads as the default, the camera, and
+  // there is none: no picture.
+  SetRawString(L"deviceType", L"1");
+  EXPECT_EQ(RunOneShot().exitCode, 2u);
 }
 
 TEST_F(KelpoRun, NormalRunUploadsEveryIntervalAndKeepsOneTemporaryFile) {
@@ -310,9 +355,9 @@ TEST_F(KelpoRun, TrayClickWhileTheFirstConnectWaitsForTheServerShowsTheWindowAtO
   KelpoProcess kelpo;
   const HWND window = kelpo.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(WaitFor(
-      [&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
-      kUploadWait));
+  ASSERT_TRUE(
+      WaitFor([&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
+              kUploadWait));
 
   // The shell hands clicks over the way it always does: without waiting.
   ASSERT_TRUE(::SendNotifyMessageW(window, WM_TRAYICON, 0, WM_LBUTTONDOWN));
@@ -325,6 +370,92 @@ TEST_F(KelpoRun, TrayClickWhileTheFirstConnectWaitsForTheServerShowsTheWindowAtO
         return !status.empty() && status != LoadText(kMsgConnecting, kStatusTextCapacity);
       },
       kUploadWait));
+}
+
+TEST_F(KelpoRun, OneShotAgainstAServerThatNeverGreetsEndsAndTheWindowAnswersMeanwhile) {
+  ASSERT_TRUE(WriteString(L"server", kSilentServer));
+  KelpoProcess kelpo(L"oneshot", true);
+  const HWND window = kelpo.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(
+      WaitFor([&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
+              kUploadWait));
+  // While the connect waits, every message is answered at once.
+  int answered = 0;
+  DWORD exitCode = kStillRunning;
+  const DWORD start = ::GetTickCount();
+  while (!kelpo.WaitForExit(exitCode, kAnswerWait / 4)) {
+    const DWORD asked = ::GetTickCount();
+    DWORD_PTR result = 0;
+    const bool answers =
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerWait, &result) != 0;
+    if (!::IsWindow(window)) continue;  // it ended meanwhile
+    ASSERT_TRUE(answers);
+    ASSERT_LT(::GetTickCount() - asked, kAnswerWait);
+    ++answered;
+    ASSERT_LT(::GetTickCount() - start, kOneShotLongest) << "the run does not end";
+  }
+  EXPECT_GT(answered, 10);
+  EXPECT_EQ(exitCode, 3u);
+  EXPECT_EQ(kelpo.Output(), Narrow(LoadText(kMsgFtpConnectFailed, kStatusTextCapacity)) + "\r\n");
+}
+
+TEST_F(KelpoRun, ExitWhileTheConnectWaitsForASilentServerEndsAtOnce) {
+  ASSERT_TRUE(WriteString(L"server", kSilentServer));
+  KelpoProcess kelpo;
+  const HWND window = kelpo.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitFor(
+      [&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
+      kUploadWait));
+  const DWORD asked = ::GetTickCount();
+  ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
+  DWORD exitCode = kStillRunning;
+  ASSERT_TRUE(kelpo.WaitForExit(exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_LT(::GetTickCount() - asked, kExitLongest);
+}
+
+TEST_F(KelpoRun, ExitDuringAStalledUploadLeavesNoTemporaryFileOnceKelpoStartsAgain) {
+  ASSERT_TRUE(WriteString(L"user", kStallingUser));
+  ASSERT_TRUE(WriteDword(L"disableTimer", 1));
+  {
+    KelpoProcess kelpo;
+    const HWND window = kelpo.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(
+        WaitFor([&] { return StatusText(window) == LoadText(kMsgUploading, kStatusTextCapacity); },
+                kUploadWait));
+    const DWORD asked = ::GetTickCount();
+    ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
+    DWORD exitCode = kStillRunning;
+    ASSERT_TRUE(kelpo.WaitForExit(exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    // Exit does not wait for the transfer that hangs.
+    EXPECT_LT(::GetTickCount() - asked, kExitLongest);
+  }
+  // The transfer still held its file when Kelpo ended; the next start, of
+  // any kind, deletes it.
+  ASSERT_TRUE(WriteDword(L"disableFTP", 1));
+  EXPECT_EQ(RunOneShot().exitCode, 0u);
+  EXPECT_EQ(CamFileCount(), camFiles_);
+  HKEY leftovers = nullptr;
+  EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, kLeftoverFilesKey, 0, KEY_READ, &leftovers),
+            ERROR_SUCCESS);
+  if (leftovers != nullptr) (void)::RegCloseKey(leftovers);
+}
+
+// The server announces UTF8: names beyond ASCII arrive as they were typed,
+// not in the ANSI code page ('?' for what it lacks).
+TEST_F(KelpoRun, FileNamesBeyondAsciiArriveIntactWhereTheServerTakesUtf8) {
+  for (const wchar_t* name : {L"caf\u00e9.jpg", L"\u6444\u50cf\u5934.jpg"}) {
+    ASSERT_TRUE(WriteString(L"filename", name));
+    const std::wstring remote = FtpFilePath(kNormalUser, kFtpDirectory, name);
+    (void)::DeleteFileW(remote.c_str());
+    EXPECT_EQ(RunOneShot().exitCode, 0u);
+    EXPECT_TRUE(IsJpeg(ReadWholeFile(remote))) << "not at " << Narrow(remote);
+    (void)::DeleteFileW(remote.c_str());
+  }
 }
 
 }  // namespace

@@ -64,5 +64,33 @@ TEST(UploadRules, ImmediateResultsAndTheTimeLimit) {
   EXPECT_FALSE(PictureAfterTimeLimit(false, false, false));
 }
 
+TEST(UploadRules, RepliesAreCompleteAtTheirLastLineAndFeatMayAnnounceUtf8) {
+  std::size_t length = 0;
+  EXPECT_EQ(CompleteFtpReply("220 Ready.\r\n", length), 220);
+  EXPECT_EQ(length, 12u);
+  EXPECT_EQ(CompleteFtpReply("220 Rea", length), 0);
+  EXPECT_EQ(CompleteFtpReply("220\n", length), 220);
+  const std::string feat =
+      "211-Features supported:\r\n EPRT\r\n MLST type*;size;\r\n utf8\r\n211 End FEAT.\r\n";
+  for (std::size_t cut = 0; cut < feat.size(); ++cut) {
+    EXPECT_EQ(CompleteFtpReply(feat.substr(0, cut), length), 0) << cut;
+  }
+  EXPECT_EQ(CompleteFtpReply(feat + "221 Bye.\r\n", length), 211);
+  EXPECT_EQ(length, feat.size());
+  // Inner lines that start with a code but no blank do not end it.
+  EXPECT_EQ(CompleteFtpReply("211-a\r\n211-b\r\n2110\r\n", length), 0);
+  EXPECT_EQ(CompleteFtpReply("SSH-2.0-OpenSSH\r\n", length), -1);
+
+  EXPECT_TRUE(FeatAnnouncesUtf8(feat));
+  EXPECT_TRUE(FeatAnnouncesUtf8("211-Extensions:\n UTF8 \n211 END\n"));
+  EXPECT_FALSE(FeatAnnouncesUtf8("211-Features:\r\n SIZE\r\n UTF8X\r\n211 End\r\n"));
+  EXPECT_FALSE(FeatAnnouncesUtf8("211-UTF8\r\n211 UTF8\r\n"));
+  EXPECT_FALSE(FeatAnnouncesUtf8("500 FEAT not understood.\r\n"));
+
+  EXPECT_FALSE(NeedsUtf8(L"webcam.jpg"));
+  EXPECT_TRUE(NeedsUtf8(L"caf\u00e9.jpg"));
+  EXPECT_TRUE(NeedsUtf8(L"\u56fe\u7247.jpg"));
+}
+
 }  // namespace
 }  // namespace kelpo

@@ -1,0 +1,241 @@
+#include "picture/image_size_rules.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kelpo {
+
+namespace {
+
+// Reads numbers from the file's bytes; every read says whether it stayed
+// inside them.
+class ByteReader {
+ public:
+  ByteReader(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
+
+  bool Has(std::size_t offset, std::size_t count) const {
+    return offset <= size_ && count <= size_ - offset;
+  }
+  std::optional<std::uint32_t> Byte(std::size_t offset) const {
+    if (!Has(offset, 1)) return std::nullopt;
+    return bytes_[offset];
+  }
+  std::optional<std::uint32_t> U16(std::size_t offset, bool bigEndian) const {
+    return Number(offset, 2, bigEndian);
+  }
+  std::optional<std::uint32_t> U32(std::size_t offset, bool bigEndian) const {
+    return Number(offset, 4, bigEndian);
+  }
+  bool Matches(std::size_t offset, const char* text, std::size_t length) const {
+    return Has(offset, length) &&
+           std::equal(text, text + length, bytes_ + offset,
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+  }
+  const std::uint8_t* At(std::size_t offset) const { return bytes_ + offset; }
+  std::size_t Size() const { return size_; }
+
+ private:
+  std::optional<std::uint32_t> Number(std::size_t offset, std::size_t count, bool bigEndian) const {
+    if (!Has(offset, count)) return std::nullopt;
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t index = bigEndian ? i : count - 1 - i;
+      value = (value << 8) | bytes_[offset + index];
+    }
+    return value;
+  }
+
+  const std::uint8_t* bytes_;
+  std::size_t size_;
+};
+
+constexpr bool kBig = true;
+constexpr bool kLittle = false;
+
+std::optional<ImageDimensions> Both(std::optional<std::uint32_t> width,
+                                    std::optional<std::uint32_t> height) {
+  if (!width || !height) return std::nullopt;
+  return ImageDimensions{*width, *height};
+}
+
+constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+constexpr std::size_t kPngSignatureLength = 8;
+
+std::optional<ImageDimensions> PngSize(const ByteReader& in) {
+  // The first chunk is IHDR: width and height open its data.
+  constexpr std::size_t kIhdrName = 12;
+  constexpr std::size_t kWidth = 16;
+  constexpr std::size_t kHeight = 20;
+  if (!in.Matches(kIhdrName, "IHDR", 4)) return std::nullopt;
+  return Both(in.U32(kWidth, kBig), in.U32(kHeight, kBig));
+}
+
+bool IsJpegFrameMarker(std::uint32_t marker) {
+  // SOF0 to SOF15, except DHT (C4), JPG (C8) and DAC (CC).
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+std::optional<ImageDimensions> JpegSize(const ByteReader& in) {
+  constexpr std::uint32_t kMarkerStart = 0xFF;
+  constexpr std::uint32_t kStartOfScan = 0xDA;
+  constexpr std::uint32_t kEndOfImage = 0xD9;
+  constexpr std::size_t kFrameHeight = 3;  // after the segment's length
+  constexpr std::size_t kFrameWidth = 5;
+  constexpr std::size_t kLengthSize = 2;
+  std::size_t offset = 2;  // after SOI
+  for (;;) {
+    if (in.Byte(offset) != kMarkerStart) return std::nullopt;
+    while (in.Byte(offset) == kMarkerStart) ++offset;  // fill bytes
+    const std::optional<std::uint32_t> marker = in.Byte(offset++);
+    if (!marker || *marker == kStartOfScan || *marker == kEndOfImage) return std::nullopt;
+    // Markers that stand alone: TEM, RSTn, SOI.
+    if (*marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD8)) continue;
+    const std::optional<std::uint32_t> length = in.U16(offset, kBig);
+    if (!length || *length < kLengthSize) return std::nullopt;
+    if (IsJpegFrameMarker(*marker)) {
+      const auto height = in.U16(offset + kFrameHeight, kBig);
+      return Both(in.U16(offset + kFrameWidth, kBig), height);
+    }
+    offset += *length;
+  }
+}
+
+std::optional<ImageDimensions> GifSize(const ByteReader& in) {
+  constexpr std::size_t kScreenWidth = 6;
+  constexpr std::size_t kScreenHeight = 8;
+  constexpr std::size_t kScreenFlags = 10;
+  constexpr std::size_t kFirstBlock = 13;
+  constexpr std::uint32_t kHasColourTable = 0x80;
+  constexpr std::uint32_t kColourTableBits = 0x07;
+  constexpr std::uint32_t kExtension = 0x21;
+  constexpr std::uint32_t kImage = 0x2C;
+  constexpr std::size_t kImageWidth = 5;
+  constexpr std::size_t kImageHeight = 7;
+  const std::optional<ImageDimensions> screen =
+      Both(in.U16(kScreenWidth, kLittle), in.U16(kScreenHeight, kLittle));
+  const std::optional<std::uint32_t> flags = in.Byte(kScreenFlags);
+  if (!screen || !flags) return std::nullopt;
+  std::size_t offset = kFirstBlock;
+  if ((*flags & kHasColourTable) != 0) offset += 3u << ((*flags & kColourTableBits) + 1);
+  // The first frame may reach beyond the logical screen: the larger of the two counts.
+  for (;;) {
+    const std::optional<std::uint32_t> block = in.Byte(offset);
+    if (block == kImage) {
+      const std::optional<ImageDimensions> frame =
+          Both(in.U16(offset + kImageWidth, kLittle), in.U16(offset + kImageHeight, kLittle));
+      if (!frame) return screen;
+      return ImageDimensions{std::max(screen->width, frame->width),
+                             std::max(screen->height, frame->height)};
+    }
+    if (block != kExtension) return screen;
+    offset += 2;  // introducer and label, then sub-blocks up to an empty one
+    for (;;) {
+      const std::optional<std::uint32_t> length = in.Byte(offset);
+      if (!length) return screen;
+      offset += *length + 1;
+      if (*length == 0) break;
+    }
+  }
+}
+
+std::optional<ImageDimensions> BmpSize(const ByteReader& in) {
+  constexpr std::size_t kHeaderSize = 14;
+  constexpr std::size_t kWidth = 18;
+  constexpr std::uint32_t kCoreHeaderSize = 12;  // 16-bit sides
+  constexpr std::uint32_t kSmallestInfoHeader = 16;
+  const std::optional<std::uint32_t> headerSize = in.U32(kHeaderSize, kLittle);
+  if (!headerSize) return std::nullopt;
+  if (*headerSize == kCoreHeaderSize)
+    return Both(in.U16(kWidth, kLittle), in.U16(kWidth + 2, kLittle));
+  if (*headerSize < kSmallestInfoHeader) return std::nullopt;
+  const std::optional<std::uint32_t> width = in.U32(kWidth, kLittle);
+  const std::optional<std::uint32_t> height = in.U32(kWidth + 4, kLittle);
+  if (!width || !height) return std::nullopt;
+  // Signed: a negative height means a top-down bitmap; a negative width is no bitmap.
+  const auto signedWidth = static_cast<std::int32_t>(*width);
+  const auto signedHeight = static_cast<std::int64_t>(static_cast<std::int32_t>(*height));
+  if (signedWidth < 0) return std::nullopt;
+  return ImageDimensions{*width, static_cast<std::uint32_t>(std::llabs(signedHeight))};
+}
+
+std::optional<ImageDimensions> TiffSize(const ByteReader& in, bool bigEndian) {
+  constexpr std::size_t kFirstDirectory = 4;
+  constexpr std::size_t kEntrySize = 12;
+  constexpr std::size_t kEntryType = 2;
+  constexpr std::size_t kEntryValue = 8;
+  constexpr std::uint32_t kImageWidth = 256;
+  constexpr std::uint32_t kImageLength = 257;
+  constexpr std::uint32_t kShort = 3;
+  constexpr std::uint32_t kLong = 4;
+  const std::optional<std::uint32_t> directory = in.U32(kFirstDirectory, bigEndian);
+  if (!directory) return std::nullopt;
+  const std::optional<std::uint32_t> count = in.U16(*directory, bigEndian);
+  if (!count) return std::nullopt;
+  std::optional<std::uint32_t> width;
+  std::optional<std::uint32_t> height;
+  for (std::uint32_t i = 0; i < *count; ++i) {
+    const std::size_t entry = std::size_t{*directory} + 2 + kEntrySize * i;
+    const std::optional<std::uint32_t> tag = in.U16(entry, bigEndian);
+    const std::optional<std::uint32_t> type = in.U16(entry + kEntryType, bigEndian);
+    if (!tag || !type) break;
+    std::optional<std::uint32_t> value;
+    if (*type == kShort) value = in.U16(entry + kEntryValue, bigEndian);
+    if (*type == kLong) value = in.U32(entry + kEntryValue, bigEndian);
+    if (*tag == kImageWidth) width = value;
+    if (*tag == kImageLength) height = value;
+  }
+  return Both(width, height);
+}
+
+std::optional<ImageDimensions> IconSize(const ByteReader& in) {
+  constexpr std::size_t kCount = 4;
+  constexpr std::size_t kFirstEntry = 6;
+  constexpr std::size_t kEntrySize = 16;
+  constexpr std::size_t kEntryOffset = 12;
+  constexpr std::uint32_t kFullSide = 256;  // stored as 0
+  const std::optional<std::uint32_t> count = in.U16(kCount, kLittle);
+  if (!count || *count == 0) return std::nullopt;
+  ImageDimensions largest{0, 0};
+  for (std::uint32_t i = 0; i < *count; ++i) {
+    const std::size_t entry = kFirstEntry + kEntrySize * i;
+    const std::optional<std::uint32_t> width = in.Byte(entry);
+    const std::optional<std::uint32_t> height = in.Byte(entry + 1);
+    const std::optional<std::uint32_t> offset = in.U32(entry + kEntryOffset, kLittle);
+    if (!width || !height || !offset) return std::nullopt;
+    ImageDimensions size{*width == 0 ? kFullSide : *width, *height == 0 ? kFullSide : *height};
+    // An entry stored as PNG has its true size in its own header.
+    if (*offset < in.Size()) {
+      const ByteReader image(in.At(*offset), in.Size() - *offset);
+      if (image.Matches(0, kPngSignature, kPngSignatureLength)) {
+        if (const auto png = PngSize(image)) size = *png;
+      }
+    }
+    largest.width = std::max(largest.width, size.width);
+    largest.height = std::max(largest.height, size.height);
+  }
+  return largest;
+}
+
+}  // namespace
+
+bool WithinPixelBudget(std::uint64_t width, std::uint64_t height) {
+  // Each side fits in 32 bits where it comes from, so the product cannot wrap.
+  if (width > UINT32_MAX || height > UINT32_MAX) return false;
+  return width * height <= kMaxImagePixels;
+}
+
+std::optional<ImageDimensions> ReadImageDimensions(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes == nullptr) return std::nullopt;
+  const ByteReader in(bytes, size);
+  if (in.Matches(0, kPngSignature, kPngSignatureLength)) return PngSize(in);
+  if (in.Matches(0, "\xFF\xD8", 2)) return JpegSize(in);
+  if (in.Matches(0, "GIF87a", 6) || in.Matches(0, "GIF89a", 6)) return GifSize(in);
+  if (in.Matches(0, "BM", 2)) return BmpSize(in);
+  if (in.Matches(0, "II*\0", 4)) return TiffSize(in, kLittle);
+  if (in.Matches(0, "MM\0*", 4)) return TiffSize(in, kBig);
+  // Icons (type 1) and cursors (type 2).
+  if (in.Matches(0, "\0\0\1\0", 4) || in.Matches(0, "\0\0\2\0", 4)) return IconSize(in);
+  return std::nullopt;
+}
+
+}  // namespace kelpo
