@@ -106,6 +106,7 @@ class BenchHost final : public kelpo::MainWindowEvents, public kelpo::GrabTimer 
   void OnPictureRequested() override {}
   void OnCaptureTick() override {}
   void OnUploadTimeLimit() override {}
+  void OnOneShotBound() override {}
   void OnUploadCompletion(WPARAM, LPARAM) override {}
   void OnGraphNotify() override {
     if (camera->OnGraphEvent(frameArrived) != kelpo::CameraNews::kNone) lost = true;
