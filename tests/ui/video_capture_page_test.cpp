@@ -180,7 +180,8 @@ TEST_F(VideoCapturePageTest, ImageFileSourceOffersNoDeviceAndSizesAreAppliedCorr
   (void)::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_IMAGE_CONTROLS, BN_CLICKED),
                        reinterpret_cast<LPARAM>(control(IDC_IMAGE_CONTROLS)));
   EXPECT_FALSE(Enabled(sheet.ApplyButton()));
-  EXPECT_EQ(TextOf(sheet.Button(IDCANCEL)), L"Cancel");
+  EXPECT_EQ(TextOf(sheet.Button(IDOK)), L"OK");
+  EXPECT_TRUE(Enabled(sheet.Button(IDCANCEL)));
 
   // The device dialog with the image file in use: the same file again is no change.
   const HWND dialog = OpenDeviceDialog(sheet);
@@ -215,7 +216,7 @@ TEST_F(VideoCapturePageTest, ImageFileSourceOffersNoDeviceAndSizesAreAppliedCorr
   EXPECT_EQ(TextOf(control(IDC_CUSTOM_HEIGHT)), std::to_wstring(kMaxPictureSide));
   EXPECT_EQ(TextOf(control(IDC_CROP_WIDTH)), L"1");
   EXPECT_EQ(TextOf(control(IDC_CROP_HEIGHT)), std::to_wstring(kMaxPictureSide));
-  EXPECT_EQ(TextOf(sheet.Button(IDCANCEL)), L"Close");
+  EXPECT_TRUE(test::WaitFor([&] { return TextOf(sheet.Button(IDOK)) == L"Close"; }, 2000));
   Settings applied = kelpo.SettingsNow();
   EXPECT_TRUE(applied.UseCustomImageSize);
   EXPECT_EQ(applied.CustomSizeX, 1u);
