@@ -109,7 +109,7 @@ void Application::UseImageFileInstead() {
   settings_.deviceType = kDeviceImageFile;
   settings_.devicePath.clear();
   OpenSource();
-  // The new source starts hidden; the preview runs while the window shows.
+  // A new source has not yet heard whether the window shows.
   source_->OnWindowShown(::IsWindowVisible(window_.handle()) != FALSE);
 }
 

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,71 @@ std::wstring StoredString(const wchar_t* name) {
 }
 
 std::optional<std::uint32_t> StoredDword(const wchar_t* name) { return test::GetRawDword(name); }
+
+// A string control of a registered camera (test_camera.h names them).
+void SetCameraText(const wchar_t* instance, const wchar_t* control, const std::wstring& text) {
+  const std::wstring key = test_camera::ControlKeyPath(instance);
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), control, REG_SZ, text.c_str(),
+                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+// The routes the camera's crossbars have made so far.
+std::wstring RouteLog(const wchar_t* instance) {
+  const std::wstring key = test_camera::ControlKeyPath(instance);
+  std::vector<wchar_t> text(4096, L'\0');
+  auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), test_camera::kRouteLog, RRF_RT_REG_SZ,
+                     nullptr, text.data(), &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  return text.data();
+}
+
+// The route log of the one crossbar in front of the capture filter, after
+// route `index` (its input `index`) went to the video output.
+std::wstring RoutedTo(int index) { return L"0:0-" + std::to_wstring(index) + L";"; }
+
+// A visible top-level window of this process other than these.
+HWND OtherOwnWindow(std::initializer_list<HWND> known) {
+  struct Search {
+    std::initializer_list<HWND> known;
+    HWND found = nullptr;
+  } search{known};
+  (void)::EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(context);
+        DWORD process = 0;
+        (void)::GetWindowThreadProcessId(window, &process);
+        if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window)) return TRUE;
+        for (HWND known : search.known) {
+          if (known == window) return TRUE;
+        }
+        if (::GetWindow(window, GW_OWNER) == nullptr) return TRUE;  // not a dialog of Kelpo's
+        search.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A descendant window with exactly this text.
+HWND DescendantWithText(HWND parent, const std::wstring& text) {
+  struct Search {
+    const std::wstring* text;
+    HWND found = nullptr;
+  } search{&text};
+  (void)::EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(context);
+        if (TextOf(window) != *search.text) return TRUE;
+        search.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 bool Enabled(HWND control) { return ::IsWindowEnabled(control) != FALSE; }
 bool IsChecked(HWND button) { return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -329,6 +395,120 @@ TEST_F(VideoCapturePageTest, DeviceDialogListsTheCamerasAndStoresAChoiceForTheNe
   EXPECT_EQ(StoredDword(L"deviceType"), kDeviceImageFile);
   EXPECT_EQ(kelpo.SettingsNow().deviceType, kDeviceCamera);
   sheet.CloseBox();
+}
+
+// A capture card: a crossbar with a tuner, a composite and an S-Video input
+// in front of the test camera, whose capture pin offers the format page.
+TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheCameraWorking) {
+  const KelpoTestCameraInstance card{L"cam_card", L"Card", L"Kelpo Capture Card", kAlphaPath,
+                                     0x44,        S_OK};
+  const RegisteredCameras cameras{card};
+  ASSERT_EQ(cameras.result(), S_OK);
+  constexpr int kTunerConnector = 1;      // PhysConn_Video_Tuner
+  constexpr int kCompositeConnector = 2;  // PhysConn_Video_Composite
+  constexpr int kSVideoConnector = 3;     // PhysConn_Video_SVideo
+  SetCameraText(card.name, test_camera::kCrossbar,
+                std::to_wstring(kTunerConnector) + L"," + std::to_wstring(kCompositeConnector) +
+                    L"," + std::to_wstring(kSVideoConnector));
+  ASSERT_TRUE(RegisteredCameras::SetControl(card.name, test_camera::kPages,
+                                            test_camera::kPagesCapturePin));
+  UseCamera(kAlphaPath);
+  constexpr int kStoredInput = 1;  // the composite input
+  ASSERT_TRUE(WriteDword(L"crossbarinput", kStoredInput));
+  ASSERT_TRUE(WriteDword(L"capturewidth", 640));
+  ASSERT_TRUE(WriteDword(L"captureheight", 480));
+  ASSERT_TRUE(WriteDword(L"imagesize", 3));  // 640 x 480: the stamp reads well
+  const std::wstring kept = folder.File(L"kept.jpg");
+  ASSERT_TRUE(WriteDword(L"savetofile", 1));
+  ASSERT_TRUE(WriteString(L"localfilename", kept));
+  KelpoThread kelpo;
+  const std::wstring beforeSheet = RouteLog(card.name);
+
+  // Opening the tab lists the routes, sorted, and routes the stored one again.
+  const SheetDriver sheet = OpenVideoTab(kelpo);
+  const HWND sources = sheet.Control(kVideoTab, IDC_VIDEO_SOURCE);
+  EXPECT_TRUE(Enabled(sources));
+  const std::vector<std::wstring> names = ListItems(sources);
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), [](const auto& a, const auto& b) {
+    return ::lstrcmpiW(a.c_str(), b.c_str()) < 0;
+  }));
+  std::vector<LRESULT> routes;
+  for (WPARAM item = 0; item < names.size(); ++item) {
+    routes.push_back(::SendMessageW(sources, CB_GETITEMDATA, item, 0));
+  }
+  EXPECT_TRUE(std::is_permutation(routes.begin(), routes.end(),
+                                  std::vector<LRESULT>{0, 1, 2}.begin()));
+  const auto selected = ::SendMessageW(sources, CB_GETCURSEL, 0, 0);
+  ASSERT_NE(selected, CB_ERR);
+  EXPECT_EQ(routes[static_cast<std::size_t>(selected)], kStoredInput);
+  EXPECT_EQ(RouteLog(card.name), beforeSheet + RoutedTo(kStoredInput));
+  EXPECT_FALSE(Enabled(sheet.ApplyButton()));
+  // No tuner upstream of this card.
+  EXPECT_FALSE(Enabled(sheet.Control(kVideoTab, IDC_TV_TUNER)));
+
+  // Another input chosen and the sheet cancelled: nothing is routed or stored.
+  const auto itemOf = [&](LRESULT route) {
+    return static_cast<WPARAM>(std::find(routes.begin(), routes.end(), route) - routes.begin());
+  };
+  constexpr int kChosenInput = 2;  // S-Video
+  (void)::SendMessageW(sources, CB_SETCURSEL, itemOf(kChosenInput), 0);
+  (void)::SendMessageW(sheet.Page(kVideoTab), WM_COMMAND,
+                       MAKEWPARAM(IDC_VIDEO_SOURCE, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(sources));
+  EXPECT_TRUE(Enabled(sheet.ApplyButton()));
+  const std::wstring beforeCancel = RouteLog(card.name);
+  sheet.CloseBox();
+  EXPECT_EQ(RouteLog(card.name), beforeCancel);
+  EXPECT_EQ(kelpo.SettingsNow().crossbarinput, static_cast<std::uint32_t>(kStoredInput));
+
+  // Chosen and applied: routed and stored.
+  const SheetDriver again = OpenVideoTab(kelpo);
+  const HWND list = again.Control(kVideoTab, IDC_VIDEO_SOURCE);
+  (void)::SendMessageW(list, CB_SETCURSEL, itemOf(kChosenInput), 0);
+  (void)::SendMessageW(again.Page(kVideoTab), WM_COMMAND,
+                       MAKEWPARAM(IDC_VIDEO_SOURCE, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+  const std::wstring beforeApply = RouteLog(card.name);
+  again.Apply();
+  EXPECT_EQ(RouteLog(card.name), beforeApply + RoutedTo(kChosenInput));
+  EXPECT_EQ(kelpo.SettingsNow().crossbarinput, static_cast<std::uint32_t>(kChosenInput));
+  EXPECT_EQ(StoredDword(L"crossbarinput"), static_cast<std::uint32_t>(kChosenInput));
+
+  // The format page, with its own size switch: in force at once, and Cancel
+  // turns into Close even before Apply.
+  Type(again.Control(kVideoTab, IDC_CROP_LEFT), L"5");
+  ClickLater(again.Control(kVideoTab, IDC_VIDEO_FORMAT));
+  HWND frame = nullptr;
+  ASSERT_TRUE(test::WaitFor(
+      [&] { return (frame = OtherOwnWindow({kelpo.MainWindow(), again.sheet()})) != nullptr; },
+      test::kDialogTimeout));
+  const HWND switchSize = DescendantWithText(frame, test_camera::kPageButtonText);
+  ASSERT_NE(switchSize, nullptr);
+  Click(switchSize);
+  Click(::GetDlgItem(frame, IDOK));
+  EXPECT_TRUE(test::WaitUntilGone(frame));
+  EXPECT_TRUE(test::WaitFor([&] { return TextOf(again.Button(IDOK)) == L"Close"; }, 2000));
+  EXPECT_TRUE(Enabled(again.ApplyButton()));
+  EXPECT_EQ(kelpo.SettingsNow().CropX, 0u);  // the crop waits for Apply
+  again.Apply();
+  const Settings applied = kelpo.SettingsNow();
+  EXPECT_EQ(applied.capturewidth, 320u);
+  EXPECT_EQ(applied.captureheight, 240u);
+  EXPECT_EQ(StoredDword(L"capturewidth"), 320u);
+  EXPECT_EQ(applied.CropX, 5u);
+  again.Ok();
+
+  // The camera still previews and delivers: a picture taken now is its own.
+  EXPECT_NE(::GetWindow(::GetDlgItem(kelpo.MainWindow(), IDC_PREVIEW), GW_CHILD), nullptr);
+  ASSERT_TRUE(::DeleteFileW(kept.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND);
+  ClickLater(::GetDlgItem(kelpo.MainWindow(), IDC_TAKE_PICTURE));
+  ASSERT_TRUE(test::WaitFor([&] { return test::IsJpeg(kept); }, 20000));
+  const std::unique_ptr<Gdiplus::Bitmap> picture = test::ReadPicture(kept);
+  ASSERT_NE(picture, nullptr);
+  const auto stamp = test::StampOf(*picture);
+  ASSERT_TRUE(stamp);
+  EXPECT_EQ(stamp->tag, card.tag);
 }
 
 }  // namespace
