@@ -51,6 +51,15 @@ const KelpoTestCameraInstance kZeta{L"cam_a", L"Zeta", L"Zeta Webcam", kZetaPath
 const KelpoTestCameraInstance kAlpha{L"cam_b", L"Alpha", L"Alpha Card", kAlphaPath, 0x22, S_OK};
 const KelpoTestCameraInstance kMid{L"cam_c", L"Mid", L"Mid Cam", kMidPath, 0x33, S_OK};
 
+// The test camera's capture-card controls.
+namespace card {
+constexpr wchar_t kCrossbar[] = L"Crossbar";
+constexpr wchar_t kRouteLog[] = L"RouteLog";
+constexpr wchar_t kPages[] = L"Pages";
+constexpr DWORD kPagesCapturePin = 2;
+constexpr wchar_t kPageButtonText[] = L"Switch size";
+}  // namespace card
+
 struct Com {
   Com() { EXPECT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
   ~Com() { ::CoUninitialize(); }
@@ -76,8 +85,8 @@ std::wstring RouteLog(const wchar_t* instance) {
   const std::wstring key = test_camera::ControlKeyPath(instance);
   std::vector<wchar_t> text(4096, L'\0');
   auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), test_camera::kRouteLog, RRF_RT_REG_SZ,
-                     nullptr, text.data(), &size) != ERROR_SUCCESS) {
+  if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), card::kRouteLog, RRF_RT_REG_SZ, nullptr,
+                     text.data(), &size) != ERROR_SUCCESS) {
     return {};
   }
   return text.data();
@@ -400,18 +409,17 @@ TEST_F(VideoCapturePageTest, DeviceDialogListsTheCamerasAndStoresAChoiceForTheNe
 // A capture card: a crossbar with a tuner, a composite and an S-Video input
 // in front of the test camera, whose capture pin offers the format page.
 TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheCameraWorking) {
-  const KelpoTestCameraInstance card{L"cam_card", L"Card", L"Kelpo Capture Card", kAlphaPath,
-                                     0x44,        S_OK};
+  const KelpoTestCameraInstance card{L"cam_card", L"Card", L"Kelpo Capture Card",
+                                     kAlphaPath,  0x44,    S_OK};
   const RegisteredCameras cameras{card};
   ASSERT_EQ(cameras.result(), S_OK);
   constexpr int kTunerConnector = 1;      // PhysConn_Video_Tuner
   constexpr int kCompositeConnector = 2;  // PhysConn_Video_Composite
   constexpr int kSVideoConnector = 3;     // PhysConn_Video_SVideo
-  SetCameraText(card.name, test_camera::kCrossbar,
+  SetCameraText(card.name, card::kCrossbar,
                 std::to_wstring(kTunerConnector) + L"," + std::to_wstring(kCompositeConnector) +
                     L"," + std::to_wstring(kSVideoConnector));
-  ASSERT_TRUE(RegisteredCameras::SetControl(card.name, test_camera::kPages,
-                                            test_camera::kPagesCapturePin));
+  ASSERT_TRUE(RegisteredCameras::SetControl(card.name, card::kPages, card::kPagesCapturePin));
   UseCamera(kAlphaPath);
   constexpr int kStoredInput = 1;  // the composite input
   ASSERT_TRUE(WriteDword(L"crossbarinput", kStoredInput));
@@ -437,8 +445,8 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   for (WPARAM item = 0; item < names.size(); ++item) {
     routes.push_back(::SendMessageW(sources, CB_GETITEMDATA, item, 0));
   }
-  EXPECT_TRUE(std::is_permutation(routes.begin(), routes.end(),
-                                  std::vector<LRESULT>{0, 1, 2}.begin()));
+  EXPECT_TRUE(
+      std::is_permutation(routes.begin(), routes.end(), std::vector<LRESULT>{0, 1, 2}.begin()));
   const auto selected = ::SendMessageW(sources, CB_GETCURSEL, 0, 0);
   ASSERT_NE(selected, CB_ERR);
   EXPECT_EQ(routes[static_cast<std::size_t>(selected)], kStoredInput);
@@ -467,8 +475,7 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   const HWND list = again.Control(kVideoTab, IDC_VIDEO_SOURCE);
   (void)::SendMessageW(list, CB_SETCURSEL, itemOf(kChosenInput), 0);
   (void)::SendMessageW(again.Page(kVideoTab), WM_COMMAND,
-                       MAKEWPARAM(IDC_VIDEO_SOURCE, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(list));
+                       MAKEWPARAM(IDC_VIDEO_SOURCE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   const std::wstring beforeApply = RouteLog(card.name);
   again.Apply();
   EXPECT_EQ(RouteLog(card.name), beforeApply + RoutedTo(kChosenInput));
@@ -481,9 +488,11 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   ClickLater(again.Control(kVideoTab, IDC_VIDEO_FORMAT));
   HWND frame = nullptr;
   ASSERT_TRUE(test::WaitFor(
-      [&] { return (frame = OtherOwnWindow({kelpo.MainWindow(), again.sheet()})) != nullptr; },
+      [&] {
+        return (frame = OtherOwnWindow({kelpo.MainWindow(), again.sheet()})) != nullptr;
+      },
       test::kDialogTimeout));
-  const HWND switchSize = DescendantWithText(frame, test_camera::kPageButtonText);
+  const HWND switchSize = DescendantWithText(frame, card::kPageButtonText);
   ASSERT_NE(switchSize, nullptr);
   Click(switchSize);
   Click(::GetDlgItem(frame, IDOK));
