@@ -51,15 +51,6 @@ const KelpoTestCameraInstance kZeta{L"cam_a", L"Zeta", L"Zeta Webcam", kZetaPath
 const KelpoTestCameraInstance kAlpha{L"cam_b", L"Alpha", L"Alpha Card", kAlphaPath, 0x22, S_OK};
 const KelpoTestCameraInstance kMid{L"cam_c", L"Mid", L"Mid Cam", kMidPath, 0x33, S_OK};
 
-// The test camera's capture-card controls.
-namespace card {
-constexpr wchar_t kCrossbar[] = L"Crossbar";
-constexpr wchar_t kRouteLog[] = L"RouteLog";
-constexpr wchar_t kPages[] = L"Pages";
-constexpr DWORD kPagesCapturePin = 2;
-constexpr wchar_t kPageButtonText[] = L"Switch size";
-}  // namespace card
-
 struct Com {
   Com() { EXPECT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
   ~Com() { ::CoUninitialize(); }
@@ -72,32 +63,12 @@ std::wstring StoredString(const wchar_t* name) {
 
 std::optional<std::uint32_t> StoredDword(const wchar_t* name) { return test::GetRawDword(name); }
 
-// A string control of a registered camera (test_camera.h names them).
-void SetCameraText(const wchar_t* instance, const wchar_t* control, const std::wstring& text) {
-  const std::wstring key = test_camera::ControlKeyPath(instance);
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), control, REG_SZ, text.c_str(),
-                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
-}
-
-// The routes the camera's crossbars have made so far.
-std::wstring RouteLog(const wchar_t* instance) {
-  const std::wstring key = test_camera::ControlKeyPath(instance);
-  std::vector<wchar_t> text(4096, L'\0');
-  auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), card::kRouteLog, RRF_RT_REG_SZ, nullptr,
-                     text.data(), &size) != ERROR_SUCCESS) {
-    return {};
-  }
-  return text.data();
-}
-
 // The route log of the one crossbar in front of the capture filter, after
 // route `index` (its input `index`) went to the video output.
 std::wstring RoutedTo(int index) { return L"0:0-" + std::to_wstring(index) + L";"; }
 
-// A visible top-level window of this process other than these.
-HWND OtherOwnWindow(std::initializer_list<HWND> known) {
+// A visible dialog of this process other than these: a property frame.
+HWND OtherOwnDialog(std::initializer_list<HWND> known) {
   struct Search {
     std::initializer_list<HWND> known;
     HWND found = nullptr;
@@ -111,7 +82,9 @@ HWND OtherOwnWindow(std::initializer_list<HWND> known) {
         for (HWND known : search.known) {
           if (known == window) return TRUE;
         }
-        if (::GetWindow(window, GW_OWNER) == nullptr) return TRUE;  // not a dialog of Kelpo's
+        wchar_t name[16] = {};
+        (void)::GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32770") return TRUE;
         search.found = window;
         return FALSE;
       },
@@ -416,10 +389,12 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   constexpr int kTunerConnector = 1;      // PhysConn_Video_Tuner
   constexpr int kCompositeConnector = 2;  // PhysConn_Video_Composite
   constexpr int kSVideoConnector = 3;     // PhysConn_Video_SVideo
-  SetCameraText(card.name, card::kCrossbar,
-                std::to_wstring(kTunerConnector) + L"," + std::to_wstring(kCompositeConnector) +
-                    L"," + std::to_wstring(kSVideoConnector));
-  ASSERT_TRUE(RegisteredCameras::SetControl(card.name, card::kPages, card::kPagesCapturePin));
+  ASSERT_TRUE(RegisteredCameras::SetControl(card.name, test_camera::kCrossbar,
+                                            std::to_wstring(kTunerConnector) + L"," +
+                                                std::to_wstring(kCompositeConnector) + L"," +
+                                                std::to_wstring(kSVideoConnector)));
+  ASSERT_TRUE(
+      RegisteredCameras::SetControl(card.name, test_camera::kPages, test_camera::kPagesCapturePin));
   UseCamera(kAlphaPath);
   constexpr int kStoredInput = 1;  // the composite input
   ASSERT_TRUE(WriteDword(L"crossbarinput", kStoredInput));
@@ -430,7 +405,12 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   ASSERT_TRUE(WriteDword(L"savetofile", 1));
   ASSERT_TRUE(WriteString(L"localfilename", kept));
   KelpoThread kelpo;
-  const std::wstring beforeSheet = RouteLog(card.name);
+  // The camera routes the stored input as its graph is built.
+  const auto routeLog = [&] {
+    return RegisteredCameras::ReadText(card.name, test_camera::kRouteLog);
+  };
+  EXPECT_TRUE(test::WaitFor([&] { return routeLog() == RoutedTo(kStoredInput); }, 5000));
+  const std::wstring beforeSheet = routeLog();
 
   // Opening the tab lists the routes, sorted, and routes the stored one again.
   const SheetDriver sheet = OpenVideoTab(kelpo);
@@ -450,7 +430,7 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   const auto selected = ::SendMessageW(sources, CB_GETCURSEL, 0, 0);
   ASSERT_NE(selected, CB_ERR);
   EXPECT_EQ(routes[static_cast<std::size_t>(selected)], kStoredInput);
-  EXPECT_EQ(RouteLog(card.name), beforeSheet + RoutedTo(kStoredInput));
+  EXPECT_EQ(routeLog(), beforeSheet + RoutedTo(kStoredInput));
   EXPECT_FALSE(Enabled(sheet.ApplyButton()));
   // No tuner upstream of this card.
   EXPECT_FALSE(Enabled(sheet.Control(kVideoTab, IDC_TV_TUNER)));
@@ -465,9 +445,9 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
                        MAKEWPARAM(IDC_VIDEO_SOURCE, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(sources));
   EXPECT_TRUE(Enabled(sheet.ApplyButton()));
-  const std::wstring beforeCancel = RouteLog(card.name);
+  const std::wstring beforeCancel = routeLog();
   sheet.CloseBox();
-  EXPECT_EQ(RouteLog(card.name), beforeCancel);
+  EXPECT_EQ(routeLog(), beforeCancel);
   EXPECT_EQ(kelpo.SettingsNow().crossbarinput, static_cast<std::uint32_t>(kStoredInput));
 
   // Chosen and applied: routed and stored.
@@ -476,9 +456,9 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   (void)::SendMessageW(list, CB_SETCURSEL, itemOf(kChosenInput), 0);
   (void)::SendMessageW(again.Page(kVideoTab), WM_COMMAND,
                        MAKEWPARAM(IDC_VIDEO_SOURCE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-  const std::wstring beforeApply = RouteLog(card.name);
+  const std::wstring beforeApply = routeLog();
   again.Apply();
-  EXPECT_EQ(RouteLog(card.name), beforeApply + RoutedTo(kChosenInput));
+  EXPECT_EQ(routeLog(), beforeApply + RoutedTo(kChosenInput));
   EXPECT_EQ(kelpo.SettingsNow().crossbarinput, static_cast<std::uint32_t>(kChosenInput));
   EXPECT_EQ(StoredDword(L"crossbarinput"), static_cast<std::uint32_t>(kChosenInput));
 
@@ -489,14 +469,17 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   HWND frame = nullptr;
   ASSERT_TRUE(test::WaitFor(
       [&] {
-        return (frame = OtherOwnWindow({kelpo.MainWindow(), again.sheet()})) != nullptr;
+        return (frame = OtherOwnDialog({kelpo.MainWindow(), again.sheet()})) != nullptr;
       },
       test::kDialogTimeout));
-  const HWND switchSize = DescendantWithText(frame, card::kPageButtonText);
+  const HWND switchSize = DescendantWithText(frame, test_camera::kPageButtonText);
   ASSERT_NE(switchSize, nullptr);
-  Click(switchSize);
-  Click(::GetDlgItem(frame, IDOK));
-  EXPECT_TRUE(test::WaitUntilGone(frame));
+  // As a click does: the page hears of it from its button.
+  (void)::SendMessageW(::GetParent(switchSize), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(switchSize), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(switchSize));
+  (void)::PostMessageW(frame, PSM_PRESSBUTTON, PSBTN_OK, 0);
+  EXPECT_TRUE(test::WaitFor([&] { return !::IsWindow(frame) || !::IsWindowVisible(frame); }, 5000));
   EXPECT_TRUE(test::WaitFor([&] { return TextOf(again.Button(IDOK)) == L"Close"; }, 2000));
   EXPECT_TRUE(Enabled(again.ApplyButton()));
   EXPECT_EQ(kelpo.SettingsNow().CropX, 0u);  // the crop waits for Apply
