@@ -49,8 +49,8 @@ constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer.png", nullptr,
 constexpr wchar_t kCameraPath[] =
     L"\\\\?\\usb#vid_046d&pid_0825&mi_00#6&2d9b1f2e&0&0000#"
     L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-const KelpoTestCameraInstance kCamera{L"cam_demo", L"USB Webcam", L"Harbour Webcam",
-                                      kCameraPath, 0x21,          S_OK};
+const KelpoTestCameraInstance kCamera{
+    L"cam_demo", L"Capture Card", L"Harbour Capture Card", kCameraPath, 0x21, S_OK};
 // The statuses an upload ends with.
 constexpr int kFinalStatuses[] = {IDS_UPLOAD_SUCCEEDED, IDS_FTP_CONNECT_FAILED, IDS_UPLOAD_FAILED,
                                   IDS_NO_DIRECTORY,     IDS_UPLOAD_TOO_LONG,    IDS_PICTURE_FAILED};
@@ -187,6 +187,12 @@ bool ShootCamera(const std::wstring& folder) {
       std::printf("the test camera could not be registered\n");
       return false;
     }
+    // A capture card: tuner, composite and S-Video inputs, the second in use.
+    (void)kelpo::test_camera::RegisteredCameras::SetControl(
+        kCamera.name, kelpo::test_camera::kCrossbar, std::wstring(L"1,2,3"));
+    (void)kelpo::test_camera::RegisteredCameras::SetControl(kCamera.name,
+                                                            kelpo::test_camera::kTuner, 1);
+    (void)kelpo::WriteDword(L"crossbarinput", 1);
     (void)kelpo::WriteDword(L"deviceType", kelpo::kDeviceCamera);
     (void)kelpo::WriteString(L"devicePath", kCameraPath);
     kelpo::test::KelpoProcess kelpo;
