@@ -272,6 +272,12 @@ void CameraSource::ShowVideoFormatProperties(HWND owner, bool showMessage) {
   // The format can change only while the capture pin is stopped and
   // unconnected.
   StopGraph();
+  // The video renderer goes with the rest: its window leaves the preview
+  // first, or it stays there, stale, beside the new one.
+  if (const auto video = QueryByIid<IVideoWindow>(graphBuilder_.Get(), IID_IVideoWindow)) {
+    (void)video->put_Visible(OAFALSE);
+    (void)video->put_Owner(0);
+  }
   RemoveDownstream(*graphBuilder_.Get(), *captureFilter_.Get());
   const ComPtr<IPin> capture =
       FindPinByCategory(*captureFilter_.Get(), PINDIR_OUTPUT, PIN_CATEGORY_CAPTURE);

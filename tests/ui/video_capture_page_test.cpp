@@ -110,6 +110,16 @@ HWND DescendantWithText(HWND parent, const std::wstring& text) {
   return search.found;
 }
 
+// The video windows in the main window's preview.
+int VideoWindows(HWND mainWindow) {
+  int count = 0;
+  for (HWND child = ::GetWindow(::GetDlgItem(mainWindow, IDC_PREVIEW), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    ++count;
+  }
+  return count;
+}
+
 bool Enabled(HWND control) { return ::IsWindowEnabled(control) != FALSE; }
 bool IsChecked(HWND button) { return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -492,7 +502,7 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   again.Ok();
 
   // The camera still previews and delivers: a picture taken now is its own.
-  EXPECT_NE(::GetWindow(::GetDlgItem(kelpo.MainWindow(), IDC_PREVIEW), GW_CHILD), nullptr);
+  EXPECT_EQ(VideoWindows(kelpo.MainWindow()), 1);
   ASSERT_TRUE(::DeleteFileW(kept.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND);
   ClickLater(::GetDlgItem(kelpo.MainWindow(), IDC_TAKE_PICTURE));
   ASSERT_TRUE(test::WaitFor([&] { return test::IsJpeg(kept); }, 20000));
@@ -501,6 +511,21 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   const auto stamp = test::StampOf(*picture);
   ASSERT_TRUE(stamp);
   EXPECT_EQ(stamp->tag, card.tag);
+
+  // Should the graph not come back after the format page, Kelpo runs on
+  // without the camera for this run, as after a start without one: the
+  // preview goes, the tab offers no device, and nothing is stored.
+  kelpo.Call([](Application& application) { application.UseImageFileInstead(); });
+  EXPECT_EQ(VideoWindows(kelpo.MainWindow()), 0);
+  EXPECT_EQ(kelpo.SettingsNow().deviceType, kDeviceImageFile);
+  EXPECT_EQ(StoredDword(L"deviceType"), kDeviceCamera);
+  EXPECT_EQ(StoredString(L"devicePath"), kAlphaPath);
+  const SheetDriver fallen = OpenVideoTab(kelpo);
+  for (int id : kDeviceControls) EXPECT_FALSE(Enabled(fallen.Control(kVideoTab, id))) << id;
+  EXPECT_EQ(TextOf(fallen.Control(kVideoTab, IDC_VIDEO_DEVICE_NAME)), L"");
+  fallen.CloseBox();
+  Click(::GetDlgItem(kelpo.MainWindow(), IDC_TAKE_PICTURE));
+  EXPECT_TRUE(::IsWindow(kelpo.MainWindow()));
 }
 
 }  // namespace
