@@ -29,8 +29,7 @@ class Chain final : public CrossbarWalk {
 };
 
 TEST(CrossbarRoutes, ConnectorNamesAndChainsThatNeverEnd) {
-  EXPECT_EQ(std::wstring(ConnectorTypeName(3)) + ConnectorTypeName(0x1001) +
-                ConnectorTypeName(14),
+  EXPECT_EQ(std::wstring(ConnectorTypeName(3)) + ConnectorTypeName(0x1001) + ConnectorTypeName(14),
             L"Video SVideoAudio LineUnknown");
 
   // A chain as deep as the bound is one route through every crossbar.
