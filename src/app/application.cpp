@@ -50,13 +50,7 @@ void Application::Start() {
   constexpr DWORD kShell5 = 0x50000;
   window_.Create(*this, QueryDllVersion(L"shell32.dll") >= kShell5);
   uploader_ = std::make_unique<FtpUploader>(internet_, window_.handle(), WM_UPLOADCOMPLETE, cycle_);
-  PreviewHost host;
-  host.window = window_.handle();
-  host.previewControl = window_.PreviewControl();
-  host.graphMessage = WM_GRAPHNOTIFY;
-  host.grabTimer = this;
-  source_ = OpenFrameSource(settings_, host);
-  cycle_.Connect(*source_, *uploader_);
+  OpenSource();
 
   // A one-shot run ends within its bound whatever happens, and asks nothing:
   // the first run's Settings sheet waits for the next normal start.
@@ -100,8 +94,40 @@ std::wstring Application::OneShotReport() const {
   return report;
 }
 
+void Application::OpenSource() {
+  PreviewHost host;
+  host.window = window_.handle();
+  host.previewControl = window_.PreviewControl();
+  host.graphMessage = WM_GRAPHNOTIFY;
+  host.grabTimer = this;
+  // The old source (its graph and its video window) goes before the new one starts.
+  source_.reset();
+  source_ = OpenFrameSource(settings_, host);
+  cycle_.Connect(*source_, *uploader_);
+}
+
 void Application::StartCaptureTimer() {
   window_.StartCaptureTimer(CaptureTimerPeriod(settings_.timevalue, settings_.timeunit));
+}
+
+void Application::StopCaptureTimer() { window_.StopCaptureTimer(); }
+
+void Application::PlacePreview() {
+  if (source_) source_->PlacePreview();
+}
+
+VideoDeviceControls* Application::DeviceControls() {
+  return source_ ? source_->DeviceControls() : nullptr;
+}
+
+std::wstring Application::DeviceName() const { return source_ ? source_->DeviceName() : L""; }
+
+void Application::UseImageFileInstead() {
+  settings_.deviceType = kDeviceImageFile;
+  settings_.devicePath.clear();
+  OpenSource();
+  // A new source has not yet heard whether the window shows.
+  source_->OnWindowShown(::IsWindowVisible(window_.handle()) != FALSE);
 }
 
 void Application::OnUploadCompletion(WPARAM wParam, LPARAM lParam) {

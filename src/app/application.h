@@ -61,8 +61,13 @@ class Application final : public MainWindowEvents,
 
   // SettingsSheetHost
   void RestartCaptureTimer() override { StartCaptureTimer(); }
+  void StopCaptureTimer() override;
   void OutputSizeChanged() override { pictures_.ComputeOutputSize(settings_); }
   PictureSize OutputSize() const override { return pictures_.OutputSize(); }
+  void PlacePreview() override;
+  VideoDeviceControls* DeviceControls() override;
+  std::wstring DeviceName() const override;
+  void UseImageFileInstead() override;
   bool ClearTypeAvailable() const override { return clearTypeAvailable_; }
 
  private:
@@ -72,6 +77,8 @@ class Application final : public MainWindowEvents,
 
   void StartCaptureTimer();
   void RaisePendingError();
+  // The settings' picture source, in the main window.
+  void OpenSource();
 
   bool clearTypeAvailable_ = false;
   Settings settings_;

@@ -1,6 +1,8 @@
 #include "capture/camera_source.h"
 
 #include "app/message_catalogue.h"
+#include "capture/crossbar_router.h"
+#include "capture/device_pages.h"
 #include "capture/frame_file_rules.h"
 #include "capture/graph_pins.h"
 #include "capture/stream_format.h"
@@ -160,6 +162,20 @@ void CameraSource::Build(bool sameDeviceOnly) {
   result = graphBuilder_->AddFilter(nullRenderer_.Get(), L"null renderer");
   if (FAILED(result)) Raise(kMsgCannotAddNullRenderer, result);
 
+  RenderStreams();
+  // An analog card's stored input choice, at every build.
+  kelpo::RouteVideoInput(*captureFilter_.Get(), static_cast<int>(settings_.crossbarinput));
+  AttachToWindow(true);
+
+  if (::IsWindowVisible(host_.window)) {
+    if (!MediaControl(graphBuilder_.Get())) Raise(kMsgNoCaptureDevice);
+    RunGraph();
+  }
+  ReadCaptureSize();
+  PlacePreview();
+}
+
+void CameraSource::RenderStreams() {
   // The preview to the default video renderer, the capture stream to the null
   // renderer; a device without a preview pin gets a tee.
   (void)captureBuilder_->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, captureFilter_.Get(),
@@ -167,9 +183,9 @@ void CameraSource::Build(bool sameDeviceOnly) {
   (void)captureBuilder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, captureFilter_.Get(),
                                       nullptr, nullRenderer_.Get());
   SpliceGrabber();
-  // Analog devices route their crossbar here once crossbar routing exists;
-  // the cameras Kelpo supports today have none.
+}
 
+void CameraSource::AttachToWindow(bool requireVideoWindow) {
   if (const ComPtr<IMediaEventEx> events = MediaEvents(graphBuilder_.Get())) {
     (void)events->SetNotifyWindow(reinterpret_cast<OAHWND>(host_.window),
                                   static_cast<long>(host_.graphMessage), 0);
@@ -181,7 +197,10 @@ void CameraSource::Build(bool sameDeviceOnly) {
   }
   const ComPtr<IVideoWindow> video =
       QueryByIid<IVideoWindow>(graphBuilder_.Get(), IID_IVideoWindow);
-  if (!video) Raise(kMsgNoCaptureDevice);
+  if (!video) {
+    if (requireVideoWindow) Raise(kMsgNoCaptureDevice);
+    return;
+  }
   (void)video->put_Owner(reinterpret_cast<OAHWND>(host_.previewControl));
   (void)video->put_WindowStyle(WS_CHILD);
   RECT client{};
@@ -192,13 +211,80 @@ void CameraSource::Build(bool sameDeviceOnly) {
   (void)video->put_Height(client.bottom - client.top);
   (void)video->put_AutoShow(OAFALSE);
   (void)video->put_Visible(OATRUE);
+}
 
-  if (::IsWindowVisible(host_.window)) {
-    if (!MediaControl(graphBuilder_.Get())) Raise(kMsgNoCaptureDevice);
-    RunGraph();
-  }
-  ReadCaptureSize(*captureBuilder_.Get(), *captureFilter_.Get(), settings_);
+void CameraSource::RenderDownstream() {
+  if (!graphBuilder_) return;
+  (void)graphBuilder_->AddFilter(sampleGrabberFilter_.Get(), L"sample grabber");
+  const HRESULT result = graphBuilder_->AddFilter(nullRenderer_.Get(), L"null renderer");
+  if (FAILED(result)) Raise(kMsgCannotAddNullRenderer, result);
+  RenderStreams();
+  AttachToWindow(false);
+  RunGraph();
   PlacePreview();
+}
+
+std::vector<VideoInput> CameraSource::VideoInputs() {
+  if (!captureFilter_) return {};
+  return VideoInputsOf(*captureFilter_.Get());
+}
+
+void CameraSource::RouteVideoInput(int index) {
+  if (captureFilter_) kelpo::RouteVideoInput(*captureFilter_.Get(), index);
+}
+
+ComPtr<IAMTVTuner> CameraSource::Tuner() const {
+  ComPtr<IAMTVTuner> tuner;
+  if (!captureBuilder_ || !captureFilter_ ||
+      FAILED(captureBuilder_->FindInterface(&LOOK_UPSTREAM_ONLY, nullptr, captureFilter_.Get(),
+                                            IID_IAMTVTuner,
+                                            reinterpret_cast<void**>(tuner.GetAddressOf())))) {
+    return nullptr;
+  }
+  return tuner;
+}
+
+bool CameraSource::HasTuner() { return static_cast<bool>(Tuner()); }
+
+void CameraSource::ReadCaptureSize() {
+  if (captureBuilder_ && captureFilter_) {
+    kelpo::ReadCaptureSize(*captureBuilder_.Get(), *captureFilter_.Get(), settings_);
+  }
+}
+
+void CameraSource::ShowTunerProperties(HWND owner, bool showMessage) {
+  if (!captureBuilder_) return;
+  const ComPtr<IAMTVTuner> tuner = Tuner();
+  if (!ShowPropertyFrame(owner, L"TV Tuner", tuner.Get()) && showMessage) {
+    ShowDeviceWarning(owner, kMsgCannotModifyTuner);
+  }
+}
+
+void CameraSource::ShowImageProperties(HWND owner, bool showMessage) {
+  if (settings_.deviceType != kDeviceCamera || !captureFilter_) return;
+  if (!ShowPropertyFrame(owner, L"Image", captureFilter_.Get()) && showMessage) {
+    ShowDeviceWarning(owner, kMsgCannotModifyCapture);
+  }
+}
+
+void CameraSource::ShowVideoFormatProperties(HWND owner, bool showMessage) {
+  if (!graphBuilder_ || !captureFilter_) return;
+  // The format can change only while the capture pin is stopped and
+  // unconnected.
+  StopGraph();
+  // The video renderer goes with the rest: its window leaves the preview
+  // first, or it stays there, stale, beside the new one.
+  if (const auto video = QueryByIid<IVideoWindow>(graphBuilder_.Get(), IID_IVideoWindow)) {
+    (void)video->put_Visible(OAFALSE);
+    (void)video->put_Owner(0);
+  }
+  RemoveDownstream(*graphBuilder_.Get(), *captureFilter_.Get());
+  const ComPtr<IPin> capture =
+      FindPinByCategory(*captureFilter_.Get(), PINDIR_OUTPUT, PIN_CATEGORY_CAPTURE);
+  if (!ShowPropertyFrame(owner, L"Video Format", capture.Get()) && showMessage) {
+    ShowDeviceWarning(owner, kMsgCannotModifyFormat);
+  }
+  RenderDownstream();
 }
 
 void CameraSource::SpliceGrabber() {

@@ -7,7 +7,7 @@
 
 namespace kelpo {
 
-class CameraSource final : public FrameSource {
+class CameraSource final : public FrameSource, public VideoDeviceControls {
  public:
   // How long an armed grab waits for its frame. A webcam's first frame after
   // a start comes within a second or two, and even a slow long-exposure mode
@@ -34,8 +34,19 @@ class CameraSource final : public FrameSource {
   void OnWindowShown(bool shown) override;
   std::wstring DeviceName() const override { return deviceName_; }
 
-  void StopGraph();
-  void RestartGraph();
+  VideoDeviceControls* DeviceControls() override { return this; }
+
+  // VideoDeviceControls
+  std::vector<VideoInput> VideoInputs() override;
+  void RouteVideoInput(int index) override;
+  bool HasTuner() override;
+  void ReadCaptureSize() override;
+  void ShowTunerProperties(HWND owner, bool showMessage) override;
+  void ShowImageProperties(HWND owner, bool showMessage) override;
+  // Raises kMsgCannotAddNullRenderer when the graph cannot be rebuilt.
+  void ShowVideoFormatProperties(HWND owner, bool showMessage) override;
+  void StopGraph() override;
+  void RestartGraph() override;
   // Letterboxes the video in the preview to the output picture's aspect
   // ratio, showing only the part the picture keeps.
   void PlacePreview() override;
@@ -51,8 +62,17 @@ class CameraSource final : public FrameSource {
   enum class GrabState { kIdle, kWarmingUp, kArmed };
 
   void Build(bool sameDeviceOnly);
+  // The preview and capture streams from the capture filter on: preview
+  // renderer, sample grabber, null renderer.
+  void RenderStreams();
   // Puts the sample grabber between the capture stream and the null renderer.
   void SpliceGrabber();
+  // The graph's events to the window, and its video window into the preview.
+  void AttachToWindow(bool requireVideoWindow);
+  // After the format pages: what RemoveDownstream took out comes back in the
+  // new format, and the graph runs.
+  void RenderDownstream();
+  Microsoft::WRL::ComPtr<IAMTVTuner> Tuner() const;
   // Detaches the graph from the window, stops it and lets go of it.
   void TearDownGraph();
   void RunGraph();

@@ -10,6 +10,7 @@ void FillDeviceList(HWND comboBox, const Settings& settings,
   std::optional<std::vector<VideoDevice>> devices = EnumerateVideoDevices();
   if (!devices) return;
   deviceList.clear();
+  LRESULT configured = CB_ERR;
   for (VideoDevice& device : *devices) {
     deviceList.push_back(std::move(device.record));
     const DeviceRecord& record = deviceList.back();
@@ -19,10 +20,15 @@ void FillDeviceList(HWND comboBox, const Settings& settings,
     if (item < 0) continue;
     (void)::SendMessageW(comboBox, CB_SETITEMDATA, static_cast<WPARAM>(item),
                          static_cast<LPARAM>(deviceList.size() - 1));
-    if (item == 0 || (settings.deviceType == kDeviceCamera && record.path == settings.devicePath)) {
-      (void)::SendMessageW(comboBox, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    // A sorted list moves the items after an insertion point down by one.
+    if (configured != CB_ERR && item <= configured) ++configured;
+    if (settings.deviceType == kDeviceCamera && record.path == settings.devicePath) {
+      configured = item;
     }
   }
+  // The configured camera wherever the sorting put it, else the first name.
+  (void)::SendMessageW(comboBox, CB_SETCURSEL,
+                       static_cast<WPARAM>(configured != CB_ERR ? configured : 0), 0);
 }
 
 }  // namespace kelpo

@@ -17,8 +17,9 @@ struct DeviceRecord {
 
 // Refills `deviceList` with every video input device, in enumeration order,
 // and adds each name to the combo box with the record's index as its item
-// data. The item inserted at the top is selected, or else the configured
-// camera's. Without devices the list and the combo box stay as they are.
+// data. The configured camera's item is selected when the settings' source is
+// a camera that is listed, otherwise the first item. Without devices the list
+// and the combo box stay as they are.
 void FillDeviceList(HWND comboBox, const Settings& settings, std::vector<DeviceRecord>& deviceList);
 
 }  // namespace kelpo

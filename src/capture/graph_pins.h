@@ -13,6 +13,10 @@ Microsoft::WRL::ComPtr<IPin> FindPin(IBaseFilter& filter, PIN_DIRECTION directio
 Microsoft::WRL::ComPtr<IPin> FindPinByCategory(IBaseFilter& filter, PIN_DIRECTION direction,
                                                const GUID& category);
 
+// Takes every filter downstream of `filter` out of the graph, depth first.
+// Filters upstream (a card's crossbars) stay.
+void RemoveDownstream(IFilterGraph& graph, IBaseFilter& filter);
+
 // The pin's category (AMPROPERTY_PIN_CATEGORY); E_FAIL when it has none.
 HRESULT GetPinCategory(IPin& pin, GUID& category);
 

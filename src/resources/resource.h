@@ -9,6 +9,7 @@
 #define IDD_VIDEO_CAPTURE 108
 #define IDD_TEXT_EFFECTS 109
 #define IDD_OVERLAY 111
+#define IDD_CHANGE_DEVICE 118
 
 // Icons and bitmaps
 #define IDI_KELPO 102
@@ -62,6 +63,13 @@
 #define IDC_CROP_WIDTH 1095
 #define IDC_CROP_HEIGHT 1096
 #define IDC_VIDEO_DEVICE_NAME 1097
+
+// Change Video Device dialog controls
+#define IDC_DEVICE_BROWSE 1071
+#define IDC_DEVICE_LIST 1098
+#define IDC_DEVICE_IMAGE_FILE 1099
+#define IDC_DEVICE_CAMERA 1100
+#define IDC_DEVICE_FILE 1101
 
 // Text Effects page controls
 #define IDC_TIME_STAMP 1023

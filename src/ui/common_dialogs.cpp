@@ -1,8 +1,10 @@
 #include "ui/common_dialogs.h"
 
+#include "app/dll_version.h"
 #include "ui/settings_page_rules.h"
 
 #include <cderr.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <vector>
@@ -13,8 +15,27 @@ namespace {
 
 // The file-name buffer: a field's length and its terminator.
 constexpr DWORD kFileNameCapacity = kMaxFieldLength + 1;
+// Shell 5.0 and later know the user's pictures folder.
+constexpr DWORD kShell5 = 0x50000;
 
 }  // namespace
+
+const wchar_t kImageFileFilter[] =
+    L"All Images\0*.bmp;*.dib;*.gif;*.jpg;*.jpe;*.jpeg;*.jif;*.png;*.tif;*.tiff;*.wmf;*.emf\0"
+    L"JPEG Images\0*.jpg;*.jpe;*.jpeg;*.jif\0"
+    L"GIF Images\0*.gif\0"
+    L"PNG Images\0*.png\0"
+    L"BMP Images\0*.bmp;*.dib\0"
+    L"TIFF Images\0*.tif;*.tiff\0"
+    L"Windows Meta File Images\0*.wmf;*.emf\0"
+    L"All Files\0*.*\0";
+
+std::wstring PicturesFolder() {
+  const int folder = QueryDllVersion(L"shell32.dll") >= kShell5 ? CSIDL_MYPICTURES : CSIDL_PERSONAL;
+  std::vector<wchar_t> path(MAX_PATH, L'\0');
+  if (!::SHGetSpecialFolderPathW(nullptr, path.data(), folder, FALSE)) return {};
+  return path.data();
+}
 
 std::optional<std::wstring> AskForFile(HWND owner, FileDialogKind kind,
                                        const std::wstring& initialName,

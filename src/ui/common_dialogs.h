@@ -21,6 +21,13 @@ struct FileDialogOptions {
   DWORD flags = 0;                         // OFN_ flags
 };
 
+// The image types GDI+ reads, each type on its own and all together first.
+extern const wchar_t kImageFileFilter[];
+
+// Where a dialog for pictures starts: the user's pictures folder where the
+// shell knows it, else their documents; empty when neither can be found.
+std::wstring PicturesFolder();
+
 // The file the user confirms, or nothing when they cancel. `initialName` is
 // offered first; a name the dialog refuses to start with (a path that no
 // longer fits) is dropped rather than keeping the dialog from opening.

@@ -1,11 +1,9 @@
 #include "ui/overlay_page.h"
 
-#include "app/dll_version.h"
 #include "resources/resource.h"
 #include "ui/common_dialogs.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <vector>
 
@@ -18,31 +16,12 @@ constexpr int kPercentMax = 400;
 constexpr int kPercentTick = 50;
 constexpr int kOpacityMax = 100;
 constexpr int kOpacityTick = 20;
-constexpr DWORD kShell5 = 0x50000;
 
-constexpr wchar_t kOverlayFilter[] =
-    L"All Images\0*.bmp;*.dib;*.gif;*.jpg;*.jpe;*.jpeg;*.jif;*.png;*.tif;*.tiff;*.wmf;*.emf\0"
-    L"JPEG Images\0*.jpg;*.jpe;*.jpeg;*.jif\0"
-    L"GIF Images\0*.gif\0"
-    L"PNG Images\0*.png\0"
-    L"BMP Images\0*.bmp;*.dib\0"
-    L"TIFF Images\0*.tif;*.tiff\0"
-    L"Windows Meta File Images\0*.wmf;*.emf\0"
-    L"All Files\0*.*\0";
 constexpr wchar_t kOverlayDialogTitle[] = L"Overlay Image";
 constexpr wchar_t kJpegExtension[] = L"jpg";
 
 // This page's own custom colours, kept while the program runs, never saved.
 CustomColours gCustomColours{};
-
-// Where the Browse dialog starts: the user's pictures where the shell knows
-// them, else their documents; nothing when neither can be found.
-std::wstring StartingFolder() {
-  const int folder = QueryDllVersion(L"shell32.dll") >= kShell5 ? CSIDL_MYPICTURES : CSIDL_PERSONAL;
-  std::vector<wchar_t> path(MAX_PATH, L'\0');
-  if (!::SHGetSpecialFolderPathW(nullptr, path.data(), folder, FALSE)) return {};
-  return path.data();
-}
 
 }  // namespace
 
@@ -109,9 +88,9 @@ void OverlayPage::OnScroll(int controlId) {
 }
 
 void OverlayPage::ChooseOverlayFile() {
-  const std::wstring folder = StartingFolder();
+  const std::wstring folder = PicturesFolder();
   FileDialogOptions options;
-  options.filter = kOverlayFilter;
+  options.filter = kImageFileFilter;
   options.defaultExtension = kJpegExtension;
   options.title = kOverlayDialogTitle;
   options.initialFolder = folder.empty() ? nullptr : folder.c_str();

@@ -34,8 +34,31 @@ constexpr EnableRule kFileTransferRules[] = {
 constexpr PageLayout kFileTransferLayout{
     G::kFileTransfer, ViewOf(kFileTransferControls), {}, ViewOf(kFileTransferRules)};
 
-// Video Capture page: shown, not yet bound.
-constexpr PageLayout kVideoCaptureLayout{G::kVideo, {}, {}, {}};
+// Video Capture page. The size radio buttons show a flag, and the video
+// source list and device buttons belong to the device, not to a setting.
+constexpr ControlBinding kVideoCaptureControls[] = {
+    {IDC_IMAGE_SIZE, L"imagesize", R::kListIndex},
+    {IDC_CUSTOM_WIDTH, L"CustomSizeX", R::kNumber},
+    {IDC_CUSTOM_HEIGHT, L"CustomSizeY", R::kNumber},
+    {IDC_FLIP_HORIZONTAL, L"fliphorizontal", R::kCheck},
+    {IDC_FLIP_VERTICAL, L"flipvertical", R::kCheck},
+    {IDC_JPEG_QUALITY, L"JPEGquality", R::kSlider},
+    {IDC_CROP_ENABLE, L"CropEnable", R::kCheck},
+    {IDC_CROP_LEFT, L"CropX", R::kNumber},
+    {IDC_CROP_TOP, L"CropY", R::kNumber},
+    {IDC_CROP_WIDTH, L"CropWidth", R::kNumber},
+    {IDC_CROP_HEIGHT, L"CropHeight", R::kNumber},
+};
+constexpr int kStandardSizeGroup[] = {IDC_IMAGE_SIZE};
+constexpr int kCustomSizeGroup[] = {IDC_CUSTOM_WIDTH, IDC_CUSTOM_HEIGHT};
+constexpr int kCropGroup[] = {IDC_CROP_LEFT, IDC_CROP_TOP, IDC_CROP_WIDTH, IDC_CROP_HEIGHT};
+constexpr EnableRule kVideoCaptureRules[] = {
+    {IDC_STANDARD_SIZE, true, ViewOf(kStandardSizeGroup)},
+    {IDC_CUSTOM_SIZE, true, ViewOf(kCustomSizeGroup)},
+    {IDC_CROP_ENABLE, true, ViewOf(kCropGroup)},
+};
+constexpr PageLayout kVideoCaptureLayout{
+    G::kVideo, ViewOf(kVideoCaptureControls), {}, ViewOf(kVideoCaptureRules)};
 
 // Text Effects page. The colours have buttons of their own.
 constexpr ControlBinding kTextEffectsControls[] = {
@@ -124,6 +147,10 @@ std::uint32_t IndexFromSelection(long selection, std::uint32_t current,
                                  const std::optional<SettingRange>& range) {
   if (!range) return selection < 0 ? current : static_cast<std::uint32_t>(selection);
   return ClampToRange(static_cast<std::uint32_t>(selection), range->lo, range->hi);
+}
+
+std::uint32_t CorrectedPictureSide(std::uint32_t side) {
+  return ClampToRange(side, 1, kMaxPictureSide);
 }
 
 std::wstring CutToFieldLength(std::wstring text) {

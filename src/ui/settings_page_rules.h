@@ -106,6 +106,16 @@ std::uint32_t NumberFromText(std::wstring_view text, std::uint32_t current,
 std::uint32_t IndexFromSelection(long selection, std::uint32_t current,
                                  const std::optional<SettingRange>& range);
 
+// The longest side a custom picture size or a crop rectangle keeps. A picture
+// this size on both sides still fits GDI+'s arithmetic (picture/picture_rules.h),
+// and no camera's frame comes near it.
+constexpr std::uint32_t kMaxPictureSide = 16384;
+
+// A side of the custom picture size or of the crop rectangle as the Video
+// Capture page applies it: 0 becomes 1 and anything beyond kMaxPictureSide
+// becomes that, so the page never stores a size the picture cannot be made in.
+std::uint32_t CorrectedPictureSide(std::uint32_t side);
+
 // The first kMaxFieldLength characters.
 std::wstring CutToFieldLength(std::wstring text);
 

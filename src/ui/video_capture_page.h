@@ -1,6 +1,6 @@
-// The Video Capture tab. Until the capture settings move here, the tab shows
-// its controls disabled and applies nothing: what the capture uses comes from
-// the registry as before.
+// The Video Capture tab: the picture source in use and the way to change it,
+// a capture card's video input, the device's own pages, the output size, the
+// flips, the JPEG quality and the crop.
 #pragma once
 
 #include "ui/settings_page.h"
@@ -13,7 +13,19 @@ class VideoCapturePage final : public SettingsPage {
 
  private:
   void OnCreated() override;
-  void OnApplied() override {}
+  void OnApplied() override;
+  void OnCommand(int controlId, int notification) override;
+
+  // The device's part of the page: its name, its video inputs (routing the
+  // stored one again) and which of its buttons it answers.
+  void ShowDevice();
+  // Routes the input chosen in the list, when there is one.
+  void RouteChosenInput(VideoDeviceControls& controls);
+  // "Video Format...": the device's format pages, at once, with the timer
+  // and the graph stopped around them.
+  void ChangeVideoFormat();
+  // Brings a picture side typed into a field within what a picture can be.
+  void CorrectSide(std::uint32_t& side, int controlId);
 };
 
 }  // namespace kelpo

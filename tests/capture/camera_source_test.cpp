@@ -16,9 +16,17 @@
 #include "support/registry_fixture.h"
 #include "support/test_camera/registered_cameras.h"
 
+#include <commctrl.h>
+#include <prsht.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace kelpo {
 namespace {
@@ -135,7 +143,17 @@ class CameraTest : public test::RegistryTest {
     preview.previewControl = window.PreviewControl();
     preview.graphMessage = WM_GRAPHNOTIFY;
     preview.grabTimer = &host;
+    preview_ = preview;
     camera = std::make_unique<CameraSource>(settings, preview, grabTimeLimit);
+    host.camera = camera.get();
+    camera->BuildCaptureGraph();
+  }
+
+  // A new camera source in the same window, built from the settings as they are.
+  void Rebuild() {
+    host.camera = nullptr;
+    camera.reset();
+    camera = std::make_unique<CameraSource>(settings, preview_, kTestGrabLimit);
     host.camera = camera.get();
     camera->BuildCaptureGraph();
   }
@@ -190,6 +208,7 @@ class CameraTest : public test::RegistryTest {
   CameraHost host;
   MainWindow window;
   std::unique_ptr<CameraSource> camera;
+  PreviewHost preview_;
 };
 
 TEST_F(CameraTest, ChoiceRulesPickFromRealMonikers) {
@@ -378,6 +397,260 @@ TEST_F(CameraTest, LostDeviceAndFailedStreamReleaseTheGraphUntilTheCameraIsBack)
   std::wstring stored;
   EXPECT_TRUE(ReadString(L"devicePath", stored));
   EXPECT_EQ(stored, kUsbPath);
+}
+
+// Capture cards: a crossbar (or two) in front of the analog video input.
+constexpr wchar_t kCardName[] = L"cam_a_card";
+
+std::wstring RouteLog() { return RegisteredCameras::ReadText(kCardName, test_camera::kRouteLog); }
+void ClearRouteLog() { RegisteredCameras::SetControl(kCardName, test_camera::kRouteLog, L""); }
+
+std::vector<std::wstring> NamesOf(const std::vector<VideoInput>& inputs) {
+  std::vector<std::wstring> names;
+  for (const VideoInput& input : inputs) names.push_back(input.name);
+  return names;
+}
+
+TEST_F(CameraTest, CrossbarRoutesAreListedInInputOrderAndRouteVideoWithItsSound) {
+  Register({kCard});
+  // Tuner, Composite and S-Video with their sound inputs, an AUX input the
+  // crossbar cannot route, then the sound inputs themselves.
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kCrossbar,
+                                            L"1~4,2~5,3~5,9!,4096,4097"));
+  settings.devicePath = kCardPath;
+  settings.crossbarinput = 1;
+  Start();
+  // The build applies the stored choice: Composite, with the line-in sound.
+  EXPECT_EQ(RouteLog(), L"0:0-1;0:1-5;");
+
+  VideoDeviceControls* controls = camera->DeviceControls();
+  ASSERT_NE(controls, nullptr);
+  const std::vector<VideoInput> inputs = controls->VideoInputs();
+  EXPECT_EQ(NamesOf(inputs),
+            (std::vector<std::wstring>{L"Video Tuner", L"Video Composite", L"Video SVideo"}));
+  ASSERT_EQ(inputs.size(), 3u);
+  EXPECT_EQ(inputs[2].index, 2);
+  EXPECT_EQ(inputs[2].physicalType, 3);
+  EXPECT_FALSE(controls->HasTuner());
+
+  ClearRouteLog();
+  controls->RouteVideoInput(2);
+  controls->RouteVideoInput(3);  // past the list: nothing
+  EXPECT_EQ(RouteLog(), L"0:0-2;0:1-5;");
+}
+
+TEST_F(CameraTest, TwoCrossbarsAreRoutedUpstreamFirstAndATunerEndsItsRoute) {
+  Register({kCard});
+  // Composite on the first crossbar; its AUX input comes from a second one
+  // with a tuner and S-Video, and neither has sound.
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kCrossbar, L"2,9@"));
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kUpstreamCrossbar, L"1,3"));
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kTuner, 1));
+  settings.devicePath = kCardPath;
+  settings.crossbarinput = 3;  // past the list: the build routes nothing
+  Start();
+  EXPECT_EQ(RouteLog(), L"");
+
+  VideoDeviceControls& controls = *camera->DeviceControls();
+  EXPECT_EQ(NamesOf(controls.VideoInputs()),
+            (std::vector<std::wstring>{L"Video Composite", L"Video Tuner", L"Video SVideo"}));
+  EXPECT_TRUE(controls.HasTuner());
+  controls.RouteVideoInput(1);
+  EXPECT_EQ(RouteLog(), L"1:0-0;0:0-1;");
+}
+
+TEST_F(CameraTest, OnlyAnExactCapabilitySizeIsChosenAndTheDeviceSizeIsReadBack) {
+  Register({kCard});
+  ASSERT_TRUE(
+      RegisteredCameras::SetControl(kCardName, test_camera::kExtraFormats,
+                                    test_camera::kExtraVideoInfo2 | test_camera::kExtraTopDown));
+  settings.devicePath = kCardPath;
+  struct Case {
+    std::int32_t width, height;  // asked for
+    std::int32_t readWidth, readHeight;
+  };
+  const Case cases[] = {
+      {320, 240, 320, 240},   {400, 300, 640, 480},  // no such capability: the device's own size
+      {352, 288, 352, 288},                          // a VIDEOINFOHEADER2 capability
+      {176, -144, 176, -144},                        // top-down rows match only a negative height
+      {176, 144, 640, 480},
+  };
+  for (const Case& c : cases) {
+    settings.capturewidth = static_cast<std::uint32_t>(c.width);
+    settings.captureheight = static_cast<std::uint32_t>(c.height);
+    if (camera) {
+      Rebuild();
+    } else {
+      Start();
+    }
+    EXPECT_EQ(static_cast<std::int32_t>(settings.capturewidth), c.readWidth) << c.width;
+    EXPECT_EQ(static_cast<std::int32_t>(settings.captureheight), c.readHeight) << c.height;
+  }
+}
+
+// Closes, from a thread of its own, every dialog-class window of this process
+// that a call opens: a property frame (pressing the test page's button first)
+// or a message box. Notes each one's title and texts.
+class DialogCloser {
+ public:
+  explicit DialogCloser(HWND mainWindow) : main_(mainWindow), thread_([this] { Run(); }) {}
+  DialogCloser(const DialogCloser&) = delete;
+  DialogCloser& operator=(const DialogCloser&) = delete;
+  ~DialogCloser() {
+    stop_ = true;
+    thread_.join();
+  }
+
+  // What the last dialog showed: "title|text|text...".
+  std::wstring Last() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return seen_.empty() ? std::wstring() : seen_.back();
+  }
+  std::size_t Count() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return seen_.size();
+  }
+
+ private:
+  static constexpr DWORD kPoll = 50;
+  static constexpr DWORD kCloseWait = 5000;
+  static constexpr int kTextCapacity = 256;
+
+  static std::wstring TextOf(HWND window) {
+    wchar_t text[kTextCapacity] = {};
+    (void)::GetWindowTextW(window, text, kTextCapacity);
+    return text;
+  }
+  static std::wstring ClassOf(HWND window) {
+    wchar_t name[kTextCapacity] = {};
+    (void)::GetClassNameW(window, name, kTextCapacity);
+    return name;
+  }
+
+  void Run() {
+    while (!stop_) {
+      std::vector<HWND> dialogs;
+      (void)::EnumWindows(
+          [](HWND window, LPARAM found) -> BOOL {
+            DWORD process = 0;
+            (void)::GetWindowThreadProcessId(window, &process);
+            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+                ClassOf(window) == L"#32770") {
+              reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&dialogs));
+      for (const HWND dialog : dialogs) {
+        if (dialog != main_) Close(dialog);
+      }
+      ::Sleep(kPoll);
+    }
+  }
+
+  void Close(HWND dialog) {
+    std::vector<HWND> children;
+    (void)::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM found) -> BOOL {
+          reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    std::wstring note = TextOf(dialog);
+    bool sheet = false;
+    for (const HWND child : children) {
+      const std::wstring name = ClassOf(child);
+      const std::wstring text = TextOf(child);
+      if (name == L"SysTabControl32") sheet = true;
+      if (name == L"Static" && !text.empty()) note += L"|" + text;
+      if (text == test_camera::kPageButtonText) {
+        // As a click does: the page hears of it from its button.
+        (void)::SendMessageW(::GetParent(child), WM_COMMAND,
+                             MAKEWPARAM(::GetDlgCtrlID(child), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(child));
+        note += L"|clicked";
+      }
+    }
+    {
+      // Noted before it closes: the call that opened it returns then.
+      const std::lock_guard<std::mutex> hold(lock_);
+      seen_.push_back(note);
+    }
+    if (sheet) {
+      (void)::SendMessageW(dialog, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    } else {
+      (void)::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    // A modal loop looks at its end only when a message is posted to it.
+    (void)::PostMessageW(dialog, WM_NULL, 0, 0);
+    (void)WaitFor([dialog] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); },
+                  kCloseWait);
+  }
+
+  HWND main_;
+  std::atomic<bool> stop_{false};
+  std::mutex lock_;
+  std::vector<std::wstring> seen_;
+  std::thread thread_;
+};
+
+TEST_F(CameraTest, DriverPropertyFramesOpenAndTheFormatPageRebuildsTheGraphInTheNewSize) {
+  Register({kCard});
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kCrossbar, L"1,2"));
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kTuner, 1));
+  ASSERT_TRUE(RegisteredCameras::SetControl(
+      kCardName, test_camera::kPages,
+      test_camera::kPagesFilter | test_camera::kPagesCapturePin | test_camera::kPagesTuner));
+  settings.devicePath = kCardPath;
+  Start();
+  DialogCloser closer(window.handle());
+  VideoDeviceControls& controls = *camera->DeviceControls();
+
+  controls.ShowImageProperties(window.handle(), true);
+  EXPECT_NE(closer.Last().find(L"Image"), std::wstring::npos) << closer.Last();
+  controls.ShowTunerProperties(window.handle(), true);
+  EXPECT_NE(closer.Last().find(L"TV Tuner"), std::wstring::npos) << closer.Last();
+  controls.ShowVideoFormatProperties(window.handle(), true);
+  EXPECT_NE(closer.Last().find(L"Video Format"), std::wstring::npos) << closer.Last();
+  EXPECT_NE(closer.Last().find(L"|clicked"), std::wstring::npos) << closer.Last();
+  EXPECT_EQ(closer.Count(), 3u);
+
+  // The page switched 640 x 480 to 320 x 240; the graph is whole again.
+  controls.ReadCaptureSize();
+  EXPECT_EQ(settings.capturewidth, 320u);
+  EXPECT_EQ(settings.captureheight, 240u);
+  EXPECT_NE(VideoWindow(), nullptr);
+  Grab grab = RequestPicture();
+  ExpectFrame(grab, static_cast<std::uint8_t>(kCard.tag));
+  ASSERT_NE(grab.frame, nullptr);
+  EXPECT_EQ(grab.frame->GetWidth(), 320u);
+}
+
+TEST_F(CameraTest, DeviceWithoutPagesSaysSoAndKeepsItsGraph) {
+  Register({kCard});
+  // An analog input with nothing in front of it: no route and no tuner.
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kCrossbar, L""));
+  settings.devicePath = kCardPath;
+  Start();
+  DialogCloser closer(window.handle());
+  VideoDeviceControls& controls = *camera->DeviceControls();
+  EXPECT_TRUE(controls.VideoInputs().empty());
+  const std::wstring product = LoadText(kMsgProductName, kStatusTextCapacity);
+
+  controls.ShowTunerProperties(window.handle(), true);
+  EXPECT_EQ(closer.Last(), product + L"|" + LoadText(kMsgCannotModifyTuner, kStatusTextCapacity));
+  controls.ShowImageProperties(window.handle(), true);
+  EXPECT_EQ(closer.Last(), product + L"|" + LoadText(kMsgCannotModifyCapture, kStatusTextCapacity));
+  controls.ShowVideoFormatProperties(window.handle(), true);
+  EXPECT_EQ(closer.Last(), product + L"|" + LoadText(kMsgCannotModifyFormat, kStatusTextCapacity));
+  // Without the flag nothing is shown.
+  controls.ShowImageProperties(window.handle(), false);
+  EXPECT_EQ(closer.Count(), 3u);
+
+  Grab grab = RequestPicture();
+  ExpectFrame(grab, static_cast<std::uint8_t>(kCard.tag));
+  EXPECT_EQ(RouteLog(), L"");
 }
 
 }  // namespace

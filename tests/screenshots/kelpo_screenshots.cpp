@@ -1,12 +1,15 @@
 // kelpo_screenshots: the pictures of Kelpo's windows in the README. It starts
 // kelpo.exe (configured beforehand by tools/screenshots), shows the main
 // window once its first upload has ended, opens the Settings sheet on each of
-// its tabs, then the plug-in's Configure dialog through the stand-in host, and
-// saves each window as a PNG file:
+// its tabs; starts kelpo.exe again with the test camera as its source for the
+// Video Capture tab and the Change Video Device dialog; then opens the
+// plug-in's Configure dialog through the stand-in host, and saves each window
+// as a PNG file:
 //
 //   kelpo_screenshots OUTPUT-FOLDER
 //
-// kelpo.exe, kelpo_remote.dll and kelpo-remote-host.exe lie next to it. The
+// kelpo.exe, kelpo_remote.dll, kelpo-remote-host.exe and kelpo_test_camera.dll
+// lie next to it. The
 // exit code is 0 when every picture was saved, 1 otherwise.
 #include "app/main_window.h"
 #include "common/unique_handle.h"
@@ -14,7 +17,10 @@
 #include "picture/gdiplus_session.h"
 #include "picture/jpeg_encoder.h"
 #include "resources/resource.h"
+#include "settings/registry_store.h"
+#include "settings/settings_rules.h"
 #include "support/kelpo_process.h"
+#include "support/test_camera/registered_cameras.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -34,9 +40,17 @@ constexpr DWORD kUploadTimeout = 30000;
 constexpr DWORD kPaintDelay = 700;
 constexpr wchar_t kSheetCaption[] = L"Kelpo Settings";
 constexpr wchar_t kPluginCaption[] = L"Kelpo Plug-In for ATI Remote Wonder";
-constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer.png",
-                                        L"settings-video-capture.png", L"settings-text-effects.png",
-                                        L"settings-overlay.png"};
+constexpr wchar_t kDeviceDialogCaption[] = L"Change Video Device";
+constexpr int kVideoCaptureTab = 1;
+// The tabs shown with the demo's image file; the Video Capture tab is shown
+// with the camera.
+constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer.png", nullptr,
+                                        L"settings-text-effects.png", L"settings-overlay.png"};
+constexpr wchar_t kCameraPath[] =
+    L"\\\\?\\usb#vid_046d&pid_0825&mi_00#6&2d9b1f2e&0&0000#"
+    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+const KelpoTestCameraInstance kCamera{
+    L"cam_demo", L"Capture Card", L"Harbour Capture Card", kCameraPath, 0x21, S_OK};
 // The statuses an upload ends with.
 constexpr int kFinalStatuses[] = {IDS_UPLOAD_SUCCEEDED, IDS_FTP_CONNECT_FAILED, IDS_UPLOAD_FAILED,
                                   IDS_NO_DIRECTORY,     IDS_UPLOAD_TOO_LONG,    IDS_PICTURE_FAILED};
@@ -143,6 +157,7 @@ bool ShootKelpo(const std::wstring& folder) {
     return false;
   }
   for (int tab = 0; tab < static_cast<int>(std::size(kTabFiles)); ++tab) {
+    if (kTabFiles[tab] == nullptr) continue;
     (void)::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
     saved = SaveWindow(sheet, folder + kTabFiles[tab]) && saved;
   }
@@ -151,6 +166,63 @@ bool ShootKelpo(const std::wstring& folder) {
   (void)::PostMessageW(main, WM_COMMAND, IDC_EXIT, 0);
   DWORD exitCode = 0;
   (void)kelpo.WaitForExit(exitCode);
+  return saved;
+}
+
+// The Video Capture tab and the Change Video Device dialog with the test
+// camera as the source; the demo's own source is put back afterwards.
+bool ShootCamera(const std::wstring& folder) {
+  struct Com {
+    Com() { (void)::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~Com() { ::CoUninitialize(); }
+  } com;
+  std::uint32_t demoType = kelpo::kDeviceImageFile;
+  std::wstring demoPath;
+  (void)kelpo::ReadDword(L"deviceType", demoType);
+  (void)kelpo::ReadString(L"devicePath", demoPath);
+  bool saved = false;
+  {
+    const kelpo::test_camera::RegisteredCameras camera{kCamera};
+    if (camera.result() != S_OK) {
+      std::printf("the test camera could not be registered\n");
+      return false;
+    }
+    // A capture card: tuner, composite and S-Video inputs, the second in use.
+    (void)kelpo::test_camera::RegisteredCameras::SetControl(
+        kCamera.name, kelpo::test_camera::kCrossbar, std::wstring(L"1,2,3"));
+    (void)kelpo::test_camera::RegisteredCameras::SetControl(kCamera.name,
+                                                            kelpo::test_camera::kTuner, 1);
+    (void)kelpo::WriteDword(L"crossbarinput", 1);
+    (void)kelpo::WriteDword(L"deviceType", kelpo::kDeviceCamera);
+    (void)kelpo::WriteString(L"devicePath", kCameraPath);
+    kelpo::test::KelpoProcess kelpo;
+    const HWND main = kelpo.WaitForMainWindow();
+    if (main != nullptr) {
+      (void)::PostMessageW(main, kelpo::WM_TRAYICON, 0, WM_LBUTTONDOWN);
+      (void)::PostMessageW(::GetDlgItem(main, IDC_SETTINGS), BM_CLICK, 0, 0);
+    }
+    const HWND sheet = main != nullptr ? WaitForWindowOf(kelpo.id(), kSheetCaption) : nullptr;
+    if (sheet != nullptr) {
+      (void)::SendMessageW(sheet, PSM_SETCURSEL, kVideoCaptureTab, 0);
+      saved = SaveWindow(sheet, folder + L"settings-video-capture.png");
+      const auto page =
+          reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_INDEXTOHWND, kVideoCaptureTab, 0));
+      (void)::PostMessageW(::GetDlgItem(page, IDC_CHANGE_DEVICE), BM_CLICK, 0, 0);
+      const HWND dialog = WaitForWindowOf(kelpo.id(), kDeviceDialogCaption);
+      saved = dialog != nullptr && SaveWindow(dialog, folder + L"change-video-device.png") && saved;
+      if (dialog != nullptr) (void)::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      (void)WaitFor([&] { return !::IsWindow(dialog); }, kWindowTimeout);
+      (void)::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+      (void)WaitFor([&] { return !::IsWindow(sheet); }, kWindowTimeout);
+    } else {
+      std::printf("kelpo.exe with the camera did not show its Settings sheet\n");
+    }
+    if (main != nullptr) (void)::PostMessageW(main, WM_COMMAND, IDC_EXIT, 0);
+    DWORD exitCode = 0;
+    (void)kelpo.WaitForExit(exitCode);
+  }
+  (void)kelpo::WriteDword(L"deviceType", demoType);
+  (void)kelpo::WriteString(L"devicePath", demoPath);
   return saved;
 }
 
@@ -192,6 +264,7 @@ int main() {
   if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
   const kelpo::GdiplusSession gdiplus;
   const bool kelpoSaved = ShootKelpo(folder);
+  const bool cameraSaved = ShootCamera(folder);
   const bool pluginSaved = ShootPlugin(folder);
-  return kelpoSaved && pluginSaved ? 0 : 1;
+  return kelpoSaved && cameraSaved && pluginSaved ? 0 : 1;
 }

@@ -1,3 +1,4 @@
+#include "picture/picture_rules.h"
 #include "resources/resource.h"
 #include "ui/settings_page_rules.h"
 
@@ -54,6 +55,23 @@ TEST(SettingsPageRules, RadioGroupsShowAndStoreOnlyTheirOwnValues) {
   EXPECT_EQ(RadioValue(smoothing, std::nullopt), 1u);
 }
 
+TEST(SettingsPageRules, PictureSidesAreCorrectedToSizesThePictureCanBeMadeIn) {
+  for (const auto& [typed, stored] : std::initializer_list<std::pair<std::uint32_t, std::uint32_t>>{
+           {0, 1},
+           {1, 1},
+           {640, 640},
+           {kMaxPictureSide, kMaxPictureSide},
+           {kMaxPictureSide + 1, kMaxPictureSide},
+           {0xFFFFFFFFu, kMaxPictureSide},
+       }) {
+    EXPECT_EQ(CorrectedPictureSide(typed), stored) << typed;
+  }
+  // Whatever is typed, the corrected size is one the pipeline draws.
+  EXPECT_TRUE(IsDrawableSize(CorrectedPictureSide(0), CorrectedPictureSide(0)));
+  EXPECT_TRUE(IsDrawableSize(CorrectedPictureSide(0xFFFFFFFFu), CorrectedPictureSide(0xFFFFFFFFu)));
+  EXPECT_FALSE(IsDrawableSize(0, 240));
+}
+
 TEST(SettingsPageRules, FieldsAreCutTo511Characters) {
   EXPECT_EQ(CutToFieldLength(std::wstring(600, L'x')).size(), 511u);
   EXPECT_EQ(CutToFieldLength(L"short"), L"short");
@@ -85,6 +103,12 @@ TEST(SettingsPageRules, FileTransferGroupsFollowTheirBoxesAndNeverTheBoxItself) 
     EXPECT_EQ(DisabledControls(page, {}).count(box), 0u);
     EXPECT_EQ(DisabledControls(page, everything).count(box), 0u);
   }
+  // The size fields go with their radio button, the crop fields with their box.
+  EXPECT_EQ(DisabledControls(VideoCaptureLayout(), {IDC_CUSTOM_SIZE}),
+            (std::set<int>{IDC_IMAGE_SIZE, IDC_CROP_LEFT, IDC_CROP_TOP, IDC_CROP_WIDTH,
+                           IDC_CROP_HEIGHT}));
+  EXPECT_EQ(DisabledControls(VideoCaptureLayout(), {IDC_STANDARD_SIZE, IDC_CROP_ENABLE}),
+            (std::set<int>{IDC_CUSTOM_WIDTH, IDC_CUSTOM_HEIGHT}));
   // The overlay's percentage goes with its radio button, the key colour with its box.
   EXPECT_EQ(DisabledControls(OverlayLayout(), {IDC_OVERLAY_PERCENTAGE}),
             (std::set<int>{IDC_OVERLAY_CHOOSE_COLOUR}));

@@ -4,7 +4,10 @@
 
 #include <new>
 
+#include "support/test_camera/crossbar_filter.h"
 #include "support/test_camera/instance_controls.h"
+#include "support/test_camera/property_page.h"
+#include "support/test_camera/tuner_filter.h"
 #include "support/test_camera/test_camera.h"
 
 namespace kelpo::test_camera {
@@ -13,6 +16,7 @@ namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;
 
 constexpr wchar_t kCapturePinName[] = L"Capture";
+constexpr wchar_t kAnalogPinName[] = L"Analog Video In";
 
 // Owns a VARIANT read from a property bag.
 struct Variant {
@@ -53,6 +57,9 @@ HRESULT CameraFilter::GetClassID(CLSID* clsid) { return BaseFilter::GetClassID(c
 HRESULT CameraFilter::QueryExtraInterface(REFIID iid, void** out) {
   if (iid == IID_IPersistPropertyBag) return Hand<IPersistPropertyBag>(this, out);
   if (iid == IID_IAMFilterMiscFlags) return Hand<IAMFilterMiscFlags>(this, out);
+  if (iid == IID_ISpecifyPropertyPages && (pages_ & kPagesFilter) != 0) {
+    return Hand<ISpecifyPropertyPages>(this, out);
+  }
   return E_NOINTERFACE;
 }
 
@@ -68,10 +75,16 @@ HRESULT CameraFilter::Load(IPropertyBag* bag, IErrorLog* log) {
   return Guard([&] {
     std::wstring instance(name.value.bstrVal, ::SysStringLen(name.value.bstrVal));
     // A camera in use elsewhere cannot be opened.
-    const HRESULT refusal = ReadInstanceControls(instance).refuseBind;
-    if (FAILED(refusal)) return refusal;
+    const InstanceControls controls = ReadInstanceControls(instance);
+    if (FAILED(controls.refuseBind)) return controls.refuseBind;
     const Lock hold(lock());
     instance_ = std::move(instance);
+    pages_ = controls.pages;
+    capturePin_.SetControls(controls.pages, controls.extraFormats);
+    if (controls.analogInput && !analogPin_) {
+      analogPin_ = std::make_unique<AnalogPin>(*this, kAnalogPinName, PINDIR_INPUT,
+                                               MEDIATYPE_AnalogVideo, PIN_CATEGORY_ANALOGVIDEOIN);
+    }
     return S_OK;
   });
 }
@@ -81,7 +94,50 @@ HRESULT CameraFilter::Save(IPropertyBag*, BOOL, BOOL) { return E_NOTIMPL; }
 ULONG CameraFilter::GetMiscFlags() { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
 
 IPin* CameraFilter::PinAt(std::size_t index) {
-  return index == 0 ? static_cast<IPin*>(&capturePin_) : nullptr;
+  if (index == 0) return &capturePin_;
+  return index == 1 ? analogPin_.get() : nullptr;
+}
+
+HRESULT CameraFilter::GetPages(CAUUID* pages) { return TestPages(pages); }
+
+HRESULT CameraFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+  const HRESULT result = BaseFilter::JoinFilterGraph(graph, name);
+  if (FAILED(result) || graph == nullptr || !analogPin_ || analogPin_->IsConnected()) {
+    return result;
+  }
+  return Guard([&] {
+    BuildCard(*graph);
+    return result;
+  });
+}
+
+void CameraFilter::BuildCard(IFilterGraph& graph) {
+  const InstanceControls controls = ReadInstanceControls(instance_);
+  std::vector<CrossbarInputSpec> inputs = ParseCrossbarInputs(controls.crossbar);
+  if (inputs.empty()) return;
+  const auto first = CrossbarFilter::Create(instance_, 0, std::move(inputs));
+  (void)graph.AddFilter(first.Get(), L"Crossbar");
+  (void)first->VideoOutput().Connect(analogPin_.get(), nullptr);
+
+  Microsoft::WRL::ComPtr<CrossbarFilter> second;
+  const std::vector<CrossbarInputSpec> upstream = ParseCrossbarInputs(controls.upstreamCrossbar);
+  for (std::size_t i = 0; i < first->InputSpecs().size() && !upstream.empty(); ++i) {
+    if (!first->InputSpecs()[i].upstream) continue;
+    second = CrossbarFilter::Create(instance_, 1, upstream);
+    (void)graph.AddFilter(second.Get(), L"Crossbar 2");
+    (void)second->VideoOutput().Connect(first->Input(i), nullptr);
+    break;
+  }
+
+  if (!controls.tuner) return;
+  CrossbarFilter& fed = second ? *second.Get() : *first.Get();
+  for (std::size_t i = 0; i < fed.InputSpecs().size(); ++i) {
+    if (fed.InputSpecs()[i].physicalType != PhysConn_Video_Tuner) continue;
+    const auto tuner = TunerFilter::Create((controls.pages & kPagesTuner) != 0);
+    (void)graph.AddFilter(tuner.Get(), L"TV Tuner");
+    (void)tuner->Output().Connect(fed.Input(i), nullptr);
+    break;
+  }
 }
 
 HRESULT CameraFilter::InitStream() { return capturePin_.InitStream(instance_); }

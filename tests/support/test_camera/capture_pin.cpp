@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "support/test_camera/frame_pattern.h"
+#include "support/test_camera/property_page.h"
+#include "support/test_camera/test_camera.h"
 
 namespace kelpo::test_camera {
 
@@ -44,8 +46,19 @@ ULONG CapturePin::Release() { return OutputPin::Release(); }
 HRESULT CapturePin::QueryExtraInterface(REFIID iid, void** out) {
   if (iid == IID_IAMStreamConfig) return Hand<IAMStreamConfig>(this, out);
   if (iid == IID_IKsPropertySet) return Hand<IKsPropertySet>(this, out);
+  if (iid == IID_ISpecifyPropertyPages && (pages_ & kPagesCapturePin) != 0) {
+    return Hand<ISpecifyPropertyPages>(this, out);
+  }
   return E_NOINTERFACE;
 }
+
+void CapturePin::SetControls(DWORD pages, DWORD extraFormats) {
+  const Lock hold(filter().lock());
+  pages_ = pages;
+  extras_ = ExtraCapabilities(extraFormats);
+}
+
+HRESULT CapturePin::GetPages(CAUUID* pages) { return TestPages(pages); }
 
 std::vector<MediaType> CapturePin::OfferedTypes() {
   if (chosen_) return {*chosen_};
@@ -96,7 +109,16 @@ HRESULT CapturePin::SetFormat(AM_MEDIA_TYPE* type) {
       return S_OK;
     }
     const auto format = FindCaptureFormat(*type);
-    if (!format) return VFW_E_INVALIDMEDIATYPE;
+    if (!format) {
+      // An extra capability is taken as it is, while nothing is connected.
+      for (const ExtraCapability& extra : extras_) {
+        if (!IsConnected() && SameMediaType(*type, extra.type.get())) {
+          chosen_ = extra.type;
+          return S_OK;
+        }
+      }
+      return VFW_E_INVALIDMEDIATYPE;
+    }
     MediaType wanted = Canonical(*format);
     if (!IsConnected()) {
       chosen_ = std::move(wanted);
@@ -131,7 +153,8 @@ HRESULT CapturePin::GetFormat(AM_MEDIA_TYPE** type) {
 
 HRESULT CapturePin::GetNumberOfCapabilities(int* count, int* size) {
   if (count == nullptr || size == nullptr) return E_POINTER;
-  *count = static_cast<int>(kCaptureSizes.size());
+  const Lock hold(filter().lock());
+  *count = static_cast<int>(kCaptureSizes.size() + extras_.size());
   *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
   return S_OK;
 }
@@ -139,9 +162,17 @@ HRESULT CapturePin::GetNumberOfCapabilities(int* count, int* size) {
 HRESULT CapturePin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) {
   if (type == nullptr || caps == nullptr) return E_POINTER;
   if (index < 0) return E_INVALIDARG;
-  if (static_cast<std::size_t>(index) >= kCaptureSizes.size()) return S_FALSE;
+  const Lock hold(filter().lock());
+  if (static_cast<std::size_t>(index) >= kCaptureSizes.size() + extras_.size()) return S_FALSE;
   return Guard([&] {
     const auto position = static_cast<std::size_t>(index);
+    if (position >= kCaptureSizes.size()) {
+      const ExtraCapability& extra = extras_[position - kCaptureSizes.size()];
+      *type = extra.type.CreateTaskMemCopy();
+      if (*type == nullptr) return E_OUTOFMEMORY;
+      std::memcpy(caps, &extra.caps, sizeof(extra.caps));
+      return S_OK;
+    }
     *type = CaptureMediaType(kCaptureSizes[position], kDefaultFrameInterval).CreateTaskMemCopy();
     if (*type == nullptr) return E_OUTOFMEMORY;
     const VIDEO_STREAM_CONFIG_CAPS capabilities = CaptureCaps(position);

@@ -5,6 +5,7 @@
 #include "common/win32.h"
 
 #include <dshow.h>
+#include <ocidl.h>
 
 #include <optional>
 #include <string>
@@ -12,15 +13,24 @@
 
 #include "support/test_camera/frame_streamer.h"
 #include "support/test_camera/output_pin.h"
+#include "support/test_camera/stream_formats.h"
 
 namespace kelpo::test_camera {
 
-class CapturePin : public OutputPin, public IAMStreamConfig, public IKsPropertySet {
+class CapturePin : public OutputPin,
+                   public IAMStreamConfig,
+                   public IKsPropertySet,
+                   public ISpecifyPropertyPages {
  public:
   // category: what AMPROPERTY_PIN_CATEGORY reports, e.g. PIN_CATEGORY_CAPTURE.
   CapturePin(BaseFilter& filter, std::wstring name, const GUID& category);
 
-  // IUnknown, for all three interfaces.
+  // The instance's controls that shape the pin: which objects offer the test
+  // page and which extra capabilities it has (test_camera.h). Before the pin
+  // connects.
+  void SetControls(DWORD pages, DWORD extraFormats);
+
+  // IUnknown, for all four interfaces.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
@@ -37,6 +47,9 @@ class CapturePin : public OutputPin, public IAMStreamConfig, public IKsPropertyS
   HRESULT STDMETHODCALLTYPE Get(REFGUID set, DWORD id, void* instance, DWORD instanceSize,
                                 void* data, DWORD dataSize, DWORD* returned) override;
   HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
+
+  // ISpecifyPropertyPages
+  HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
 
   // The filter's state changes, under the filter lock. instance names the
   // control key the stream follows.
@@ -59,6 +72,8 @@ class CapturePin : public OutputPin, public IAMStreamConfig, public IKsPropertyS
   const GUID category_;
   // Set by SetFormat: then the only type the pin offers and accepts.
   std::optional<MediaType> chosen_;
+  DWORD pages_ = 0;
+  std::vector<ExtraCapability> extras_;
   bool streaming_ = false;
   FrameStreamer streamer_;
 };

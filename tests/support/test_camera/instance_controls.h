@@ -16,11 +16,20 @@ struct InstanceControls {
   HRESULT failStreaming = S_OK;
   bool deviceLost = false;
   DWORD darkFrames = 0;
+  bool analogInput = false;  // the Crossbar value exists
+  std::wstring crossbar;
+  std::wstring upstreamCrossbar;
+  bool tuner = false;
+  DWORD pages = 0;
+  DWORD extraFormats = 0;
 };
 
 // The instance's controls as they are now; all defaults for an unnamed instance
 // (a camera made without a moniker) or a missing key.
 InstanceControls ReadInstanceControls(const std::wstring& instance) noexcept;
+
+// Appends text to the instance's route log.
+void AppendRouteLog(const std::wstring& instance, const std::wstring& text) noexcept;
 
 // A control value as an HRESULT: 0 is S_OK, a failure code stands for itself,
 // anything else for E_FAIL.

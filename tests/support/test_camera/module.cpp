@@ -6,6 +6,7 @@
 
 #include "support/test_camera/camera_filter.h"
 #include "support/test_camera/com_support.h"
+#include "support/test_camera/property_page.h"
 #include "support/test_camera/registration.h"
 #include "support/test_camera/test_camera.h"
 
@@ -17,9 +18,13 @@ namespace {
 
 HMODULE thisModule = nullptr;
 
-// One class object for the process; it counts only its locks.
+using CreateFn = HRESULT (*)(REFIID iid, void** out) noexcept;
+
+// One class object per class for the process; it counts only its locks.
 class ClassFactory final : public IClassFactory {
  public:
+  explicit constexpr ClassFactory(CreateFn create) : create_(create) {}
+
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IClassFactory) return Hand<IClassFactory>(this, out);
@@ -33,7 +38,7 @@ class ClassFactory final : public IClassFactory {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    return CameraFilter::Create(iid, out);
+    return create_(iid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
     if (lock) {
@@ -43,9 +48,13 @@ class ClassFactory final : public IClassFactory {
     }
     return S_OK;
   }
+
+ private:
+  CreateFn create_;
 };
 
-ClassFactory classFactory;
+ClassFactory filterFactory(&CameraFilter::Create);
+ClassFactory pageFactory(&CreatePropertyPage);
 
 }  // namespace
 }  // namespace kelpo::test_camera
@@ -65,8 +74,9 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (clsid != kClsid) return CLASS_E_CLASSNOTAVAILABLE;
-  return classFactory.QueryInterface(iid, out);
+  if (clsid == kClsid) return filterFactory.QueryInterface(iid, out);
+  if (clsid == kPageClsid) return pageFactory.QueryInterface(iid, out);
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow() { return moduleReferences == 0 ? S_OK : S_FALSE; }

@@ -57,4 +57,29 @@ bool RegisteredCameras::SetControl(const wchar_t* instance, const wchar_t* contr
                           sizeof(value)) == ERROR_SUCCESS;
 }
 
+bool RegisteredCameras::SetControl(const wchar_t* instance, const wchar_t* control,
+                                   const std::wstring& text) {
+  unique_hkey key;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, ControlKeyPath(instance).c_str(), 0, KEY_SET_VALUE,
+                      key.put()) != ERROR_SUCCESS) {
+    key.release();
+    return false;
+  }
+  return ::RegSetValueExW(key.get(), control, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+std::wstring RegisteredCameras::ReadText(const wchar_t* instance, const wchar_t* control) {
+  // Far more than any route log a test makes.
+  constexpr std::size_t kTextCapacity = 1024;
+  wchar_t text[kTextCapacity] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  if (::RegGetValueW(HKEY_CURRENT_USER, ControlKeyPath(instance).c_str(), control, RRF_RT_REG_SZ,
+                     nullptr, text, &size) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  return text;
+}
+
 }  // namespace kelpo::test_camera

@@ -6,6 +6,7 @@
 #include "common/win32.h"
 
 #include <initializer_list>
+#include <string>
 
 #include "common/unique_handle.h"
 #include "support/test_camera/test_camera.h"
@@ -26,6 +27,9 @@ class RegisteredCameras {
   // Sets one of an instance's controls (test_camera.h); false when the
   // registry refuses.
   static bool SetControl(const wchar_t* instance, const wchar_t* control, DWORD value);
+  static bool SetControl(const wchar_t* instance, const wchar_t* control, const std::wstring& text);
+  // A string the camera wrote, such as its route log; empty when there is none.
+  static std::wstring ReadText(const wchar_t* instance, const wchar_t* control);
 
  private:
   unique_hmodule module_;

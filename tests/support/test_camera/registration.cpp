@@ -19,6 +19,7 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr wchar_t kClassName[] = L"Kelpo Test Camera";
+constexpr wchar_t kPageClassName[] = L"Kelpo Test Camera Page";
 constexpr wchar_t kInprocServer[] = L"InprocServer32";
 constexpr wchar_t kThreadingModel[] = L"ThreadingModel";
 constexpr wchar_t kBothThreadingModels[] = L"Both";
@@ -27,9 +28,9 @@ constexpr wchar_t kDevicePath[] = L"DevicePath";
 constexpr std::size_t kGuidChars = 39;
 constexpr DWORD kKeyNameCapacity = 256;
 
-std::wstring ClassKeyPath() {
+std::wstring ClassKeyPath(const GUID& clsid = kClsid) {
   wchar_t text[kGuidChars] = {};
-  (void)::StringFromGUID2(kClsid, text, static_cast<int>(kGuidChars));
+  (void)::StringFromGUID2(clsid, text, static_cast<int>(kGuidChars));
   return std::wstring(L"CLSID\\") + text;
 }
 
@@ -66,14 +67,14 @@ HRESULT SetDword(HKEY key, const wchar_t* name, DWORD value) {
                                              reinterpret_cast<const BYTE*>(&value), sizeof(value)));
 }
 
-// The COM class, served by this DLL from any apartment.
-HRESULT RegisterClass(HMODULE module) {
+// A COM class, served by this DLL from any apartment.
+HRESULT RegisterClass(HMODULE module, const GUID& clsid, const wchar_t* name) {
   const std::wstring path = ModulePath(module);
   if (path.empty()) return HRESULT_FROM_WIN32(::GetLastError());
   HRESULT result = S_OK;
-  const unique_hkey classKey = CreateKey(HKEY_CLASSES_ROOT, ClassKeyPath(), result);
+  const unique_hkey classKey = CreateKey(HKEY_CLASSES_ROOT, ClassKeyPath(clsid), result);
   if (FAILED(result)) return result;
-  result = SetString(classKey.get(), nullptr, kClassName);
+  result = SetString(classKey.get(), nullptr, name);
   if (FAILED(result)) return result;
   const unique_hkey server = CreateKey(classKey.get(), kInprocServer, result);
   if (FAILED(result)) return result;
@@ -174,7 +175,8 @@ HRESULT Unregister() {
   }
   const LSTATUS controls = ::RegDeleteTreeW(HKEY_CURRENT_USER, kControlsKey);
   const LSTATUS server = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKeyPath().c_str());
-  for (const LSTATUS status : {controls, server}) {
+  const LSTATUS page = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKeyPath(kPageClsid).c_str());
+  for (const LSTATUS status : {controls, server, page}) {
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
       return HRESULT_FROM_WIN32(status);
   }
@@ -188,7 +190,9 @@ HRESULT RegisterInstances(HMODULE module, const KelpoTestCameraInstance* instanc
   if (instances == nullptr && count != 0) return E_POINTER;
   return Guard([&] {
     HRESULT result = Unregister();
-    if (SUCCEEDED(result)) result = RegisterClass(module);
+    if (SUCCEEDED(result)) result = RegisterClass(module, kClsid, kClassName);
+    // OleCreatePropertyFrame makes the page by its class.
+    if (SUCCEEDED(result)) result = RegisterClass(module, kPageClsid, kPageClassName);
     ComPtr<IFilterMapper2> mapper;
     if (SUCCEEDED(result)) result = CreateMapper(mapper);
     for (UINT i = 0; i < count && SUCCEEDED(result); ++i) {

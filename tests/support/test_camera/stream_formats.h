@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "support/test_camera/media_type.h"
 
@@ -35,6 +36,14 @@ constexpr REFERENCE_TIME kMaxFrameInterval = kUnitsPerSecond / kMinFramesPerSeco
 MediaType CaptureMediaType(FrameSize size, REFERENCE_TIME frameInterval);
 // The capabilities of capture size index as GetStreamCaps reports them.
 VIDEO_STREAM_CONFIG_CAPS CaptureCaps(std::size_t index);
+
+// The capabilities a test adds (kExtraFormats): the media type and caps of
+// each bit set in `extraFormats`, in bit order. They can be set, not streamed.
+struct ExtraCapability {
+  MediaType type;
+  VIDEO_STREAM_CONFIG_CAPS caps;
+};
+std::vector<ExtraCapability> ExtraCapabilities(DWORD extraFormats);
 
 // The capture format a media type asks for: its size and frame interval (0 in
 // the type means the default), or nothing when the pin cannot stream it.

@@ -49,6 +49,46 @@ constexpr wchar_t kDeviceLost[] = L"DeviceLost";
 // N: the first N frames after every start (a Run of the graph) are dark.
 constexpr wchar_t kDarkFrames[] = L"DarkFrames";
 
+// Analog capture cards. These are read when the capture filter joins a graph.
+// A string: the inputs of a crossbar in front of the capture filter's analog
+// video input (category PIN_CATEGORY_ANALOGVIDEOIN), comma-separated, each a
+// PhysConn_* number followed by any of: '!' (cannot be routed to an output),
+// '~N' (related to input N, as a video input to its sound), '@' (connected to
+// the second crossbar's video output). The crossbar has a video output
+// (PhysConn_Video_VideoDecoder) and, when any input is audio, an audio output
+// (PhysConn_Audio_AudioDecoder), related to each other. An empty string: an
+// analog input with nothing connected. Absent: no analog input at all.
+constexpr wchar_t kCrossbar[] = L"Crossbar";
+// The second crossbar's inputs, as above; it exists when some input of the
+// first carries '@'.
+constexpr wchar_t kUpstreamCrossbar[] = L"Crossbar2";
+// Non-zero: a TV tuner (IAMTVTuner) feeds the first tuner input of the most
+// upstream crossbar.
+constexpr wchar_t kTuner[] = L"Tuner";
+// Each crossbar appends "<depth>:<output>-<input>;" to this string at every
+// successful Route, depth 0 being the crossbar next to the capture filter.
+constexpr wchar_t kRouteLog[] = L"RouteLog";
+// Which objects offer the test property page (ISpecifyPropertyPages): the
+// kPages* bits.
+constexpr wchar_t kPages[] = L"Pages";
+constexpr DWORD kPagesFilter = 1;
+constexpr DWORD kPagesCapturePin = 2;
+constexpr DWORD kPagesTuner = 4;
+// Capabilities beyond the RGB24 VIDEOINFOHEADER sizes: the kExtra* bits. They
+// can be set as the format and read back, not streamed.
+constexpr wchar_t kExtraFormats[] = L"ExtraFormats";
+constexpr DWORD kExtraVideoInfo2 = 1;  // 352 x 288 in a VIDEOINFOHEADER2
+constexpr DWORD kExtraTopDown = 2;     // 176 x -144 (top-down rows)
+
+// The property page every page-offering object names. Its window has a button
+// kPageButtonText that switches the capture pin between 640 x 480 and
+// 320 x 240 at once (as Apply does too); on other objects it changes nothing.
+// {6D1F2B0A-52C4-4E1B-9C57-0B3E4A8F1D21}
+constexpr GUID kPageClsid = {
+    0x6d1f2b0a, 0x52c4, 0x4e1b, {0x9c, 0x57, 0x0b, 0x3e, 0x4a, 0x8f, 0x1d, 0x21}};
+constexpr wchar_t kPageButtonText[] = L"Switch size";
+constexpr wchar_t kPageTitle[] = L"Test Camera";
+
 // Property-bag value of a registered instance that names its control key.
 constexpr wchar_t kInstanceProperty[] = L"KelpoTestCamera";
 
