@@ -269,6 +269,16 @@ void CameraSource::ShowImageProperties(HWND owner, bool showMessage) {
 
 void CameraSource::ShowVideoFormatProperties(HWND owner, bool showMessage) {
   if (!graphBuilder_ || !captureFilter_) return;
+  // The frame is modal to the sheet only: the main window's button and other
+  // programs may still ask for a picture. None may touch the graph while it is
+  // taken apart, and a grab already on its way is given up.
+  formatPageOpen_ = true;
+  const auto reopen = scope_exit([this] { formatPageOpen_ = false; });
+  if (state_ != GrabState::kIdle) {
+    StopGrabTimer();
+    Disarm();
+    state_ = GrabState::kIdle;
+  }
   // The format can change only while the capture pin is stopped and
   // unconnected.
   StopGraph();
@@ -358,7 +368,7 @@ bool CameraSource::GraphRunning() const {
 void CameraSource::OnWindowShown(bool shown) {
   // A grab on its way keeps the graph as it is; it stops or restarts the
   // graph itself when its frame is in.
-  if (!graphBuilder_ || state_ != GrabState::kIdle) return;
+  if (!graphBuilder_ || state_ != GrabState::kIdle || formatPageOpen_) return;
   if (shown) {
     RestartGraph();
   } else {
@@ -402,6 +412,8 @@ ComPtr<ISampleGrabber> CameraSource::Grabber() const {
 FrameRequest CameraSource::RequestPicture() {
   // Nowhere to deliver a picture: no frame is taken.
   if (settings_.disableFTP && !settings_.savetofile) return FrameRequest::kNone;
+  // The user is choosing the camera's format: this picture is skipped.
+  if (formatPageOpen_) return FrameRequest::kNone;
   if (!graphBuilder_) {
     if (!lost_) return FrameRequest::kNone;
     try {

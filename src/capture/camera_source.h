@@ -103,6 +103,7 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   bool running_ = false;
   DWORD lastStart_ = 0;  // tick count of the graph's last start
   bool lost_ = false;
+  bool formatPageOpen_ = false;  // the graph is taken apart for the format pages
 };
 
 }  // namespace kelpo

@@ -10,6 +10,7 @@
 #include "capture/video_devices.h"
 #include "capture/camera_test_support.h"
 #include "picture/gdiplus_session.h"
+#include "resources/resource.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"
 #include "support/kelpo_process.h"
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -83,7 +85,14 @@ class CameraHost final : public MainWindowEvents, public GrabTimer {
   int pictures = 0;
   CameraNews news = CameraNews::kNone;
 
-  void OnPictureRequested() override {}
+  // The button, or another program, asking while a test holds a frame open.
+  std::atomic<int> buttonRequests{0};
+  std::atomic<bool> buttonRequestRefused{false};
+  void OnPictureRequested() override {
+    if (camera == nullptr) return;
+    buttonRequestRefused = camera->RequestPicture() == FrameRequest::kNone;
+    ++buttonRequests;
+  }
   void OnCaptureTick() override {}
   void OnUploadTimeLimit() override {}
   void OnOneShotBound() override {}
@@ -493,7 +502,12 @@ TEST_F(CameraTest, OnlyAnExactCapabilitySizeIsChosenAndTheDeviceSizeIsReadBack) 
 // or a message box. Notes each one's title and texts.
 class DialogCloser {
  public:
-  explicit DialogCloser(HWND mainWindow) : main_(mainWindow), thread_([this] { Run(); }) {}
+  // `pressTakePicture`, when given, runs on the closer's thread while a frame
+  // with the test page is open; it says whether the request was heard.
+  explicit DialogCloser(HWND mainWindow, std::function<bool()> pressTakePicture = nullptr)
+      : main_(mainWindow),
+        pressTakePicture_(std::move(pressTakePicture)),
+        thread_([this] { Run(); }) {}
   DialogCloser(const DialogCloser&) = delete;
   DialogCloser& operator=(const DialogCloser&) = delete;
   ~DialogCloser() {
@@ -564,6 +578,10 @@ class DialogCloser {
       const std::wstring text = TextOf(child);
       if (name == L"SysTabControl32") sheet = true;
       if (name == L"Static" && !text.empty()) note += L"|" + text;
+      if (text == test_camera::kPageButtonText && pressTakePicture_ &&
+          TextOf(dialog).find(L"Video Format") != std::wstring::npos && pressTakePicture_()) {
+        note += L"|asked";
+      }
       if (text == test_camera::kPageButtonText) {
         // As a click does: the page hears of it from its button.
         (void)::SendMessageW(::GetParent(child), WM_COMMAND,
@@ -589,6 +607,7 @@ class DialogCloser {
   }
 
   HWND main_;
+  std::function<bool()> pressTakePicture_;
   std::atomic<bool> stop_{false};
   std::mutex lock_;
   std::vector<std::wstring> seen_;
@@ -604,7 +623,13 @@ TEST_F(CameraTest, DriverPropertyFramesOpenAndTheFormatPageRebuildsTheGraphInThe
       test_camera::kPagesFilter | test_camera::kPagesCapturePin | test_camera::kPagesTuner));
   settings.devicePath = kCardPath;
   Start();
-  DialogCloser closer(window.handle());
+  // "Take a Picture Now" pressed while the format frame is open is refused:
+  // the graph is taken apart then.
+  DialogCloser closer(window.handle(), [this] {
+    const int before = host.buttonRequests;
+    (void)::PostMessageW(window.handle(), WM_COMMAND, MAKEWPARAM(IDC_TAKE_PICTURE, BN_CLICKED), 0);
+    return WaitFor([&] { return host.buttonRequests > before; }, kGrabWait);
+  });
   VideoDeviceControls& controls = *camera->DeviceControls();
 
   controls.ShowImageProperties(window.handle(), true);
@@ -613,7 +638,8 @@ TEST_F(CameraTest, DriverPropertyFramesOpenAndTheFormatPageRebuildsTheGraphInThe
   EXPECT_NE(closer.Last().find(L"TV Tuner"), std::wstring::npos) << closer.Last();
   controls.ShowVideoFormatProperties(window.handle(), true);
   EXPECT_NE(closer.Last().find(L"Video Format"), std::wstring::npos) << closer.Last();
-  EXPECT_NE(closer.Last().find(L"|clicked"), std::wstring::npos) << closer.Last();
+  EXPECT_NE(closer.Last().find(L"|asked|clicked"), std::wstring::npos) << closer.Last();
+  EXPECT_TRUE(host.buttonRequestRefused);
   EXPECT_EQ(closer.Count(), 3u);
 
   // The page switched 640 x 480 to 320 x 240; the graph is whole again.
