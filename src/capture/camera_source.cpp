@@ -1,6 +1,7 @@
 #include "capture/camera_source.h"
 
 #include "app/message_catalogue.h"
+#include "capture/frame_bitmap.h"
 #include "capture/frame_file_rules.h"
 #include "capture/graph_pins.h"
 #include "capture/stream_format.h"
@@ -41,39 +42,52 @@ class StreamBitmap final : private StreamHolder, public Gdiplus::Bitmap {
       : StreamHolder(std::move(stream)), Gdiplus::Bitmap(StreamHolder::stream.Get(), FALSE) {}
 };
 
-// The grabbed sample as an in-memory Windows bitmap file: file header, the
-// connected format's BITMAPINFOHEADER, then the sample's rows unchanged.
-ComPtr<IStream> SampleAsBitmapFile(ISampleGrabber& grabber) {
-  long size = 0;
-  if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return nullptr;
-  std::vector<BYTE> pixels(static_cast<std::size_t>(size));
-  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(pixels.data())))) {
-    return nullptr;
-  }
+// The grabbed sample's rows and the connected format's BITMAPINFOHEADER.
+struct GrabbedSample {
+  std::vector<BYTE> pixels;
+  BitmapHeader info;
+};
 
+std::optional<GrabbedSample> ReadSample(ISampleGrabber& grabber) {
+  long size = 0;
+  if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return std::nullopt;
+  GrabbedSample sample;
+  sample.pixels.resize(static_cast<std::size_t>(size));
+  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(sample.pixels.data())))) {
+    return std::nullopt;
+  }
   AM_MEDIA_TYPE type{};
-  if (FAILED(grabber.GetConnectedMediaType(&type))) return nullptr;
+  if (FAILED(grabber.GetConnectedMediaType(&type))) return std::nullopt;
   const auto freeType = scope_exit([&type] { FreeMediaType(type); });
   // The header where the format type puts it; a format Kelpo cannot read
   // gives no picture rather than a misread one.
   const std::optional<BitmapHeader> info = MediaTypeBitmapHeader(type);
-  if (!info) return nullptr;
+  if (!info) return std::nullopt;
+  sample.info = *info;
+  return sample;
+}
+
+// The sample as an in-memory Windows bitmap file: file header, the connected
+// format's BITMAPINFOHEADER, then the sample's rows unchanged.
+ComPtr<IStream> SampleAsBitmapFile(const GrabbedSample& sample) {
   // The file's size is the buffer's, not what the header's image size says
   // (uncompressed formats may leave it 0); a buffer shorter than its rows
   // gives no picture.
-  const auto header = FrameFileHeader(*info, static_cast<std::uint64_t>(size));
+  const auto header = FrameFileHeader(sample.info, sample.pixels.size());
   if (!header) return nullptr;
 
   ComPtr<IStream> stream;
   if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
   ULARGE_INTEGER streamSize{};
-  streamSize.QuadPart = kBitmapFileHeaderSize + kBitmapInfoHeaderSize + pixels.size();
+  streamSize.QuadPart = kBitmapFileHeaderSize + kBitmapInfoHeaderSize + sample.pixels.size();
   if (FAILED(stream->SetSize(streamSize))) return nullptr;
   const LARGE_INTEGER start{};
+  const auto& info = sample.info.bytes;
   if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
       FAILED(stream->Write(header->data(), static_cast<ULONG>(header->size()), nullptr)) ||
-      FAILED(stream->Write(info->bytes.data(), static_cast<ULONG>(info->bytes.size()), nullptr)) ||
-      FAILED(stream->Write(pixels.data(), static_cast<ULONG>(pixels.size()), nullptr))) {
+      FAILED(stream->Write(info.data(), static_cast<ULONG>(info.size()), nullptr)) ||
+      FAILED(
+          stream->Write(sample.pixels.data(), static_cast<ULONG>(sample.pixels.size()), nullptr))) {
     return nullptr;
   }
   return stream;
@@ -465,9 +479,15 @@ void CameraSource::StopGrabTimer() {
 std::unique_ptr<Gdiplus::Bitmap> CameraSource::GrabFrame() {
   const ComPtr<ISampleGrabber> grabber = Grabber();
   if (!grabber) return nullptr;
-  ComPtr<IStream> stream = SampleAsBitmapFile(*grabber.Get());
+  std::optional<GrabbedSample> sample = ReadSample(*grabber.Get());
+  if (!sample) return nullptr;
+  // The RGB24 frame the grabber is set up for is used where it lies: the same
+  // pixels GDI+ decodes from its bitmap file, without writing and decoding one.
+  std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(sample->info, std::move(sample->pixels));
+  if (frame) return frame;
+  ComPtr<IStream> stream = SampleAsBitmapFile(*sample);
   if (!stream) return nullptr;
-  auto frame = std::make_unique<StreamBitmap>(std::move(stream));
+  frame = std::make_unique<StreamBitmap>(std::move(stream));
   if (frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
   return frame;
 }

@@ -3,6 +3,7 @@
 #include "capture/still_image_rules.h"
 #include "common/unique_handle.h"
 #include "picture/image_file.h"
+#include "picture/pixel_bitmap.h"
 
 namespace kelpo {
 
@@ -37,11 +38,7 @@ FrameRequest StillImageSource::RequestPicture() {
 
 std::unique_ptr<Gdiplus::Bitmap> StillImageSource::GrabFrame() {
   if (!stillImage_) return nullptr;
-  std::unique_ptr<Gdiplus::Bitmap> frame(
-      stillImage_->Clone(0, 0, static_cast<INT>(stillImage_->GetWidth()),
-                         static_cast<INT>(stillImage_->GetHeight()), PixelFormat32bppARGB));
-  if (!frame || frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
-  return frame;
+  return stillImage_->Copy();
 }
 
 void StillImageSource::LoadStillImage() {
@@ -51,20 +48,9 @@ void StillImageSource::LoadStillImage() {
   tooLarge_ = loaded.tooLarge;
   if (tooLarge_) stillImage_.reset();
   if (!loaded) return;
-  const UINT width = loaded.image->GetWidth();
-  const UINT height = loaded.image->GetHeight();
-
-  auto still = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height),
-                                                 PixelFormat32bppARGB);
-  if (still->GetLastStatus() != Gdiplus::Ok) return;
-  {
-    Gdiplus::Graphics graphics(still.get());
-    // A truncated file may decode its header and fail here: keep the old image.
-    if (graphics.DrawImage(loaded.image.get(), 0, 0, static_cast<INT>(width),
-                           static_cast<INT>(height)) != Gdiplus::Ok) {
-      return;
-    }
-  }
+  // A truncated file may decode its header and fail here: keep the old image.
+  std::unique_ptr<PixelBitmap> still = CopyAsArgb(*loaded.image);
+  if (!still) return;
   stillImage_ = std::move(still);
   ShowPreview();
 }
@@ -72,10 +58,9 @@ void StillImageSource::LoadStillImage() {
 void StillImageSource::ShowPreview() {
   RECT client{};
   if (previewControl_ == nullptr || !::GetClientRect(previewControl_, &client)) return;
-  const FittedSize fitted = FitStillPreview(
-      static_cast<std::uint32_t>(client.right - client.left),
-      static_cast<std::uint32_t>(client.bottom - client.top), stillImage_->GetWidth(),
-      stillImage_->GetHeight());
+  const FittedSize fitted = FitStillPreview(static_cast<std::uint32_t>(client.right - client.left),
+                                            static_cast<std::uint32_t>(client.bottom - client.top),
+                                            stillImage_->GetWidth(), stillImage_->GetHeight());
   if (fitted.width == 0 || fitted.height == 0) return;
 
   auto preview = std::make_unique<Gdiplus::Bitmap>(

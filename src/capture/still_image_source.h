@@ -3,6 +3,7 @@
 #pragma once
 
 #include "capture/frame_source.h"
+#include "picture/pixel_bitmap.h"
 
 namespace kelpo {
 
@@ -30,7 +31,7 @@ class StillImageSource final : public FrameSource {
 
   const Settings& settings_;
   HWND previewControl_;
-  std::unique_ptr<Gdiplus::Bitmap> stillImage_;
+  std::unique_ptr<PixelBitmap> stillImage_;
   std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
   bool tooLarge_ = false;
 };
