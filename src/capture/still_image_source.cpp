@@ -38,19 +38,33 @@ FrameRequest StillImageSource::RequestPicture() {
 
 std::unique_ptr<Gdiplus::Bitmap> StillImageSource::GrabFrame() {
   if (!stillImage_) return nullptr;
-  return stillImage_->Copy();
+  // The picture only reads its frame, so the frame reads the still image's
+  // rows; the next decode leaves them alone while it does.
+  return stillImage_->Share();
 }
 
 void StillImageSource::LoadStillImage() {
   // Decoded from a copy in memory: the file is never held open, so it can be
   // replaced between two pictures and the next picture shows the new one.
-  LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
-  tooLarge_ = loaded.tooLarge;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  const StillDecode decoded = decoder_.Decode(settings_.devicePath, spareRows_, width, height);
+  tooLarge_ = decoded == StillDecode::kTooLarge;
+  std::unique_ptr<PixelBitmap> still;
+  if (decoded == StillDecode::kDecoded) {
+    still = std::make_unique<PixelBitmap>(spareRows_, static_cast<int>(width),
+                                          static_cast<int>(height), PixelFormat32bppARGB);
+  } else if (decoded == StillDecode::kNotDecoded) {
+    // What WIC cannot decode, GDI+ may.
+    LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
+    tooLarge_ = loaded.tooLarge;
+    // A truncated file may decode its header and fail here: keep the old image.
+    if (loaded) still = CopyAsArgb(*loaded.image);
+  }
   if (tooLarge_) stillImage_.reset();
-  if (!loaded) return;
-  // A truncated file may decode its header and fail here: keep the old image.
-  std::unique_ptr<PixelBitmap> still = CopyAsArgb(*loaded.image);
-  if (!still) return;
+  if (!still || still->GetLastStatus() != Gdiplus::Ok) return;
+  // The old image's rows take the next decode, once no frame reads them.
+  spareRows_ = stillImage_ ? stillImage_->Rows() : nullptr;
   stillImage_ = std::move(still);
   ShowPreview();
 }

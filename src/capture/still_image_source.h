@@ -4,6 +4,7 @@
 
 #include "capture/frame_source.h"
 #include "picture/pixel_bitmap.h"
+#include "picture/still_image_decoder.h"
 
 namespace kelpo {
 
@@ -31,6 +32,8 @@ class StillImageSource final : public FrameSource {
 
   const Settings& settings_;
   HWND previewControl_;
+  StillImageDecoder decoder_;
+  std::shared_ptr<PixelRows> spareRows_;
   std::unique_ptr<PixelBitmap> stillImage_;
   std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
   bool tooLarge_ = false;

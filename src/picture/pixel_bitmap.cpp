@@ -17,28 +17,29 @@ BYTE* FirstRow(PixelRows& rows) { return rows.bytes.data() + rows.firstRow; }
 
 }  // namespace
 
-PixelBitmap::PixelBitmap(PixelRows rows, int width, int height, Gdiplus::PixelFormat format)
+PixelBitmap::PixelBitmap(std::shared_ptr<PixelRows> rows, int width, int height,
+                         Gdiplus::PixelFormat format)
     : PixelRowsHolder(std::move(rows)),
-      Gdiplus::Bitmap(width, height, PixelRowsHolder::rows.stride, format,
-                      FirstRow(PixelRowsHolder::rows)),
+      Gdiplus::Bitmap(width, height, PixelRowsHolder::rows->stride, format,
+                      FirstRow(*PixelRowsHolder::rows)),
       width_(width),
       height_(height),
       format_(format) {}
 
-std::unique_ptr<PixelBitmap> PixelBitmap::Copy() const {
-  auto copy = std::make_unique<PixelBitmap>(rows, width_, height_, format_);
-  if (copy->GetLastStatus() != Gdiplus::Ok) return nullptr;
-  return copy;
+std::unique_ptr<PixelBitmap> PixelBitmap::Share() const {
+  auto shared = std::make_unique<PixelBitmap>(rows, width_, height_, format_);
+  if (shared->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  return shared;
 }
 
 std::unique_ptr<PixelBitmap> CopyAsArgb(Gdiplus::Bitmap& image) {
   const UINT width = image.GetWidth();
   const UINT height = image.GetHeight();
   if (!IsDrawableSize(width, height) || !WithinPixelBudget(width, height)) return nullptr;
-  PixelRows rows;
-  rows.stride = static_cast<int>(width) * kArgbBytes;
+  auto rows = std::make_shared<PixelRows>();
+  rows->stride = static_cast<int>(width) * kArgbBytes;
   try {
-    rows.bytes.resize(static_cast<std::size_t>(rows.stride) * height);
+    rows->bytes.resize(static_cast<std::size_t>(rows->stride) * height);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -46,9 +47,9 @@ std::unique_ptr<PixelBitmap> CopyAsArgb(Gdiplus::Bitmap& image) {
   Gdiplus::BitmapData data{};
   data.Width = width;
   data.Height = height;
-  data.Stride = rows.stride;
+  data.Stride = rows->stride;
   data.PixelFormat = PixelFormat32bppARGB;
-  data.Scan0 = rows.bytes.data();
+  data.Scan0 = rows->bytes.data();
   const Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
   if (image.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
                      PixelFormat32bppARGB, &data) != Gdiplus::Ok) {

@@ -1,6 +1,7 @@
 // GDI+ bitmaps over pixel memory Kelpo owns. Decoded and grabbed pictures
-// are kept this way so that a copy is one memory copy and a camera sample is
-// used where it lies, instead of a redraw or a decode.
+// are kept this way so that handing the still image to a picture shares its
+// rows, and a camera sample is used where it lies, instead of a redraw, a
+// copy or a decode.
 #pragma once
 
 #include "picture/gdiplus_include.h"
@@ -12,7 +13,7 @@
 
 namespace kelpo {
 
-// The rows of a bitmap: `stride` bytes apart from the row at `firstRow`
+// The rows of a bitmap: `stride` bytes apart from the top row at `firstRow`
 // (negative for rows stored bottom-up).
 struct PixelRows {
   std::vector<std::uint8_t> bytes;
@@ -23,16 +24,21 @@ struct PixelRows {
 // Holds the rows for the bitmap drawn over them; members are destroyed in
 // reverse order, so the rows outlive the bitmap.
 struct PixelRowsHolder {
-  explicit PixelRowsHolder(PixelRows held) : rows(std::move(held)) {}
-  PixelRows rows;
+  explicit PixelRowsHolder(std::shared_ptr<PixelRows> held) : rows(std::move(held)) {}
+  std::shared_ptr<PixelRows> rows;
 };
 
 class PixelBitmap final : private PixelRowsHolder, public Gdiplus::Bitmap {
  public:
-  PixelBitmap(PixelRows rows, int width, int height, Gdiplus::PixelFormat format);
+  PixelBitmap(std::shared_ptr<PixelRows> rows, int width, int height,
+              Gdiplus::PixelFormat format);
 
-  // A new bitmap with a copy of the rows.
-  std::unique_ptr<PixelBitmap> Copy() const;
+  // A new bitmap over the same rows, for reading: nothing draws on a frame.
+  std::unique_ptr<PixelBitmap> Share() const;
+
+  // Whether no other bitmap reads these rows, so they may be written.
+  bool Unshared() const { return rows.use_count() == 1; }
+  const std::shared_ptr<PixelRows>& Rows() const { return rows; }
 
  private:
   int width_;

@@ -3,6 +3,7 @@
 // caption with shadow and translucent box. Prints the median of every stage.
 //
 //   picture_bench.exe SOURCE OVERLAY OUTPUT_FOLDER [RUNS]
+#include "app/com_session.h"
 #include "capture/still_image_source.h"
 #include "picture/gdiplus_session.h"
 #include "picture/jpeg_encoder.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   std::wstring folder = Widen(argv[3]);
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
 
+  kelpo::ComSession com;
   kelpo::GdiplusSession gdiplus;
   kelpo::Settings settings;
   settings.deviceType = 1;
