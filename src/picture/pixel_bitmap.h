@@ -30,8 +30,7 @@ struct PixelRowsHolder {
 
 class PixelBitmap final : private PixelRowsHolder, public Gdiplus::Bitmap {
  public:
-  PixelBitmap(std::shared_ptr<PixelRows> rows, int width, int height,
-              Gdiplus::PixelFormat format);
+  PixelBitmap(std::shared_ptr<PixelRows> rows, int width, int height, Gdiplus::PixelFormat format);
 
   // A new bitmap over the same rows, for reading: nothing draws on a frame.
   std::unique_ptr<PixelBitmap> Share() const;

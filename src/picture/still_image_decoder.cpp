@@ -53,8 +53,8 @@ StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<
   const StillDecode read = ReadFile(path);
   if (read != StillDecode::kDecoded) return read;
 
-  if (!factory_ && FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr,
-                                             CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory_)))) {
+  if (!factory_ && FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_PPV_ARGS(&factory_)))) {
     return StillDecode::kNotDecoded;
   }
   // The stream reads the kept bytes in place.
