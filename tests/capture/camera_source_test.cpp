@@ -78,6 +78,7 @@ class CameraHost final : public MainWindowEvents, public GrabTimer {
   void OnPictureRequested() override {}
   void OnCaptureTick() override {}
   void OnUploadTimeLimit() override {}
+  void OnOneShotBound() override {}
   void OnUploadCompletion(WPARAM, LPARAM) override {}
   void OnGraphNotify() override {
     if (camera == nullptr) return;
