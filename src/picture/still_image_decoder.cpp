@@ -4,8 +4,10 @@
 
 #include "common/unique_handle.h"
 #include "picture/image_size_rules.h"
+#include "picture/pixel_format_rules.h"
 
 #include <new>
+#include <optional>
 
 namespace kelpo {
 
@@ -16,6 +18,14 @@ using Microsoft::WRL::ComPtr;
 // As for every image file Kelpo reads: larger files are no pictures it can use.
 constexpr LONGLONG kLargestImageFile = 256LL * 1024 * 1024;
 constexpr UINT kBgraBytes = 4;
+
+// The decoded formats widened here rather than by WIC's converter.
+std::optional<RowFormat> WidenedFormat(const WICPixelFormatGUID& format) {
+  if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) return RowFormat::kBgr24;
+  if (IsEqualGUID(format, GUID_WICPixelFormat32bppBGR)) return RowFormat::kBgrx32;
+  if (IsEqualGUID(format, GUID_WICPixelFormat48bppRGB)) return RowFormat::kRgb48;
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -61,19 +71,18 @@ StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<
   ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICBitmapFrameDecode> frame;
-  ComPtr<IWICBitmapSource> bgra;
   if (FAILED(factory_->CreateStream(&stream)) ||
       FAILED(stream->InitializeFromMemory(file_.data(), static_cast<DWORD>(file_.size()))) ||
       FAILED(factory_->CreateDecoderFromStream(stream.Get(), nullptr,
                                                WICDecodeMetadataCacheOnDemand, &decoder)) ||
-      FAILED(decoder->GetFrame(0, &frame)) ||
-      FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.Get(), &bgra))) {
+      FAILED(decoder->GetFrame(0, &frame))) {
     return StillDecode::kNotDecoded;
   }
   UINT frameWidth = 0;
   UINT frameHeight = 0;
-  if (FAILED(bgra->GetSize(&frameWidth, &frameHeight)) || frameWidth == 0 || frameHeight == 0 ||
-      !WithinPixelBudget(frameWidth, frameHeight)) {
+  WICPixelFormatGUID format{};
+  if (FAILED(frame->GetSize(&frameWidth, &frameHeight)) || frameWidth == 0 || frameHeight == 0 ||
+      !WithinPixelBudget(frameWidth, frameHeight) || FAILED(frame->GetPixelFormat(&format))) {
     return StillDecode::kNotDecoded;
   }
 
@@ -87,9 +96,33 @@ StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<
   }
   rows->firstRow = 0;
   rows->stride = static_cast<int>(stride);
-  // A truncated file may decode its header and fail here.
-  if (FAILED(bgra->CopyPixels(nullptr, stride, static_cast<UINT>(bytes), rows->bytes.data()))) {
-    return StillDecode::kNotDecoded;
+
+  // A truncated file may decode its header and fail in CopyPixels.
+  const std::optional<RowFormat> widened = WidenedFormat(format);
+  if (IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) {
+    if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(bytes), rows->bytes.data()))) {
+      return StillDecode::kNotDecoded;
+    }
+  } else if (widened) {
+    // WIC's converter would read the whole frame into fresh memory first.
+    const auto sourceStride = static_cast<UINT>(frameWidth * BytesPerPixel(*widened));
+    try {
+      decoded_.resize(static_cast<std::size_t>(sourceStride) * frameHeight);
+    } catch (const std::bad_alloc&) {
+      return StillDecode::kNotDecoded;
+    }
+    if (FAILED(frame->CopyPixels(nullptr, sourceStride, static_cast<UINT>(decoded_.size()),
+                                 decoded_.data()))) {
+      return StillDecode::kNotDecoded;
+    }
+    WidenToBgra(*widened, decoded_.data(), sourceStride, rows->bytes.data(), stride, frameWidth,
+                frameHeight);
+  } else {
+    ComPtr<IWICBitmapSource> bgra;
+    if (FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.Get(), &bgra)) ||
+        FAILED(bgra->CopyPixels(nullptr, stride, static_cast<UINT>(bytes), rows->bytes.data()))) {
+      return StillDecode::kNotDecoded;
+    }
   }
   width = frameWidth;
   height = frameHeight;

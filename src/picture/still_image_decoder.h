@@ -35,6 +35,8 @@ class StillImageDecoder {
 
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
   std::vector<std::uint8_t> file_;
+  // Decoded rows of a format widened to BGRA here.
+  std::vector<std::uint8_t> decoded_;
 };
 
 }  // namespace kelpo
