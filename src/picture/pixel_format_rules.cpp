@@ -1,5 +1,7 @@
 #include "picture/pixel_format_rules.h"
 
+#include <algorithm>
+
 namespace kelpo {
 
 namespace {
@@ -38,6 +40,27 @@ void WidenToBgra(RowFormat format, const std::uint8_t* source, std::size_t sourc
         out[2] = in[2];
       }
       out[3] = kOpaque;
+    }
+  }
+}
+
+void MirrorRows(std::uint8_t* rows, std::size_t stride, std::uint32_t width, std::uint32_t height,
+                std::size_t bytesPerPixel, bool leftToRight, bool topToBottom) {
+  if (leftToRight) {
+    for (std::uint32_t y = 0; y < height; ++y) {
+      std::uint8_t* left = rows + y * stride;
+      std::uint8_t* right = left + (width == 0 ? 0 : (width - 1) * bytesPerPixel);
+      for (; left < right; left += bytesPerPixel, right -= bytesPerPixel) {
+        std::swap_ranges(left, left + bytesPerPixel, right);
+      }
+    }
+  }
+  if (topToBottom && height > 1) {
+    std::uint8_t* top = rows;
+    std::uint8_t* bottom = rows + (height - 1) * stride;
+    const std::size_t rowBytes = width * bytesPerPixel;
+    for (; top < bottom; top += stride, bottom -= stride) {
+      std::swap_ranges(top, top + rowBytes, bottom);
     }
   }
 }

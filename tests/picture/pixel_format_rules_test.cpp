@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace kelpo {
@@ -29,6 +30,26 @@ TEST(PixelFormatRules, WidensEveryFormatToOpaqueBgra) {
     std::vector<std::uint8_t> target(16, 0);
     WidenToBgra(c.format, c.rows.data(), c.stride, target.data(), 8, 2, 2);
     EXPECT_EQ(target, expected) << static_cast<int>(c.format);
+  }
+}
+
+// Three 2-byte pixels a row, three rows, one byte of padding the mirror must
+// leave alone: every combination lands each pixel where RotateFlip puts it.
+TEST(PixelFormatRules, MirrorsInPlaceLeavingPaddingAlone) {
+  const std::vector<std::uint8_t> rows = {1,  2,  3,  4,  5,  6,  99, 7,  8,  9, 10,
+                                          11, 12, 99, 13, 14, 15, 16, 17, 18, 99};
+  const std::vector<std::uint8_t> leftToRight = {5, 6, 3,  4,  1,  2,  99, 11, 12, 9, 10,
+                                                 7, 8, 99, 17, 18, 15, 16, 13, 14, 99};
+  const std::vector<std::uint8_t> topToBottom = {13, 14, 15, 16, 17, 18, 99, 7, 8, 9, 10,
+                                                 11, 12, 99, 1,  2,  3,  4,  5, 6, 99};
+  const std::vector<std::uint8_t> both = {17, 18, 15, 16, 13, 14, 99, 11, 12, 9, 10,
+                                          7,  8,  99, 5,  6,  3,  4,  1,  2,  99};
+  for (const auto& [x, y, expected] :
+       {std::tuple{false, false, rows}, std::tuple{true, false, leftToRight},
+        std::tuple{false, true, topToBottom}, std::tuple{true, true, both}}) {
+    std::vector<std::uint8_t> mirrored = rows;
+    MirrorRows(mirrored.data(), 7, 3, 3, 2, x, y);
+    EXPECT_EQ(mirrored, expected) << x << y;
   }
 }
 
