@@ -42,18 +42,13 @@ class StreamBitmap final : private StreamHolder, public Gdiplus::Bitmap {
       : StreamHolder(std::move(stream)), Gdiplus::Bitmap(StreamHolder::stream.Get(), FALSE) {}
 };
 
-// The grabbed sample's rows and the connected format's BITMAPINFOHEADER.
-struct GrabbedSample {
-  std::vector<BYTE> pixels;
-  BitmapHeader info;
-};
-
-std::optional<GrabbedSample> ReadSample(ISampleGrabber& grabber) {
+// The grabbed sample's rows, read into `rows`, and the connected format's
+// BITMAPINFOHEADER; nothing when either cannot be had.
+std::optional<BitmapHeader> ReadSample(ISampleGrabber& grabber, PixelRows& rows) {
   long size = 0;
   if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return std::nullopt;
-  GrabbedSample sample;
-  sample.pixels.resize(static_cast<std::size_t>(size));
-  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(sample.pixels.data())))) {
+  rows.bytes.resize(static_cast<std::size_t>(size));
+  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(rows.bytes.data())))) {
     return std::nullopt;
   }
   AM_MEDIA_TYPE type{};
@@ -61,33 +56,30 @@ std::optional<GrabbedSample> ReadSample(ISampleGrabber& grabber) {
   const auto freeType = scope_exit([&type] { FreeMediaType(type); });
   // The header where the format type puts it; a format Kelpo cannot read
   // gives no picture rather than a misread one.
-  const std::optional<BitmapHeader> info = MediaTypeBitmapHeader(type);
-  if (!info) return std::nullopt;
-  sample.info = *info;
-  return sample;
+  return MediaTypeBitmapHeader(type);
 }
 
 // The sample as an in-memory Windows bitmap file: file header, the connected
 // format's BITMAPINFOHEADER, then the sample's rows unchanged.
-ComPtr<IStream> SampleAsBitmapFile(const GrabbedSample& sample) {
+ComPtr<IStream> SampleAsBitmapFile(const BitmapHeader& sampleInfo,
+                                   const std::vector<std::uint8_t>& pixels) {
   // The file's size is the buffer's, not what the header's image size says
   // (uncompressed formats may leave it 0); a buffer shorter than its rows
   // gives no picture.
-  const auto header = FrameFileHeader(sample.info, sample.pixels.size());
+  const auto header = FrameFileHeader(sampleInfo, pixels.size());
   if (!header) return nullptr;
 
   ComPtr<IStream> stream;
   if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
   ULARGE_INTEGER streamSize{};
-  streamSize.QuadPart = kBitmapFileHeaderSize + kBitmapInfoHeaderSize + sample.pixels.size();
+  streamSize.QuadPart = kBitmapFileHeaderSize + kBitmapInfoHeaderSize + pixels.size();
   if (FAILED(stream->SetSize(streamSize))) return nullptr;
   const LARGE_INTEGER start{};
-  const auto& info = sample.info.bytes;
+  const auto& info = sampleInfo.bytes;
   if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
       FAILED(stream->Write(header->data(), static_cast<ULONG>(header->size()), nullptr)) ||
       FAILED(stream->Write(info.data(), static_cast<ULONG>(info.size()), nullptr)) ||
-      FAILED(
-          stream->Write(sample.pixels.data(), static_cast<ULONG>(sample.pixels.size()), nullptr))) {
+      FAILED(stream->Write(pixels.data(), static_cast<ULONG>(pixels.size()), nullptr))) {
     return nullptr;
   }
   return stream;
@@ -479,13 +471,16 @@ void CameraSource::StopGrabTimer() {
 std::unique_ptr<Gdiplus::Bitmap> CameraSource::GrabFrame() {
   const ComPtr<ISampleGrabber> grabber = Grabber();
   if (!grabber) return nullptr;
-  std::optional<GrabbedSample> sample = ReadSample(*grabber.Get());
-  if (!sample) return nullptr;
+  // The last frame's rows take this one once its picture is done with them:
+  // fresh memory of a frame's size costs more than the copy into it.
+  if (!frameRows_ || frameRows_.use_count() != 1) frameRows_ = std::make_shared<PixelRows>();
+  const std::optional<BitmapHeader> info = ReadSample(*grabber.Get(), *frameRows_);
+  if (!info) return nullptr;
   // The RGB24 frame the grabber is set up for is used where it lies: the same
   // pixels GDI+ decodes from its bitmap file, without writing and decoding one.
-  std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(sample->info, std::move(sample->pixels));
+  std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(*info, frameRows_);
   if (frame) return frame;
-  ComPtr<IStream> stream = SampleAsBitmapFile(*sample);
+  ComPtr<IStream> stream = SampleAsBitmapFile(*info, frameRows_->bytes);
   if (!stream) return nullptr;
   frame = std::make_unique<StreamBitmap>(std::move(stream));
   if (frame->GetLastStatus() != Gdiplus::Ok) return nullptr;

@@ -3,31 +3,33 @@
 #include "capture/frame_bitmap.h"
 
 #include "picture/pixel_bitmap.h"
-
-#include <algorithm>
+#include "picture/pixel_format_rules.h"
 
 namespace kelpo {
 
+namespace {
+
+constexpr std::size_t kRgb24Bytes = 3;
+
+}  // namespace
+
 std::unique_ptr<Gdiplus::Bitmap> FrameInPlace(const BitmapHeader& info,
-                                              std::vector<std::uint8_t> pixels) {
-  const std::optional<Rgb24Rows> layout = InPlaceRgb24Rows(info, pixels.size());
+                                              const std::shared_ptr<PixelRows>& rows) {
+  const std::optional<Rgb24Rows> layout = InPlaceRgb24Rows(info, rows->bytes.size());
   if (!layout) return nullptr;
-  auto rows = std::make_shared<PixelRows>();
-  rows->bytes = std::move(pixels);
-  // Bottom-up rows are turned top-down where they lie: a bitmap over a
-  // negative stride hands its negative stride on to whoever locks its bits.
-  if (layout->stride < 0) {
-    const auto stride = static_cast<std::size_t>(-layout->stride);
-    std::uint8_t* top = rows->bytes.data();
-    std::uint8_t* bottom = top + layout->topRow;
-    for (; top < bottom; top += stride, bottom -= stride)
-      std::swap_ranges(top, top + stride, bottom);
-  }
   rows->firstRow = 0;
   rows->stride = layout->stride < 0 ? -layout->stride : layout->stride;
-  auto frame = std::make_unique<PixelBitmap>(std::move(rows), layout->width, layout->height,
-                                             PixelFormat24bppRGB);
+  auto frame =
+      std::make_unique<PixelBitmap>(rows, layout->width, layout->height, PixelFormat24bppRGB);
   if (frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  // Bottom-up rows are turned top-down where they lie (a bitmap over a
+  // negative stride hands it on to whoever locks its bits); the bitmap reads
+  // nothing before it is drawn.
+  if (layout->stride < 0) {
+    MirrorRows(rows->bytes.data(), static_cast<std::size_t>(rows->stride),
+               static_cast<std::uint32_t>(layout->width),
+               static_cast<std::uint32_t>(layout->height), kRgb24Bytes, false, true);
+  }
   return frame;
 }
 

@@ -3,6 +3,7 @@
 
 #include "capture/frame_file_rules.h"
 #include "picture/gdiplus_include.h"
+#include "picture/pixel_bitmap.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,10 +11,11 @@
 
 namespace kelpo {
 
-// The sample as a 24-bit RGB bitmap that keeps `pixels` and reads its rows in
-// place. Null for a frame that is not uncompressed 24-bit RGB, or a buffer
+// The sample in `rows->bytes` as a 24-bit RGB bitmap that shares `rows` and
+// reads them in place (bottom-up rows are turned top-down first). Null, rows
+// untouched, for a frame that is not uncompressed 24-bit RGB or a buffer
 // shorter than its rows; such a frame goes through a bitmap file.
 std::unique_ptr<Gdiplus::Bitmap> FrameInPlace(const BitmapHeader& info,
-                                              std::vector<std::uint8_t> pixels);
+                                              const std::shared_ptr<PixelRows>& rows);
 
 }  // namespace kelpo

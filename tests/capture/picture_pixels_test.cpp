@@ -325,7 +325,9 @@ TEST_F(PicturePixels, CameraFramesInPlaceFinishAsTheirBitmapFilesDo) {
     std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream.Get(), FALSE));
     ASSERT_TRUE(decoded && decoded->GetLastStatus() == Gdiplus::Ok);
 
-    std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(info, sample);
+    auto rows = std::make_shared<PixelRows>();
+    rows->bytes = sample;
+    std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(info, rows);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->GetPixelFormat(), decoded->GetPixelFormat());
     ExpectSame(bottomUp ? "bottom-up frame" : "top-down frame", *frame, *decoded);
@@ -342,11 +344,15 @@ TEST_F(PicturePixels, CameraFramesInPlaceFinishAsTheirBitmapFilesDo) {
   other.biBitCount = 32;
   BitmapHeader otherInfo;
   std::memcpy(otherInfo.bytes.data(), &other, sizeof(other));
-  EXPECT_EQ(FrameInPlace(otherInfo, std::vector<std::uint8_t>(64)), nullptr);
+  auto rows = std::make_shared<PixelRows>();
+  rows->bytes.resize(64);
+  EXPECT_EQ(FrameInPlace(otherInfo, rows), nullptr);
   other.biBitCount = 24;
   std::memcpy(otherInfo.bytes.data(), &other, sizeof(other));
-  EXPECT_EQ(FrameInPlace(otherInfo, std::vector<std::uint8_t>(47)), nullptr);
-  EXPECT_NE(FrameInPlace(otherInfo, std::vector<std::uint8_t>(48)), nullptr);
+  rows->bytes.resize(47);
+  EXPECT_EQ(FrameInPlace(otherInfo, rows), nullptr);
+  rows->bytes.resize(48);
+  EXPECT_NE(FrameInPlace(otherInfo, rows), nullptr);
 }
 
 }  // namespace
