@@ -65,6 +65,7 @@ void StillImageSource::LoadStillImage() {
   if (!still || still->GetLastStatus() != Gdiplus::Ok) return;
   // The old image's rows take the next decode, once no frame reads them.
   spareRows_ = stillImage_ ? stillImage_->Rows() : nullptr;
+  if (spareRows_ && spareRows_->bytes.capacity() > kKeptBufferLimit) spareRows_.reset();
   stillImage_ = std::move(still);
   ShowPreview();
 }

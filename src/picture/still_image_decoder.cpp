@@ -60,6 +60,10 @@ StillDecode StillImageDecoder::ReadFile(const std::wstring& path) {
 
 StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<PixelRows>& rows,
                                       std::uint32_t& width, std::uint32_t& height) {
+  const auto letGoOfLarge = scope_exit([this] {
+    if (file_.capacity() > kKeptBufferLimit) std::vector<std::uint8_t>().swap(file_);
+    if (decoded_.capacity() > kKeptBufferLimit) std::vector<std::uint8_t>().swap(decoded_);
+  });
   const StillDecode read = ReadFile(path);
   if (read != StillDecode::kDecoded) return read;
 
