@@ -3,6 +3,7 @@
 #include "app/message_catalogue.h"
 #include "capture/crossbar_router.h"
 #include "capture/device_pages.h"
+#include "capture/frame_bitmap.h"
 #include "capture/frame_file_rules.h"
 #include "capture/graph_pins.h"
 #include "capture/stream_format.h"
@@ -43,27 +44,31 @@ class StreamBitmap final : private StreamHolder, public Gdiplus::Bitmap {
       : StreamHolder(std::move(stream)), Gdiplus::Bitmap(StreamHolder::stream.Get(), FALSE) {}
 };
 
-// The grabbed sample as an in-memory Windows bitmap file: file header, the
-// connected format's BITMAPINFOHEADER, then the sample's rows unchanged.
-ComPtr<IStream> SampleAsBitmapFile(ISampleGrabber& grabber) {
+// The grabbed sample's rows, read into `rows`, and the connected format's
+// BITMAPINFOHEADER; nothing when either cannot be had.
+std::optional<BitmapHeader> ReadSample(ISampleGrabber& grabber, PixelRows& rows) {
   long size = 0;
-  if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return nullptr;
-  std::vector<BYTE> pixels(static_cast<std::size_t>(size));
-  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(pixels.data())))) {
-    return nullptr;
+  if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return std::nullopt;
+  rows.bytes.resize(static_cast<std::size_t>(size));
+  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(rows.bytes.data())))) {
+    return std::nullopt;
   }
-
   AM_MEDIA_TYPE type{};
-  if (FAILED(grabber.GetConnectedMediaType(&type))) return nullptr;
+  if (FAILED(grabber.GetConnectedMediaType(&type))) return std::nullopt;
   const auto freeType = scope_exit([&type] { FreeMediaType(type); });
   // The header where the format type puts it; a format Kelpo cannot read
   // gives no picture rather than a misread one.
-  const std::optional<BitmapHeader> info = MediaTypeBitmapHeader(type);
-  if (!info) return nullptr;
+  return MediaTypeBitmapHeader(type);
+}
+
+// The sample as an in-memory Windows bitmap file: file header, the connected
+// format's BITMAPINFOHEADER, then the sample's rows unchanged.
+ComPtr<IStream> SampleAsBitmapFile(const BitmapHeader& sampleInfo,
+                                   const std::vector<std::uint8_t>& pixels) {
   // The file's size is the buffer's, not what the header's image size says
   // (uncompressed formats may leave it 0); a buffer shorter than its rows
   // gives no picture.
-  const auto header = FrameFileHeader(*info, static_cast<std::uint64_t>(size));
+  const auto header = FrameFileHeader(sampleInfo, pixels.size());
   if (!header) return nullptr;
 
   ComPtr<IStream> stream;
@@ -72,9 +77,10 @@ ComPtr<IStream> SampleAsBitmapFile(ISampleGrabber& grabber) {
   streamSize.QuadPart = kBitmapFileHeaderSize + kBitmapInfoHeaderSize + pixels.size();
   if (FAILED(stream->SetSize(streamSize))) return nullptr;
   const LARGE_INTEGER start{};
+  const auto& info = sampleInfo.bytes;
   if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
       FAILED(stream->Write(header->data(), static_cast<ULONG>(header->size()), nullptr)) ||
-      FAILED(stream->Write(info->bytes.data(), static_cast<ULONG>(info->bytes.size()), nullptr)) ||
+      FAILED(stream->Write(info.data(), static_cast<ULONG>(info.size()), nullptr)) ||
       FAILED(stream->Write(pixels.data(), static_cast<ULONG>(pixels.size()), nullptr))) {
     return nullptr;
   }
@@ -563,9 +569,18 @@ void CameraSource::StopGrabTimer() {
 std::unique_ptr<Gdiplus::Bitmap> CameraSource::GrabFrame() {
   const ComPtr<ISampleGrabber> grabber = Grabber();
   if (!grabber) return nullptr;
-  ComPtr<IStream> stream = SampleAsBitmapFile(*grabber.Get());
+  // The last frame's rows take this one once its picture is done with them:
+  // fresh memory of a frame's size costs more than the copy into it.
+  if (!frameRows_ || frameRows_.use_count() != 1) frameRows_ = std::make_shared<PixelRows>();
+  const std::optional<BitmapHeader> info = ReadSample(*grabber.Get(), *frameRows_);
+  if (!info) return nullptr;
+  // The RGB24 frame the grabber is set up for is used where it lies: the same
+  // pixels GDI+ decodes from its bitmap file, without writing and decoding one.
+  std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(*info, frameRows_);
+  if (frame) return frame;
+  ComPtr<IStream> stream = SampleAsBitmapFile(*info, frameRows_->bytes);
   if (!stream) return nullptr;
-  auto frame = std::make_unique<StreamBitmap>(std::move(stream));
+  frame = std::make_unique<StreamBitmap>(std::move(stream));
   if (frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
   return frame;
 }

@@ -4,6 +4,7 @@
 
 #include "capture/directshow.h"
 #include "capture/frame_source.h"
+#include "picture/pixel_bitmap.h"
 
 namespace kelpo {
 
@@ -92,6 +93,8 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   PreviewHost host_;
   UINT grabTimeLimit_;
   std::wstring deviceName_;
+  // The rows of the last frame grabbed, reused by the next grab.
+  std::shared_ptr<PixelRows> frameRows_;
   // Released in this order by ReleaseCaptureGraph.
   Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer_;
   Microsoft::WRL::ComPtr<IBaseFilter> sampleGrabberFilter_;

@@ -107,4 +107,28 @@ std::optional<std::array<std::uint8_t, kBitmapFileHeaderSize>> FrameFileHeader(
   return file;
 }
 
+std::optional<Rgb24Rows> InPlaceRgb24Rows(const BitmapHeader& header, std::uint64_t bufferSize) {
+  constexpr std::uint16_t kRgb24Bits = 24;
+  if (header.compression() != kCompressionRgb || header.bitCount() != kRgb24Bits) {
+    return std::nullopt;
+  }
+  const std::optional<std::uint64_t> promised = PromisedImageSize(header);
+  if (!promised || bufferSize < *promised) return std::nullopt;
+  const std::int64_t height = header.height();
+  const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -height : height);
+  const std::uint64_t stride = *promised / rows;
+  if (stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
+      rows > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  Rgb24Rows layout;
+  layout.width = header.width();
+  layout.height = static_cast<std::int32_t>(rows);
+  // A positive height stores the rows bottom-up: the top row comes last.
+  const bool bottomUp = height > 0;
+  layout.topRow = bottomUp ? stride * (rows - 1) : 0;
+  layout.stride = bottomUp ? -static_cast<std::int32_t>(stride) : static_cast<std::int32_t>(stride);
+  return layout;
+}
+
 }  // namespace kelpo

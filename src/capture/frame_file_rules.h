@@ -44,4 +44,18 @@ std::optional<std::uint64_t> PromisedImageSize(const BitmapHeader& header);
 std::optional<std::array<std::uint8_t, kBitmapFileHeaderSize>> FrameFileHeader(
     const BitmapHeader& header, std::uint64_t bufferSize);
 
+// Where the rows of an uncompressed 24-bit frame lie in its buffer: the top
+// row's offset and the signed distance to the next row down.
+struct Rgb24Rows {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::uint64_t topRow = 0;
+  std::int32_t stride = 0;
+};
+
+// The layout of a frame GDI+ can use in place as 24-bit RGB: BI_RGB, 24 bits,
+// a buffer holding every row. Nothing for any other frame, which goes through
+// a bitmap file instead.
+std::optional<Rgb24Rows> InPlaceRgb24Rows(const BitmapHeader& header, std::uint64_t bufferSize);
+
 }  // namespace kelpo

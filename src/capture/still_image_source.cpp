@@ -3,6 +3,7 @@
 #include "capture/still_image_rules.h"
 #include "common/unique_handle.h"
 #include "picture/image_file.h"
+#include "picture/pixel_bitmap.h"
 
 namespace kelpo {
 
@@ -37,34 +38,34 @@ FrameRequest StillImageSource::RequestPicture() {
 
 std::unique_ptr<Gdiplus::Bitmap> StillImageSource::GrabFrame() {
   if (!stillImage_) return nullptr;
-  std::unique_ptr<Gdiplus::Bitmap> frame(
-      stillImage_->Clone(0, 0, static_cast<INT>(stillImage_->GetWidth()),
-                         static_cast<INT>(stillImage_->GetHeight()), PixelFormat32bppARGB));
-  if (!frame || frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
-  return frame;
+  // The picture only reads its frame, so the frame reads the still image's
+  // rows; the next decode leaves them alone while it does.
+  return stillImage_->Share();
 }
 
 void StillImageSource::LoadStillImage() {
   // Decoded from a copy in memory: the file is never held open, so it can be
   // replaced between two pictures and the next picture shows the new one.
-  LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
-  tooLarge_ = loaded.tooLarge;
-  if (tooLarge_) stillImage_.reset();
-  if (!loaded) return;
-  const UINT width = loaded.image->GetWidth();
-  const UINT height = loaded.image->GetHeight();
-
-  auto still = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height),
-                                                 PixelFormat32bppARGB);
-  if (still->GetLastStatus() != Gdiplus::Ok) return;
-  {
-    Gdiplus::Graphics graphics(still.get());
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  const StillDecode decoded = decoder_.Decode(settings_.devicePath, spareRows_, width, height);
+  tooLarge_ = decoded == StillDecode::kTooLarge;
+  std::unique_ptr<PixelBitmap> still;
+  if (decoded == StillDecode::kDecoded) {
+    still = std::make_unique<PixelBitmap>(spareRows_, static_cast<int>(width),
+                                          static_cast<int>(height), PixelFormat32bppARGB);
+  } else if (decoded == StillDecode::kNotDecoded) {
+    // What WIC cannot decode, GDI+ may.
+    LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
+    tooLarge_ = loaded.tooLarge;
     // A truncated file may decode its header and fail here: keep the old image.
-    if (graphics.DrawImage(loaded.image.get(), 0, 0, static_cast<INT>(width),
-                           static_cast<INT>(height)) != Gdiplus::Ok) {
-      return;
-    }
+    if (loaded) still = CopyAsArgb(*loaded.image);
   }
+  if (tooLarge_) stillImage_.reset();
+  if (!still || still->GetLastStatus() != Gdiplus::Ok) return;
+  // The old image's rows take the next decode, once no frame reads them.
+  spareRows_ = stillImage_ ? stillImage_->Rows() : nullptr;
+  if (spareRows_ && spareRows_->bytes.capacity() > kKeptBufferLimit) spareRows_.reset();
   stillImage_ = std::move(still);
   ShowPreview();
 }
@@ -72,10 +73,9 @@ void StillImageSource::LoadStillImage() {
 void StillImageSource::ShowPreview() {
   RECT client{};
   if (previewControl_ == nullptr || !::GetClientRect(previewControl_, &client)) return;
-  const FittedSize fitted = FitStillPreview(
-      static_cast<std::uint32_t>(client.right - client.left),
-      static_cast<std::uint32_t>(client.bottom - client.top), stillImage_->GetWidth(),
-      stillImage_->GetHeight());
+  const FittedSize fitted = FitStillPreview(static_cast<std::uint32_t>(client.right - client.left),
+                                            static_cast<std::uint32_t>(client.bottom - client.top),
+                                            stillImage_->GetWidth(), stillImage_->GetHeight());
   if (fitted.width == 0 || fitted.height == 0) return;
 
   auto preview = std::make_unique<Gdiplus::Bitmap>(

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "capture/frame_source.h"
+#include "picture/pixel_bitmap.h"
+#include "picture/still_image_decoder.h"
 
 namespace kelpo {
 
@@ -30,7 +32,9 @@ class StillImageSource final : public FrameSource {
 
   const Settings& settings_;
   HWND previewControl_;
-  std::unique_ptr<Gdiplus::Bitmap> stillImage_;
+  StillImageDecoder decoder_;
+  std::shared_ptr<PixelRows> spareRows_;
+  std::unique_ptr<PixelBitmap> stillImage_;
   std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
   bool tooLarge_ = false;
 };

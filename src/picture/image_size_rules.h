@@ -11,9 +11,11 @@ namespace kelpo {
 // The most pixels a source image, an overlay or a finished picture may have:
 // 32 Mi pixels, for example 8192 x 4096 or a 24-megapixel photograph. At 4
 // bytes a pixel one decoded copy takes 128 MiB, and the pipeline holds up to
-// four at once (the decoder's, the decoded bitmap, the still image and the
-// grabbed frame): 512 MiB, which the shipped 32-bit build can always find in
-// its 2 GiB of address space. A 20000 x 20000 image (400 M pixels, 1.6 GB a
+// four at once (the decoder's, the decoded rows, the new still image and the
+// old one until the new one is there; the grabbed frame shares the still
+// image's rows): 512 MiB, which the shipped 32-bit build can always find in
+// its 2 GiB of address space. Between pictures only the still image is kept
+// for an image this large. A 20000 x 20000 image (400 M pixels, 1.6 GB a
 // copy) is refused.
 constexpr std::uint64_t kMaxImagePixels = std::uint64_t{1} << 25;
 

@@ -46,6 +46,9 @@ Gdiplus::EncoderParameters JpegQualityParameters(ULONG& quality) {
 }
 
 void FlattenThroughBmp(std::unique_ptr<Gdiplus::Bitmap>& picture) {
+  // A 24-bit RGB bitmap is what the round trip makes, pixel for pixel: the
+  // pictures Kelpo draws are flat already.
+  if (picture->GetPixelFormat() == PixelFormat24bppRGB) return;
   Microsoft::WRL::ComPtr<IStream> stream;
   if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return;
   CLSID bmp{};

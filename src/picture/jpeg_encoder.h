@@ -19,7 +19,8 @@ int FindEncoderClsid(const wchar_t* mimeType, CLSID* clsid);
 Gdiplus::EncoderParameters JpegQualityParameters(ULONG& quality);
 
 // Replaces the picture by a bitmap decoded from its own BMP encoding. When no
-// memory stream can be made the picture stays as it is.
+// memory stream can be made the picture stays as it is; a 24-bit RGB picture,
+// which the round trip would give back unchanged, stays too.
 void FlattenThroughBmp(std::unique_ptr<Gdiplus::Bitmap>& picture);
 
 enum class TempJpegResult { kNoFileName, kEncodingFailed, kWritten };

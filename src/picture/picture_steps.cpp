@@ -4,8 +4,15 @@
 
 #include "picture/image_size_rules.h"
 #include "picture/picture_rules.h"
+#include "picture/pixel_format_rules.h"
 
 namespace kelpo {
+
+namespace {
+
+constexpr std::size_t kRgb24Bytes = 3;
+
+}  // namespace
 
 std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Settings& settings,
                                                std::uint32_t width, std::uint32_t height) {
@@ -33,6 +40,25 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
 }
 
 void FlipPicture(Gdiplus::Image& picture, const Settings& settings) {
+  if (!settings.fliphorizontal && !settings.flipvertical) return;
+  // The 24-bit pictures Kelpo draws are mirrored where they lie: RotateFlip
+  // makes a new copy of the pixels, and fresh memory is the dearest part.
+  if (picture.GetType() == Gdiplus::ImageTypeBitmap &&
+      picture.GetPixelFormat() == PixelFormat24bppRGB) {
+    auto& bitmap = static_cast<Gdiplus::Bitmap&>(picture);
+    const Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()),
+                            static_cast<INT>(bitmap.GetHeight()));
+    Gdiplus::BitmapData data{};
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                        PixelFormat24bppRGB, &data) == Gdiplus::Ok) {
+      if (data.Stride > 0) {
+        MirrorRows(static_cast<std::uint8_t*>(data.Scan0), static_cast<std::size_t>(data.Stride),
+                   data.Width, data.Height, kRgb24Bytes, settings.fliphorizontal,
+                   settings.flipvertical);
+      }
+      if (bitmap.UnlockBits(&data) == Gdiplus::Ok && data.Stride > 0) return;
+    }
+  }
   if (settings.fliphorizontal) (void)picture.RotateFlip(Gdiplus::RotateNoneFlipX);
   if (settings.flipvertical) (void)picture.RotateFlip(Gdiplus::RotateNoneFlipY);
 }

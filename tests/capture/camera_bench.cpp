@@ -38,11 +38,13 @@ enum Stage { kCamera, kGrab, kResize, kFlip, kOverlay, kCaption, kFlatten, kEnco
 const char* const kStageNames[kStages] = {"camera frame", "grab frame", "resize",  "flip",
                                           "overlay",      "caption",    "flatten", "encode jpeg"};
 
-const KelpoTestCameraInstance kBenchCamera{
-    L"bench_webcam", L"Kelpo Test Camera", nullptr,
-    L"\\\\?\\usb#vid_4b45&pid_0002&mi_00#1&bench&0&0000#"
-    L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-    0x42, S_OK};
+const KelpoTestCameraInstance kBenchCamera{L"bench_webcam",
+                                           L"Kelpo Test Camera",
+                                           nullptr,
+                                           L"\\\\?\\usb#vid_4b45&pid_0002&mi_00#1&bench&0&0000#"
+                                           L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
+                                           0x42,
+                                           S_OK};
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -75,8 +77,7 @@ bool WriteRawRgb(Gdiplus::Bitmap& frame, const std::wstring& path) {
   const Gdiplus::Rect all(0, 0, static_cast<INT>(frame.GetWidth()),
                           static_cast<INT>(frame.GetHeight()));
   Gdiplus::BitmapData data{};
-  if (frame.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) !=
-      Gdiplus::Ok) {
+  if (frame.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) != Gdiplus::Ok) {
     return false;
   }
   std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
@@ -173,9 +174,8 @@ int main(int argc, char** argv) {
   settings.textbackground = 1;
   settings.dropshadow = true;
   settings.JPEGquality = 75;
-  const kelpo::PictureSize output =
-      kelpo::OutputSizeFor(settings.UseCustomImageSize, settings.CustomSizeX,
-                           settings.CustomSizeY, settings.imagesize);
+  const kelpo::PictureSize output = kelpo::OutputSizeFor(
+      settings.UseCustomImageSize, settings.CustomSizeX, settings.CustomSizeY, settings.imagesize);
 
   BenchHost host;
   kelpo::MainWindow window;

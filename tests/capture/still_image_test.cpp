@@ -1,3 +1,4 @@
+#include "app/com_session.h"
 #include "capture/still_image_source.h"
 #include "common/unique_handle.h"
 #include "picture/gdiplus_session.h"
@@ -38,6 +39,8 @@ class StillImage : public ::testing::Test {
     return static_cast<bool>(file);
   }
 
+  // As in Kelpo: COM on the thread, so WIC decodes (without it GDI+ does).
+  ComSession com;
   GdiplusSession gdiplus;
   unique_hwnd window{::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
                                           nullptr, PlainDialogProc, 0)};
@@ -54,8 +57,7 @@ TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreview) {
   ASSERT_NE(still.StillImage(), nullptr);
   EXPECT_EQ(still.StillImage()->GetWidth(), 200u);
   EXPECT_EQ(still.StillImage()->GetHeight(), 100u);
-  EXPECT_EQ(still.StillImage()->GetPixelFormat(),
-            PixelFormat32bppARGB);
+  EXPECT_EQ(still.StillImage()->GetPixelFormat(), PixelFormat32bppARGB);
   EXPECT_TRUE(OpenExclusively(source));
 
   RECT client{};
@@ -119,6 +121,32 @@ TEST_F(StillImage, ReplacingTheFileChangesTheNextPicture) {
   auto second = still.GrabFrame();
   ASSERT_NE(second, nullptr);
   EXPECT_PIXEL(*second, 80, 60, kBlue);
+  // A frame still in use keeps its pixels while the next file is decoded.
+  EXPECT_PIXEL(*first, 80, 60, kRed);
+
+  // Once its frame is gone, the rows of an earlier image take a later one.
+  first.reset();
+  test::SavePng(*test::SolidBitmap(160, 120, kRed), source);
+  ASSERT_EQ(still.RequestPicture(), FrameRequest::kReady);
+  auto third = still.GrabFrame();
+  ASSERT_NE(third, nullptr);
+  EXPECT_PIXEL(*third, 80, 60, kRed);
+  EXPECT_PIXEL(*second, 80, 60, kBlue);
+
+  // A file whose header declares more pixels than the budget is refused
+  // before decoding, and leaves no image until a usable file comes back.
+  const std::uint8_t huge[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0,    13,
+                               'I',  'H', 'D', 'R', 0,    0,    0x4E, 0x20, 0, 0, 0x4E, 0x20,
+                               8,    2,   0,   0,   0,    0,    0,    0,    0, 0};
+  test::WriteBytes(source, std::vector<char>(std::begin(huge), std::end(huge)));
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
+  EXPECT_EQ(still.StillImage(), nullptr);
+  EXPECT_EQ(still.GrabFrame(), nullptr);
+  test::SavePng(*test::SolidBitmap(160, 120, kBlue), source);
+  ASSERT_EQ(still.RequestPicture(), FrameRequest::kReady);
+  auto fourth = still.GrabFrame();
+  ASSERT_NE(fourth, nullptr);
+  EXPECT_PIXEL(*fourth, 80, 60, kBlue);
 }
 
 }  // namespace

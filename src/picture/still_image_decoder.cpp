@@ -1,0 +1,136 @@
+#include "common/win32.h"
+
+#include "picture/still_image_decoder.h"
+
+#include "common/unique_handle.h"
+#include "picture/image_size_rules.h"
+#include "picture/pixel_format_rules.h"
+
+#include <new>
+#include <optional>
+
+namespace kelpo {
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// As for every image file Kelpo reads: larger files are no pictures it can use.
+constexpr LONGLONG kLargestImageFile = 256LL * 1024 * 1024;
+constexpr UINT kBgraBytes = 4;
+
+// The decoded formats widened here rather than by WIC's converter.
+std::optional<RowFormat> WidenedFormat(const WICPixelFormatGUID& format) {
+  if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) return RowFormat::kBgr24;
+  if (IsEqualGUID(format, GUID_WICPixelFormat32bppBGR)) return RowFormat::kBgrx32;
+  if (IsEqualGUID(format, GUID_WICPixelFormat48bppRGB)) return RowFormat::kRgb48;
+  return std::nullopt;
+}
+
+}  // namespace
+
+StillDecode StillImageDecoder::ReadFile(const std::wstring& path) {
+  if (path.empty()) return StillDecode::kUnreadable;
+  // Others may write, rename or delete the file while it is being read.
+  unique_file file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return StillDecode::kUnreadable;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+      size.QuadPart > kLargestImageFile) {
+    return StillDecode::kUnreadable;
+  }
+  const auto length = static_cast<DWORD>(size.QuadPart);
+  try {
+    file_.resize(length);
+  } catch (const std::bad_alloc&) {
+    return StillDecode::kUnreadable;
+  }
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), file_.data(), length, &read, nullptr) || read != length) {
+    return StillDecode::kUnreadable;
+  }
+  // The size is checked before anything decodes the image.
+  const std::optional<ImageDimensions> dimensions = ReadImageDimensions(file_.data(), read);
+  if (!dimensions) return StillDecode::kUnreadable;
+  if (!WithinPixelBudget(dimensions->width, dimensions->height)) return StillDecode::kTooLarge;
+  return StillDecode::kDecoded;
+}
+
+StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<PixelRows>& rows,
+                                      std::uint32_t& width, std::uint32_t& height) {
+  const auto letGoOfLarge = scope_exit([this] {
+    if (file_.capacity() > kKeptBufferLimit) std::vector<std::uint8_t>().swap(file_);
+    if (decoded_.capacity() > kKeptBufferLimit) std::vector<std::uint8_t>().swap(decoded_);
+  });
+  const StillDecode read = ReadFile(path);
+  if (read != StillDecode::kDecoded) return read;
+
+  if (!factory_ && FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_PPV_ARGS(&factory_)))) {
+    return StillDecode::kNotDecoded;
+  }
+  // The stream reads the kept bytes in place.
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  if (FAILED(factory_->CreateStream(&stream)) ||
+      FAILED(stream->InitializeFromMemory(file_.data(), static_cast<DWORD>(file_.size()))) ||
+      FAILED(factory_->CreateDecoderFromStream(stream.Get(), nullptr,
+                                               WICDecodeMetadataCacheOnDemand, &decoder)) ||
+      FAILED(decoder->GetFrame(0, &frame))) {
+    return StillDecode::kNotDecoded;
+  }
+  UINT frameWidth = 0;
+  UINT frameHeight = 0;
+  WICPixelFormatGUID format{};
+  if (FAILED(frame->GetSize(&frameWidth, &frameHeight)) || frameWidth == 0 || frameHeight == 0 ||
+      !WithinPixelBudget(frameWidth, frameHeight) || FAILED(frame->GetPixelFormat(&format))) {
+    return StillDecode::kNotDecoded;
+  }
+
+  if (!rows || rows.use_count() != 1) rows = std::make_shared<PixelRows>();
+  const UINT stride = frameWidth * kBgraBytes;
+  const std::size_t bytes = static_cast<std::size_t>(stride) * frameHeight;
+  try {
+    rows->bytes.resize(bytes);
+  } catch (const std::bad_alloc&) {
+    return StillDecode::kNotDecoded;
+  }
+  rows->firstRow = 0;
+  rows->stride = static_cast<int>(stride);
+
+  // A truncated file may decode its header and fail in CopyPixels.
+  const std::optional<RowFormat> widened = WidenedFormat(format);
+  if (IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) {
+    if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(bytes), rows->bytes.data()))) {
+      return StillDecode::kNotDecoded;
+    }
+  } else if (widened) {
+    // WIC's converter would read the whole frame into fresh memory first.
+    const auto sourceStride = static_cast<UINT>(frameWidth * BytesPerPixel(*widened));
+    try {
+      decoded_.resize(static_cast<std::size_t>(sourceStride) * frameHeight);
+    } catch (const std::bad_alloc&) {
+      return StillDecode::kNotDecoded;
+    }
+    if (FAILED(frame->CopyPixels(nullptr, sourceStride, static_cast<UINT>(decoded_.size()),
+                                 decoded_.data()))) {
+      return StillDecode::kNotDecoded;
+    }
+    WidenToBgra(*widened, decoded_.data(), sourceStride, rows->bytes.data(), stride, frameWidth,
+                frameHeight);
+  } else {
+    ComPtr<IWICBitmapSource> bgra;
+    if (FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.Get(), &bgra)) ||
+        FAILED(bgra->CopyPixels(nullptr, stride, static_cast<UINT>(bytes), rows->bytes.data()))) {
+      return StillDecode::kNotDecoded;
+    }
+  }
+  width = frameWidth;
+  height = frameHeight;
+  return StillDecode::kDecoded;
+}
+
+}  // namespace kelpo
