@@ -113,16 +113,16 @@ HRESULT CameraFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
 
 void CameraFilter::BuildCard(IFilterGraph& graph) {
   const InstanceControls controls = ReadInstanceControls(instance_);
-  std::vector<CrossbarInputSpec> inputs = ParseCrossbarInputs(controls.crossbar);
+  std::vector<CrossbarInputSetup> inputs = ParseCrossbarInputs(controls.crossbar);
   if (inputs.empty()) return;
   const auto first = CrossbarFilter::Create(instance_, 0, std::move(inputs));
   (void)graph.AddFilter(first.Get(), L"Crossbar");
   (void)first->VideoOutput().Connect(analogPin_.get(), nullptr);
 
   Microsoft::WRL::ComPtr<CrossbarFilter> second;
-  const std::vector<CrossbarInputSpec> upstream = ParseCrossbarInputs(controls.upstreamCrossbar);
-  for (std::size_t i = 0; i < first->InputSpecs().size() && !upstream.empty(); ++i) {
-    if (!first->InputSpecs()[i].upstream) continue;
+  const std::vector<CrossbarInputSetup> upstream = ParseCrossbarInputs(controls.upstreamCrossbar);
+  for (std::size_t i = 0; i < first->InputSetups().size() && !upstream.empty(); ++i) {
+    if (!first->InputSetups()[i].upstream) continue;
     second = CrossbarFilter::Create(instance_, 1, upstream);
     (void)graph.AddFilter(second.Get(), L"Crossbar 2");
     (void)second->VideoOutput().Connect(first->Input(i), nullptr);
@@ -131,8 +131,8 @@ void CameraFilter::BuildCard(IFilterGraph& graph) {
 
   if (!controls.tuner) return;
   CrossbarFilter& fed = second ? *second.Get() : *first.Get();
-  for (std::size_t i = 0; i < fed.InputSpecs().size(); ++i) {
-    if (fed.InputSpecs()[i].physicalType != PhysConn_Video_Tuner) continue;
+  for (std::size_t i = 0; i < fed.InputSetups().size(); ++i) {
+    if (fed.InputSetups()[i].physicalType != PhysConn_Video_Tuner) continue;
     const auto tuner = TunerFilter::Create((controls.pages & kPagesTuner) != 0);
     (void)graph.AddFilter(tuner.Get(), L"TV Tuner");
     (void)tuner->Output().Connect(fed.Input(i), nullptr);

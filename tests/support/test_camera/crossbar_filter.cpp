@@ -24,35 +24,35 @@ constexpr long kNoRelatedPin = -1;
 
 }  // namespace
 
-std::vector<CrossbarInputSpec> ParseCrossbarInputs(const std::wstring& text) {
-  std::vector<CrossbarInputSpec> inputs;
+std::vector<CrossbarInputSetup> ParseCrossbarInputs(const std::wstring& text) {
+  std::vector<CrossbarInputSetup> inputs;
   std::wstringstream stream(text);
   std::wstring token;
   while (std::getline(stream, token, L',')) {
     const wchar_t* cursor = token.c_str();
     wchar_t* end = nullptr;
-    CrossbarInputSpec spec;
-    spec.physicalType = std::wcstol(cursor, &end, 10);
+    CrossbarInputSetup input;
+    input.physicalType = std::wcstol(cursor, &end, 10);
     if (end == cursor) continue;
     for (cursor = end; *cursor != L'\0'; ++cursor) {
-      if (*cursor == L'!') spec.routable = false;
-      if (*cursor == L'@') spec.upstream = true;
-      if (*cursor == L'~') spec.related = std::wcstol(cursor + 1, &end, 10);
+      if (*cursor == L'!') input.routable = false;
+      if (*cursor == L'@') input.upstream = true;
+      if (*cursor == L'~') input.related = std::wcstol(cursor + 1, &end, 10);
     }
-    inputs.push_back(spec);
+    inputs.push_back(input);
   }
   return inputs;
 }
 
 CrossbarFilter::CrossbarFilter(std::wstring instance, int depth,
-                               std::vector<CrossbarInputSpec> inputs)
+                               std::vector<CrossbarInputSetup> inputs)
     : BaseFilter(kCrossbarClsid),
       instance_(std::move(instance)),
       depth_(depth),
-      specs_(std::move(inputs)) {
+      setups_(std::move(inputs)) {
   bool hasAudio = false;
-  for (std::size_t i = 0; i < specs_.size(); ++i) {
-    const bool audio = IsAudio(specs_[i].physicalType);
+  for (std::size_t i = 0; i < setups_.size(); ++i) {
+    const bool audio = IsAudio(setups_[i].physicalType);
     hasAudio = hasAudio || audio;
     inputs_.push_back(
         std::make_unique<AnalogPin>(*this, L"Input " + std::to_wstring(i), PINDIR_INPUT,
@@ -60,11 +60,11 @@ CrossbarFilter::CrossbarFilter(std::wstring instance, int depth,
   }
   // The video output and, for a card with sound, the sound output: each is
   // the other's related pin.
-  outputSpecs_.push_back({PhysConn_Video_VideoDecoder, hasAudio ? 1 : kNoRelatedPin});
+  outputSetups_.push_back({PhysConn_Video_VideoDecoder, hasAudio ? 1 : kNoRelatedPin});
   outputs_.push_back(
       std::make_unique<AnalogPin>(*this, L"Video Out", PINDIR_OUTPUT, MEDIATYPE_AnalogVideo));
   if (hasAudio) {
-    outputSpecs_.push_back({PhysConn_Audio_AudioDecoder, 0});
+    outputSetups_.push_back({PhysConn_Audio_AudioDecoder, 0});
     outputs_.push_back(
         std::make_unique<AnalogPin>(*this, L"Audio Out", PINDIR_OUTPUT, MEDIATYPE_AnalogAudio));
   }
@@ -74,7 +74,7 @@ CrossbarFilter::CrossbarFilter(std::wstring instance, int depth,
 CrossbarFilter::~CrossbarFilter() = default;
 
 Microsoft::WRL::ComPtr<CrossbarFilter> CrossbarFilter::Create(
-    std::wstring instance, int depth, std::vector<CrossbarInputSpec> inputs) {
+    std::wstring instance, int depth, std::vector<CrossbarInputSetup> inputs) {
   Microsoft::WRL::ComPtr<CrossbarFilter> filter;
   // The new filter's first reference goes to the pointer.
   filter.Attach(new CrossbarFilter(std::move(instance), depth, std::move(inputs)));
@@ -119,10 +119,10 @@ HRESULT CrossbarFilter::CanRoute(LONG output, LONG input) {
       static_cast<std::size_t>(input) >= inputs_.size()) {
     return E_INVALIDARG;
   }
-  const CrossbarInputSpec& spec = specs_[static_cast<std::size_t>(input)];
-  const bool sameKind = IsAudio(spec.physicalType) ==
-                        IsAudio(outputSpecs_[static_cast<std::size_t>(output)].physicalType);
-  return spec.routable && sameKind ? S_OK : S_FALSE;
+  const CrossbarInputSetup& setup = setups_[static_cast<std::size_t>(input)];
+  const bool sameKind = IsAudio(setup.physicalType) ==
+                        IsAudio(outputSetups_[static_cast<std::size_t>(output)].physicalType);
+  return setup.routable && sameKind ? S_OK : S_FALSE;
 }
 
 HRESULT CrossbarFilter::Route(LONG output, LONG input) {
@@ -151,13 +151,13 @@ HRESULT CrossbarFilter::get_CrossbarPinInfo(WINBOOL isInput, LONG index, LONG* r
   if (index < 0) return E_INVALIDARG;
   const auto position = static_cast<std::size_t>(index);
   if (isInput) {
-    if (position >= specs_.size()) return E_INVALIDARG;
-    *related = specs_[position].related;
-    *type = specs_[position].physicalType;
+    if (position >= setups_.size()) return E_INVALIDARG;
+    *related = setups_[position].related;
+    *type = setups_[position].physicalType;
   } else {
-    if (position >= outputSpecs_.size()) return E_INVALIDARG;
-    *related = outputSpecs_[position].related;
-    *type = outputSpecs_[position].physicalType;
+    if (position >= outputSetups_.size()) return E_INVALIDARG;
+    *related = outputSetups_[position].related;
+    *type = outputSetups_[position].physicalType;
   }
   return S_OK;
 }

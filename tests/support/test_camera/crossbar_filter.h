@@ -17,7 +17,7 @@
 namespace kelpo::test_camera {
 
 // One input as the Crossbar controls describe it (test_camera.h).
-struct CrossbarInputSpec {
+struct CrossbarInputSetup {
   long physicalType = 0;
   bool routable = true;
   long related = -1;
@@ -25,14 +25,14 @@ struct CrossbarInputSpec {
 };
 
 // The inputs a control string describes; tokens that are no number are left out.
-std::vector<CrossbarInputSpec> ParseCrossbarInputs(const std::wstring& text);
+std::vector<CrossbarInputSetup> ParseCrossbarInputs(const std::wstring& text);
 
 class CrossbarFilter final : public BaseFilter, public IAMCrossbar {
  public:
   // depth: 0 for the crossbar next to the capture filter; it names the
   // crossbar in the route log.
   static Microsoft::WRL::ComPtr<CrossbarFilter> Create(std::wstring instance, int depth,
-                                                       std::vector<CrossbarInputSpec> inputs);
+                                                       std::vector<CrossbarInputSetup> inputs);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
@@ -49,17 +49,17 @@ class CrossbarFilter final : public BaseFilter, public IAMCrossbar {
   AnalogPin& VideoOutput() { return *outputs_.front(); }
   // The input of that index, or null.
   AnalogPin* Input(std::size_t index);
-  const std::vector<CrossbarInputSpec>& InputSpecs() const { return specs_; }
+  const std::vector<CrossbarInputSetup>& InputSetups() const { return setups_; }
 
  protected:
   IPin* PinAt(std::size_t index) override;
   HRESULT QueryExtraInterface(REFIID iid, void** out) override;
 
  private:
-  CrossbarFilter(std::wstring instance, int depth, std::vector<CrossbarInputSpec> inputs);
+  CrossbarFilter(std::wstring instance, int depth, std::vector<CrossbarInputSetup> inputs);
   ~CrossbarFilter() override;
 
-  struct OutputSpec {
+  struct OutputSetup {
     long physicalType;
     long related;
   };
@@ -67,8 +67,8 @@ class CrossbarFilter final : public BaseFilter, public IAMCrossbar {
 
   const std::wstring instance_;
   const int depth_;
-  std::vector<CrossbarInputSpec> specs_;
-  std::vector<OutputSpec> outputSpecs_;
+  std::vector<CrossbarInputSetup> setups_;
+  std::vector<OutputSetup> outputSetups_;
   std::vector<std::unique_ptr<AnalogPin>> inputs_;
   std::vector<std::unique_ptr<AnalogPin>> outputs_;
   std::vector<long> routedTo_;  // per output; -1 while unrouted
