@@ -122,8 +122,13 @@ StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<
     WidenToBgra(*widened, decoded_.data(), sourceStride, rows->bytes.data(), stride, frameWidth,
                 frameHeight);
   } else {
-    ComPtr<IWICBitmapSource> bgra;
-    if (FAILED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.Get(), &bgra)) ||
+    // The factory's converter rather than WICConvertBitmapSource: importing
+    // that would tie the program to windowscodecs.dll, where the factory is
+    // only asked for at run time (and GDI+ decodes without it).
+    ComPtr<IWICFormatConverter> bgra;
+    if (FAILED(factory_->CreateFormatConverter(&bgra)) ||
+        FAILED(bgra->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
         FAILED(bgra->CopyPixels(nullptr, stride, static_cast<UINT>(bytes), rows->bytes.data()))) {
       return StillDecode::kNotDecoded;
     }
