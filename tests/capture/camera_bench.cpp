@@ -11,32 +11,21 @@
 #include "app/main_window.h"
 #include "capture/camera_source.h"
 #include "picture/gdiplus_session.h"
-#include "picture/jpeg_encoder.h"
-#include "picture/overlay_image.h"
-#include "picture/overlay_rules.h"
-#include "picture/picture_rules.h"
-#include "picture/picture_steps.h"
-#include "picture/text_stamp.h"
+#include "support/picture_bench_support.h"
 #include "support/test_camera/registered_cameras.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kDefaultRuns = 25;
-constexpr int kMinimumRuns = 20;
+using namespace kelpo::bench;
+
 constexpr DWORD kFrameWait = 15000;
 constexpr int kFrameWidth = 1280;
 constexpr int kFrameHeight = 960;
-
-enum Stage { kCamera, kGrab, kResize, kFlip, kOverlay, kCaption, kFlatten, kEncode, kStages };
-const char* const kStageNames[kStages] = {"camera frame", "grab frame", "resize",  "flip",
-                                          "overlay",      "caption",    "flatten", "encode jpeg"};
 
 const KelpoTestCameraInstance kBenchCamera{L"bench_webcam",
                                            L"Kelpo Test Camera",
@@ -45,32 +34,6 @@ const KelpoTestCameraInstance kBenchCamera{L"bench_webcam",
                                            L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
                                            0x42,
                                            S_OK};
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::wstring Widen(const char* text) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 1)), L'\0');
-  (void)::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
-LONGLONG Now() {
-  LARGE_INTEGER counter{};
-  (void)::QueryPerformanceCounter(&counter);
-  return counter.QuadPart;
-}
-
-double Milliseconds(LONGLONG from, LONGLONG to) {
-  LARGE_INTEGER frequency{};
-  (void)::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // The frame as raw RGB, rows top down.
 bool WriteRawRgb(Gdiplus::Bitmap& frame, const std::wstring& path) {
@@ -145,9 +108,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OVERLAY OUTPUT_FOLDER [RUNS]\n", argv[0]);
     return 2;
   }
-  const int runs = std::max(kMinimumRuns, argc > 3 ? std::atoi(argv[3]) : kDefaultRuns);
-  std::wstring folder = Widen(argv[2]);
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  const int runs = Runs(argc, argv, 3);
+  const std::wstring folder = Folder(argv[2]);
 
   kelpo::ComSession com;
   kelpo::GdiplusSession gdiplus;
@@ -162,18 +124,7 @@ int main(int argc, char** argv) {
   settings.capturewidth = kFrameWidth;
   settings.captureheight = kFrameHeight;
   settings.warmuptime = 0;
-  settings.imagesize = 3;
-  settings.fliphorizontal = true;
-  settings.overlayfilename = Widen(argv[1]);
-  settings.overlayscale = kelpo::kOverlayOriginalSize;
-  settings.overlayposition = 8;
-  settings.overlayopacity = 60;
-  settings.overlaycolourkey = true;
-  settings.ColourKey = 0xFF00FF;  // magenta
-  settings.wisdom = L"Kelpo harbour camera";
-  settings.textbackground = 1;
-  settings.dropshadow = true;
-  settings.JPEGquality = 75;
+  SetBenchPicture(settings, Widen(argv[1]));
   const kelpo::PictureSize output = kelpo::OutputSizeFor(
       settings.UseCustomImageSize, settings.CustomSizeX, settings.CustomSizeY, settings.imagesize);
 
@@ -199,43 +150,21 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::vector<double> times[kStages];
-  std::vector<double> totals;
+  StageTimes times;
   std::vector<double> fromFrame;
   for (int run = 0; run < runs; ++run) {
-    double stage[kStages] = {};
-    LONGLONG start = Now();
-    auto lap = [&](Stage which) {
-      const LONGLONG end = Now();
-      stage[which] = Milliseconds(start, end);
-      start = end;
-    };
+    StageClock clock;
     bool made = false;
     host.frameArrived = [&] {
-      lap(kCamera);
+      clock.Lap(kSource);
       std::unique_ptr<Gdiplus::Bitmap> frame = camera.GrabFrame();
-      lap(kGrab);
+      clock.Lap(kGrab);
       if (!frame) return;
       if (run == 0) (void)WriteRawRgb(*frame, folder + L"frame.rgb");
-      start = Now();
-      std::unique_ptr<Gdiplus::Bitmap> picture =
-          kelpo::ResizeAndCrop(*frame, settings, output.width, output.height);
-      frame.reset();
-      lap(kResize);
-      kelpo::FlipPicture(*picture, settings);
-      lap(kFlip);
-      kelpo::DrawOverlay(*picture, nullptr, settings.overlayfilename, false,
-                         kelpo::OverlayParametersFrom(settings));
-      lap(kOverlay);
-      kelpo::DrawTextStamp(*picture, settings, output.width, output.height);
-      lap(kCaption);
-      kelpo::FlattenThroughBmp(picture);
-      lap(kFlatten);
+      clock.Restart();
       std::wstring path;
-      bool exists = false;
-      made = kelpo::WriteTempJpeg(*picture, folder, settings.JPEGquality, path, exists) ==
+      made = FinishPicture(std::move(frame), settings, output, folder, clock, path) ==
              kelpo::TempJpegResult::kWritten;
-      lap(kEncode);
       // The last picture stays for a look; the others go as the next one starts.
       if (run + 1 < runs) (void)::DeleteFileW(path.c_str());
     };
@@ -245,20 +174,12 @@ int main(int argc, char** argv) {
       return 1;
     }
 
-    double total = 0;
-    for (int i = 0; i < kStages; ++i) {
-      times[i].push_back(stage[i]);
-      total += stage[i];
-    }
-    totals.push_back(total);
-    fromFrame.push_back(total - stage[kCamera]);
+    fromFrame.push_back(times.Add(clock) - clock.Stage(kSource));
   }
 
   std::printf("Kelpo camera path, %dx%d test camera frame -> %ux%u JPEG, %d runs (median ms)\n",
               kFrameWidth, kFrameHeight, output.width, output.height, runs);
-  for (int i = 0; i < kStages; ++i)
-    std::printf("  %-14s %8.2f\n", kStageNames[i], Median(times[i]));
-  std::printf("  %-14s %8.2f\n", "total", Median(totals));
+  times.Print("camera frame");
   std::printf("  %-14s %8.2f\n", "from frame", Median(fromFrame));
   return 0;
 }

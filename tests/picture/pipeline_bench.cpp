@@ -8,15 +8,9 @@
 #include "app/com_session.h"
 #include "capture/still_image_source.h"
 #include "picture/gdiplus_session.h"
-#include "picture/jpeg_encoder.h"
-#include "picture/overlay_image.h"
-#include "picture/picture_rules.h"
-#include "picture/picture_steps.h"
-#include "picture/text_stamp.h"
+#include "support/picture_bench_support.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,26 +18,7 @@
 
 namespace {
 
-constexpr int kDefaultRuns = 25;
-constexpr int kMinimumRuns = 20;
-
-enum Stage { kDecode, kGrab, kResize, kFlip, kOverlay, kCaption, kFlatten, kEncode, kStages };
-const char* const kStageNames[kStages] = {"decode source", "grab frame", "resize",  "flip",
-                                          "overlay",       "caption",    "flatten", "encode jpeg"};
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::wstring Widen(const char* text) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 1)), L'\0');
-  (void)::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
+using namespace kelpo::bench;
 
 std::vector<char> FileBytes(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
@@ -63,27 +38,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s SOURCE OVERLAY OUTPUT_FOLDER [RUNS]\n", argv[0]);
     return 2;
   }
-  const int runs = std::max(kMinimumRuns, argc > 4 ? std::atoi(argv[4]) : kDefaultRuns);
-  std::wstring folder = Widen(argv[3]);
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  const int runs = Runs(argc, argv, 4);
+  const std::wstring folder = Folder(argv[3]);
 
   kelpo::ComSession com;
   kelpo::GdiplusSession gdiplus;
   kelpo::Settings settings;
   settings.deviceType = 1;
   settings.devicePath = Widen(argv[1]);
-  settings.imagesize = 3;
-  settings.fliphorizontal = true;
-  settings.overlayfilename = Widen(argv[2]);
-  settings.overlayscale = kelpo::kOverlayOriginalSize;
-  settings.overlayposition = 8;
-  settings.overlayopacity = 60;
-  settings.overlaycolourkey = true;
-  settings.ColourKey = 0xFF00FF;  // magenta
-  settings.wisdom = L"Kelpo harbour camera";
-  settings.textbackground = 1;
-  settings.dropshadow = true;
-  settings.JPEGquality = 75;
+  SetBenchPicture(settings, Widen(argv[2]));
   const kelpo::PictureSize output = kelpo::OutputSizeFor(
       settings.UseCustomImageSize, settings.CustomSizeX, settings.CustomSizeY, settings.imagesize);
   kelpo::StillImageSource source(settings, nullptr);
@@ -93,57 +56,24 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  LARGE_INTEGER frequency{};
-  (void)::QueryPerformanceFrequency(&frequency);
-  auto now = [] {
-    LARGE_INTEGER counter{};
-    (void)::QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-  };
-  auto milliseconds = [&frequency](LONGLONG from, LONGLONG to) {
-    return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency.QuadPart);
-  };
-
-  std::vector<double> times[kStages];
-  std::vector<double> totals;
+  StageTimes times;
   for (int run = 0; run < runs; ++run) {
     if (!Rewrite(settings.devicePath, sourceBytes)) {
       std::fprintf(stderr, "cannot rewrite the source\n");
       return 1;
     }
-    double stage[kStages] = {};
-    LONGLONG start = now();
-    auto lap = [&](Stage which) {
-      const LONGLONG end = now();
-      stage[which] = milliseconds(start, end);
-      start = end;
-    };
+    StageClock clock;
     source.LoadStillImage();
-    lap(kDecode);
+    clock.Lap(kSource);
     std::unique_ptr<Gdiplus::Bitmap> frame = source.GrabFrame();
-    lap(kGrab);
+    clock.Lap(kGrab);
     if (!frame) {
       std::fprintf(stderr, "cannot decode the source\n");
       return 1;
     }
-    std::unique_ptr<Gdiplus::Bitmap> picture =
-        kelpo::ResizeAndCrop(*frame, settings, output.width, output.height);
-    frame.reset();
-    lap(kResize);
-    kelpo::FlipPicture(*picture, settings);
-    lap(kFlip);
-    kelpo::DrawOverlay(*picture, nullptr, settings.overlayfilename, false,
-                       kelpo::OverlayParametersFrom(settings));
-    lap(kOverlay);
-    kelpo::DrawTextStamp(*picture, settings, output.width, output.height);
-    lap(kCaption);
-    kelpo::FlattenThroughBmp(picture);
-    lap(kFlatten);
     std::wstring path;
-    bool exists = false;
     const kelpo::TempJpegResult result =
-        kelpo::WriteTempJpeg(*picture, folder, settings.JPEGquality, path, exists);
-    lap(kEncode);
+        FinishPicture(std::move(frame), settings, output, folder, clock, path);
     if (result != kelpo::TempJpegResult::kWritten) {
       std::fprintf(stderr, "cannot write the JPEG\n");
       return 1;
@@ -151,20 +81,13 @@ int main(int argc, char** argv) {
     // The last picture stays for a look; the others go as the next one starts.
     if (run + 1 < runs) (void)::DeleteFileW(path.c_str());
 
-    double total = 0;
-    for (int i = 0; i < kStages; ++i) {
-      times[i].push_back(stage[i]);
-      total += stage[i];
-    }
-    totals.push_back(total);
+    (void)times.Add(clock);
   }
 
   std::printf("Kelpo picture pipeline, %ux%u -> %ux%u, %d runs (median ms)\n",
               source.StillImage() ? source.StillImage()->GetWidth() : 0,
               source.StillImage() ? source.StillImage()->GetHeight() : 0, output.width,
               output.height, runs);
-  for (int i = 0; i < kStages; ++i)
-    std::printf("  %-14s %8.2f\n", kStageNames[i], Median(times[i]));
-  std::printf("  %-14s %8.2f\n", "total", Median(totals));
+  times.Print("decode source");
   return 0;
 }
