@@ -118,8 +118,10 @@ void FrameStreamer::Loop(const Setup& setup) {
         run = RunState{};
         run.clock = clock_;
         run.start = start_;
-        // With a clock, the first frame is captured at stream time 0.
-        run.nextFrame = run.clock != nullptr ? std::max(Now(run), run.start) : Now(run);
+        // Like a camera, it captures from the moment it runs, not from stream
+        // time 0: the graph sets the start a little in the future, and
+        // frames taken before it carry negative time stamps.
+        run.nextFrame = Now(run);
       }
     }
 

@@ -42,8 +42,9 @@ class FrameStreamer {
   // Stopped to paused: commits the allocator and starts the thread, which
   // waits for Run.
   HRESULT Start(Setup setup);
-  // Paused to running: frames from stream time 0 on (clock time start), or
-  // untimed and paced by the system's counter when the graph has no clock.
+  // Paused to running: frames at once, stamped in stream time (clock time
+  // minus start), or untimed and paced by the system's counter when the graph
+  // has no clock.
   void Run(REFERENCE_TIME start, IReferenceClock* clock);
   // Running to paused.
   void Pause();
