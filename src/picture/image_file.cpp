@@ -5,6 +5,9 @@
 #include "common/unique_handle.h"
 #include "picture/image_size_rules.h"
 
+#include <cstring>
+#include <new>
+
 namespace kelpo {
 
 namespace {
@@ -13,18 +16,32 @@ namespace {
 // wrongly chosen file from exhausting memory.
 constexpr LONGLONG kLargestImageFile = 256LL * 1024 * 1024;
 
-Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path, bool& tooLarge) {
-  if (path.empty()) return nullptr;
+unique_file OpenToRead(const std::wstring& path, LARGE_INTEGER& size) {
+  if (path.empty()) return unique_file();
   // Others may write, rename or delete the file while it is being read.
   unique_file file(::CreateFileW(path.c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return nullptr;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
       size.QuadPart > kLargestImageFile) {
-    return nullptr;
+    return unique_file();
   }
+  return file;
+}
+
+// The size is checked before anything decodes the image: GDI+ would take
+// all the memory a huge one asks for, and far longer than a picture may.
+ImageRead CheckDimensions(const std::uint8_t* bytes, std::size_t size) {
+  const std::optional<ImageDimensions> dimensions = ReadImageDimensions(bytes, size);
+  if (!dimensions) return ImageRead::kUnreadable;
+  if (!WithinPixelBudget(dimensions->width, dimensions->height)) return ImageRead::kTooLarge;
+  return ImageRead::kRead;
+}
+
+Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path, bool& tooLarge) {
+  LARGE_INTEGER size{};
+  const unique_file file = OpenToRead(path, size);
+  if (!file) return nullptr;
   const auto length = static_cast<DWORD>(size.QuadPart);
   unique_hglobal memory(::GlobalAlloc(GMEM_MOVEABLE, length));
   if (!memory) return nullptr;
@@ -32,13 +49,10 @@ Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path, bool& t
   if (bytes == nullptr) return nullptr;
   DWORD read = 0;
   const BOOL ok = ::ReadFile(file.get(), bytes, length, &read, nullptr);
-  // The size is checked before anything decodes the image: GDI+ would take
-  // all the memory a huge one asks for, and far longer than a picture may.
-  const std::optional<ImageDimensions> dimensions =
-      ReadImageDimensions(static_cast<const std::uint8_t*>(bytes), read);
+  const ImageRead checked = CheckDimensions(static_cast<const std::uint8_t*>(bytes), read);
   (void)::GlobalUnlock(memory.get());
-  if (!ok || read != length || !dimensions) return nullptr;
-  if (!WithinPixelBudget(dimensions->width, dimensions->height)) {
+  if (!ok || read != length || checked == ImageRead::kUnreadable) return nullptr;
+  if (checked == ImageRead::kTooLarge) {
     tooLarge = true;
     return nullptr;
   }
@@ -49,12 +63,9 @@ Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path, bool& t
   return stream;
 }
 
-}  // namespace
-
-LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement) {
+LoadedImage DecodeStream(Microsoft::WRL::ComPtr<IStream> stream, bool useColourManagement) {
   LoadedImage loaded;
-  loaded.stream = ReadIntoStream(path, loaded.tooLarge);
-  if (!loaded.stream) return loaded;
+  loaded.stream = std::move(stream);
   std::unique_ptr<Gdiplus::Bitmap> image(
       Gdiplus::Bitmap::FromStream(loaded.stream.Get(), useColourManagement ? TRUE : FALSE));
   if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 ||
@@ -63,6 +74,50 @@ LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement) {
   }
   loaded.image = std::move(image);
   return loaded;
+}
+
+}  // namespace
+
+ImageRead ReadImageBytes(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
+  LARGE_INTEGER size{};
+  const unique_file file = OpenToRead(path, size);
+  if (!file) return ImageRead::kUnreadable;
+  const auto length = static_cast<DWORD>(size.QuadPart);
+  try {
+    bytes.resize(length);
+  } catch (const std::bad_alloc&) {
+    return ImageRead::kUnreadable;
+  }
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), bytes.data(), length, &read, nullptr) || read != length) {
+    return ImageRead::kUnreadable;
+  }
+  return CheckDimensions(bytes.data(), bytes.size());
+}
+
+LoadedImage DecodeImageBytes(const std::vector<std::uint8_t>& bytes, bool useColourManagement) {
+  if (bytes.empty()) return LoadedImage();
+  unique_hglobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+  if (!memory) return LoadedImage();
+  void* copy = ::GlobalLock(memory.get());
+  if (copy == nullptr) return LoadedImage();
+  std::memcpy(copy, bytes.data(), bytes.size());
+  (void)::GlobalUnlock(memory.get());
+  Microsoft::WRL::ComPtr<IStream> stream;
+  if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, &stream))) return LoadedImage();
+  (void)memory.release();  // the stream frees it now
+  return DecodeStream(std::move(stream), useColourManagement);
+}
+
+LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement) {
+  bool tooLarge = false;
+  Microsoft::WRL::ComPtr<IStream> stream = ReadIntoStream(path, tooLarge);
+  if (!stream) {
+    LoadedImage refused;
+    refused.tooLarge = tooLarge;
+    return refused;
+  }
+  return DecodeStream(std::move(stream), useColourManagement);
 }
 
 }  // namespace kelpo

@@ -7,8 +7,10 @@
 
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kelpo {
 
@@ -23,6 +25,20 @@ struct LoadedImage {
 
   explicit operator bool() const { return image != nullptr; }
 };
+
+enum class ImageRead {
+  kRead,
+  kUnreadable,  // missing, empty, unreadable, too long a file, or a size its header does not tell
+  kTooLarge,    // its header declares more than kMaxImagePixels
+};
+
+// Reads the whole file into `bytes`, whose memory is reused, and checks the
+// size its header declares.
+ImageRead ReadImageBytes(const std::wstring& path, std::vector<std::uint8_t>& bytes);
+
+// Decodes the bytes an image file held (as ReadImageBytes left them), from a
+// copy of them the image keeps.
+LoadedImage DecodeImageBytes(const std::vector<std::uint8_t>& bytes, bool useColourManagement);
 
 // Reads the whole file and decodes it. Empty when the file is missing, empty,
 // unreadable, too large (`tooLarge` set), of a kind whose size its header

@@ -77,12 +77,17 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
   // Unlike carrying on with the unresized frame, a size that cannot be drawn
   // (zero, or too large to allocate) ends the picture here, so no picture of
   // the wrong size is ever written or copied.
-  std::unique_ptr<Gdiplus::Bitmap> picture =
-      ResizeAndCrop(frame, settings, outputSize_.width, outputSize_.height);
+  std::unique_ptr<Gdiplus::Bitmap> picture = ResizeAndCrop(
+      frame, settings, outputSize_.width, outputSize_.height, std::move(lastPicture_));
   if (!picture) return PictureOutcome::kFailed;
+  const auto keep = scope_exit([&] { lastPicture_ = KeptForNextPicture(std::move(picture)); });
 
   FlipPicture(*picture, settings);
-  DrawOverlay(*picture, nullptr, settings.overlayfilename, false, OverlayParametersFrom(settings));
+  if (Gdiplus::Bitmap* overlay = overlayFile_.Current(settings.overlayfilename)) {
+    DrawOverlay(*picture, overlay, settings.overlayfilename, false,
+                OverlayParametersFrom(settings));
+  }
+  overlayFile_.LetGoOfLarge();
   DrawTextStamp(*picture, settings, outputSize_.width, outputSize_.height);
   FlattenThroughBmp(picture);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "picture/gdiplus_include.h"
+#include "picture/overlay_file.h"
 #include "picture/picture_rules.h"
 #include "settings/settings.h"
 
@@ -49,6 +50,10 @@ class PicturePipeline {
   void DeleteLeftoverTempFiles();
 
   PictureSize outputSize_{320, 240};
+  // Kept from one picture to the next: the bitmap the picture is drawn on,
+  // and the overlay, decoded again only when its file changed.
+  std::unique_ptr<Gdiplus::Bitmap> lastPicture_;
+  OverlayFile overlayFile_;
   std::wstring tempFilePath_;
   bool tempFileExists_ = false;
   // Temporary pictures that could not be deleted when they were replaced:

@@ -4,7 +4,11 @@
 
 #include "picture/image_size_rules.h"
 #include "picture/picture_rules.h"
+#include "picture/pixel_bitmap.h"
 #include "picture/pixel_format_rules.h"
+
+#include <cstddef>
+#include <cstring>
 
 namespace kelpo {
 
@@ -12,17 +16,43 @@ namespace {
 
 constexpr std::size_t kRgb24Bytes = 3;
 
+// Clears the last picture to the black of a new 24-bit bitmap; false when it
+// is of another size or kind.
+bool ClearForReuse(Gdiplus::Bitmap& picture, std::uint32_t width, std::uint32_t height) {
+  if (picture.GetWidth() != width || picture.GetHeight() != height ||
+      picture.GetPixelFormat() != PixelFormat24bppRGB) {
+    return false;
+  }
+  const Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+  Gdiplus::BitmapData data{};
+  if (picture.LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat24bppRGB, &data) !=
+      Gdiplus::Ok) {
+    return false;
+  }
+  const std::size_t rowBytes = std::size_t{width} * kRgb24Bytes;
+  for (UINT y = 0; y < data.Height; ++y) {
+    std::memset(
+        static_cast<std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride, 0,
+        rowBytes);
+  }
+  return picture.UnlockBits(&data) == Gdiplus::Ok;
+}
+
 }  // namespace
 
 std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Settings& settings,
-                                               std::uint32_t width, std::uint32_t height) {
+                                               std::uint32_t width, std::uint32_t height,
+                                               std::unique_ptr<Gdiplus::Bitmap> lastPicture) {
   // A zero side, a size beyond GDI+'s arithmetic or one above the pixel budget
   // is refused here, before GDI+ is asked to allocate it.
   if (!IsDrawableSize(width, height) || !WithinPixelBudget(width, height)) return nullptr;
   const auto outputWidth = static_cast<INT>(width);
   const auto outputHeight = static_cast<INT>(height);
-  auto picture = std::make_unique<Gdiplus::Bitmap>(outputWidth, outputHeight, PixelFormat24bppRGB);
-  if (picture->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  std::unique_ptr<Gdiplus::Bitmap> picture = std::move(lastPicture);
+  if (!picture || !ClearForReuse(*picture, width, height)) {
+    picture = std::make_unique<Gdiplus::Bitmap>(outputWidth, outputHeight, PixelFormat24bppRGB);
+    if (picture->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  }
 
   Gdiplus::Graphics graphics(picture.get());
   (void)graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
@@ -35,6 +65,14 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
         static_cast<Gdiplus::REAL>(settings.CropHeight), Gdiplus::UnitPixel, nullptr);
   } else {
     (void)graphics.DrawImage(&frame, 0, 0, outputWidth, outputHeight);
+  }
+  return picture;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> KeptForNextPicture(std::unique_ptr<Gdiplus::Bitmap> picture) {
+  if (!picture || picture->GetPixelFormat() != PixelFormat24bppRGB ||
+      std::uint64_t{picture->GetWidth()} * picture->GetHeight() * kRgb24Bytes > kKeptBufferLimit) {
+    return nullptr;
   }
   return picture;
 }

@@ -13,6 +13,10 @@
 
 namespace kelpo {
 
+// Buffers up to this size are kept for the next picture; a larger image's go,
+// so a huge picture does not hold several copies of itself between pictures.
+constexpr std::size_t kKeptBufferLimit = 64u * 1024 * 1024;
+
 // The rows of a bitmap: `stride` bytes apart from the top row at `firstRow`
 // (negative for rows stored bottom-up).
 struct PixelRows {

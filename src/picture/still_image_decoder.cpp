@@ -3,6 +3,7 @@
 #include "picture/still_image_decoder.h"
 
 #include "common/unique_handle.h"
+#include "picture/image_file.h"
 #include "picture/image_size_rules.h"
 #include "picture/pixel_format_rules.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// As for every image file Kelpo reads: larger files are no pictures it can use.
-constexpr LONGLONG kLargestImageFile = 256LL * 1024 * 1024;
 constexpr UINT kBgraBytes = 4;
 
 // The decoded formats widened here rather than by WIC's converter.
@@ -30,32 +29,15 @@ std::optional<RowFormat> WidenedFormat(const WICPixelFormatGUID& format) {
 }  // namespace
 
 StillDecode StillImageDecoder::ReadFile(const std::wstring& path) {
-  if (path.empty()) return StillDecode::kUnreadable;
-  // Others may write, rename or delete the file while it is being read.
-  unique_file file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return StillDecode::kUnreadable;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-      size.QuadPart > kLargestImageFile) {
-    return StillDecode::kUnreadable;
+  switch (ReadImageBytes(path, file_)) {
+    case ImageRead::kRead:
+      return StillDecode::kDecoded;
+    case ImageRead::kTooLarge:
+      return StillDecode::kTooLarge;
+    case ImageRead::kUnreadable:
+      break;
   }
-  const auto length = static_cast<DWORD>(size.QuadPart);
-  try {
-    file_.resize(length);
-  } catch (const std::bad_alloc&) {
-    return StillDecode::kUnreadable;
-  }
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), file_.data(), length, &read, nullptr) || read != length) {
-    return StillDecode::kUnreadable;
-  }
-  // The size is checked before anything decodes the image.
-  const std::optional<ImageDimensions> dimensions = ReadImageDimensions(file_.data(), read);
-  if (!dimensions) return StillDecode::kUnreadable;
-  if (!WithinPixelBudget(dimensions->width, dimensions->height)) return StillDecode::kTooLarge;
-  return StillDecode::kDecoded;
+  return StillDecode::kUnreadable;
 }
 
 StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<PixelRows>& rows,

@@ -17,10 +17,6 @@
 
 namespace kelpo {
 
-// Buffers up to this size are kept for the next picture; a larger image's go,
-// so a huge source does not hold several copies of itself between pictures.
-constexpr std::size_t kKeptBufferLimit = 64u * 1024 * 1024;
-
 enum class StillDecode {
   kDecoded,
   kTooLarge,    // its header declares more than kMaxImagePixels: not decoded

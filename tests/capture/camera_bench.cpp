@@ -151,6 +151,7 @@ int main(int argc, char** argv) {
   }
 
   StageTimes times;
+  KeptBetweenPictures kept;
   std::vector<double> fromFrame;
   for (int run = 0; run < runs; ++run) {
     StageClock clock;
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
       if (run == 0) (void)WriteRawRgb(*frame, folder + L"frame.rgb");
       clock.Restart();
       std::wstring path;
-      made = FinishPicture(std::move(frame), settings, output, folder, clock, path) ==
+      made = FinishPicture(std::move(frame), settings, output, folder, clock, kept, path) ==
              kelpo::TempJpegResult::kWritten;
       // The last picture stays for a look; the others go as the next one starts.
       if (run + 1 < runs) (void)::DeleteFileW(path.c_str());

@@ -11,6 +11,7 @@
 #include "picture/gdiplus_session.h"
 #include "picture/image_file.h"
 #include "picture/jpeg_encoder.h"
+#include "picture/overlay_file.h"
 #include "picture/overlay_image.h"
 #include "picture/overlay_rules.h"
 #include "picture/picture_rules.h"
@@ -151,12 +152,20 @@ class PicturePixels : public ::testing::Test {
   std::vector<char> Finish(Gdiplus::Bitmap& frame, bool bmpRoundTrip,
                            std::unique_ptr<Gdiplus::Bitmap>& picture) {
     const PictureSize output = OutputSizeFor(false, 0, 0, settings.imagesize);
-    picture = ResizeAndCrop(frame, settings, output.width, output.height);
+    // Kelpo's way draws over the rows and with the overlay kept from the
+    // pictures before; the straightforward way makes both afresh.
+    picture = ResizeAndCrop(frame, settings, output.width, output.height,
+                            bmpRoundTrip ? nullptr : std::move(lastPicture));
     EXPECT_NE(picture, nullptr);
     if (!picture) return {};
     FlipPicture(*picture, settings);
-    DrawOverlay(*picture, nullptr, settings.overlayfilename, false,
-                OverlayParametersFrom(settings));
+    if (bmpRoundTrip) {
+      DrawOverlay(*picture, nullptr, settings.overlayfilename, false,
+                  OverlayParametersFrom(settings));
+    } else if (Gdiplus::Bitmap* overlay = keptOverlay.Current(settings.overlayfilename)) {
+      DrawOverlay(*picture, overlay, settings.overlayfilename, false,
+                  OverlayParametersFrom(settings));
+    }
     DrawCaption(*picture, settings, output.width, output.height,
                 L"Kelpo harbour camera\nMonday, December 7, 2026 @ 17:00:00");
     if (bmpRoundTrip) {
@@ -205,6 +214,7 @@ class PicturePixels : public ::testing::Test {
     EXPECT_EQ(MaxDifference(*picture, *reference), 0) << what << ": picture";
     EXPECT_FALSE(jpeg.empty()) << what;
     EXPECT_TRUE(jpeg == referenceJpeg) << what << ": JPEG files differ";
+    lastPicture = KeptForNextPicture(std::move(picture));
   }
 
   // The largest difference of any channel of any pixel; 256 for different
@@ -238,6 +248,8 @@ class PicturePixels : public ::testing::Test {
   GdiplusSession gdiplus;
   test::ScratchFolder folder;
   Settings settings;
+  std::unique_ptr<Gdiplus::Bitmap> lastPicture;
+  OverlayFile keptOverlay;
 };
 
 TEST_F(PicturePixels, StillImagesFinishAsTheStraightforwardPathFinishesThem) {

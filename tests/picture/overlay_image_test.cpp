@@ -1,4 +1,5 @@
 #include "picture/gdiplus_session.h"
+#include "picture/overlay_file.h"
 #include "picture/overlay_image.h"
 #include "picture/picture_test_support.h"
 
@@ -146,6 +147,34 @@ TEST_F(Overlay, UnusableFilesDrawNothing) {
   }
   DrawOverlay(*target, nullptr, L"", false, parameters);
   EXPECT_EQ(CountNotBlack(), 0);
+}
+
+TEST_F(Overlay, KeptOverlayFollowsItsFileFromPictureToPicture) {
+  const std::wstring file = folder.File(L"logo.png");
+  test::SavePng(*test::SolidBitmap(64, 64, kRed), file);
+  OverlayFile overlay;
+  Gdiplus::Bitmap* red = overlay.Current(file);
+  ASSERT_NE(red, nullptr);
+  EXPECT_PIXEL(*red, 10, 10, kRed);
+  EXPECT_EQ(overlay.Current(file), red);  // unchanged: not decoded again
+
+  // Replaced by a picture of the same size: the next picture shows it.
+  test::SavePng(*test::SolidBitmap(64, 64, kGreen), file);
+  Gdiplus::Bitmap* green = overlay.Current(file);
+  ASSERT_NE(green, nullptr);
+  EXPECT_PIXEL(*green, 10, 10, kGreen);
+
+  // Gone, or damaged: no overlay, and none from before.
+  ASSERT_TRUE(::DeleteFileW(file.c_str()));
+  EXPECT_EQ(overlay.Current(file), nullptr);
+  test::SavePng(*test::SolidBitmap(64, 64, kBlue), file);
+  Gdiplus::Bitmap* blue = overlay.Current(file);
+  ASSERT_NE(blue, nullptr);
+  EXPECT_PIXEL(*blue, 10, 10, kBlue);
+  std::vector<char> damaged = test::FileBytes(file);
+  damaged.resize(damaged.size() / 2);
+  test::WriteBytes(file, damaged);
+  EXPECT_EQ(overlay.Current(file), nullptr);
 }
 
 }  // namespace

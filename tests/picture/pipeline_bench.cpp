@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
   }
 
   StageTimes times;
+  KeptBetweenPictures kept;
   for (int run = 0; run < runs; ++run) {
     if (!Rewrite(settings.devicePath, sourceBytes)) {
       std::fprintf(stderr, "cannot rewrite the source\n");
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
     }
     std::wstring path;
     const kelpo::TempJpegResult result =
-        FinishPicture(std::move(frame), settings, output, folder, clock, path);
+        FinishPicture(std::move(frame), settings, output, folder, clock, kept, path);
     if (result != kelpo::TempJpegResult::kWritten) {
       std::fprintf(stderr, "cannot write the JPEG\n");
       return 1;

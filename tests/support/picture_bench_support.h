@@ -6,6 +6,7 @@
 
 #include "common/win32.h"
 #include "picture/jpeg_encoder.h"
+#include "picture/overlay_file.h"
 #include "picture/overlay_image.h"
 #include "picture/overlay_rules.h"
 #include "picture/picture_rules.h"
@@ -97,18 +98,28 @@ class StageClock {
   double stages_[kStages] = {};
 };
 
+// What the pipeline keeps from one picture to the next.
+struct KeptBetweenPictures {
+  std::unique_ptr<Gdiplus::Bitmap> lastPicture;
+  OverlayFile overlay;
+};
+
 // The steps from a frame to the finished JPEG in `folder`, each timed.
 inline TempJpegResult FinishPicture(std::unique_ptr<Gdiplus::Bitmap> frame,
                                     const Settings& settings, PictureSize output,
                                     const std::wstring& folder, StageClock& clock,
-                                    std::wstring& path) {
+                                    KeptBetweenPictures& kept, std::wstring& path) {
   std::unique_ptr<Gdiplus::Bitmap> picture =
-      ResizeAndCrop(*frame, settings, output.width, output.height);
+      ResizeAndCrop(*frame, settings, output.width, output.height, std::move(kept.lastPicture));
   frame.reset();
   clock.Lap(kResize);
   FlipPicture(*picture, settings);
   clock.Lap(kFlip);
-  DrawOverlay(*picture, nullptr, settings.overlayfilename, false, OverlayParametersFrom(settings));
+  if (Gdiplus::Bitmap* overlay = kept.overlay.Current(settings.overlayfilename)) {
+    DrawOverlay(*picture, overlay, settings.overlayfilename, false,
+                OverlayParametersFrom(settings));
+  }
+  kept.overlay.LetGoOfLarge();
   clock.Lap(kOverlay);
   DrawTextStamp(*picture, settings, output.width, output.height);
   clock.Lap(kCaption);
@@ -117,6 +128,7 @@ inline TempJpegResult FinishPicture(std::unique_ptr<Gdiplus::Bitmap> frame,
   bool exists = false;
   const TempJpegResult result = WriteTempJpeg(*picture, folder, settings.JPEGquality, path, exists);
   clock.Lap(kEncode);
+  kept.lastPicture = KeptForNextPicture(std::move(picture));
   return result;
 }
 

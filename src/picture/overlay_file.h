@@ -1,0 +1,33 @@
+// The overlay image for one picture after another. Its file is read at every
+// picture, so a changed overlay shows in the next one, but decoded again only
+// when its bytes changed: decoding costs far more than reading and comparing.
+#pragma once
+
+#include "picture/gdiplus_include.h"
+#include "picture/image_file.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelpo {
+
+class OverlayFile {
+ public:
+  // The overlay as `path` holds it now, decoded with its colour profile; null
+  // when the file is missing, unreadable, too large or no image GDI+ can
+  // decode. Valid until the next call or LetGoOfLarge.
+  Gdiplus::Bitmap* Current(const std::wstring& path);
+
+  // Lets go of an overlay too large to keep until the next picture.
+  void LetGoOfLarge();
+
+ private:
+  void Forget();
+
+  std::vector<std::uint8_t> read_;     // what the file held at this read
+  std::vector<std::uint8_t> decoded_;  // what the overlay was decoded from
+  LoadedImage overlay_;
+};
+
+}  // namespace kelpo
