@@ -70,9 +70,26 @@ void StillImageSource::LoadStillImage() {
   ShowPreview();
 }
 
+void StillImageSource::OnWindowShown(bool shown) {
+  // The window is about to show, and is not visible yet.
+  if (shown && previewPending_) DrawPreview();
+}
+
 void StillImageSource::ShowPreview() {
+  if (previewControl_ == nullptr) return;
+  // Scaling the whole image costs as much as a picture's resize; the tray
+  // program's window is hidden most of the time.
+  if (!::IsWindowVisible(previewControl_)) {
+    previewPending_ = true;
+    return;
+  }
+  DrawPreview();
+}
+
+void StillImageSource::DrawPreview() {
+  previewPending_ = false;
   RECT client{};
-  if (previewControl_ == nullptr || !::GetClientRect(previewControl_, &client)) return;
+  if (!stillImage_ || !::GetClientRect(previewControl_, &client)) return;
   const FittedSize fitted = FitStillPreview(static_cast<std::uint32_t>(client.right - client.left),
                                             static_cast<std::uint32_t>(client.bottom - client.top),
                                             stillImage_->GetWidth(), stillImage_->GetHeight());

@@ -16,11 +16,13 @@ class StillImageSource final : public FrameSource {
   FrameRequest RequestPicture() override;
   CameraNews OnGraphEvent(const std::function<void()>&) override { return CameraNews::kNone; }
   std::unique_ptr<Gdiplus::Bitmap> GrabFrame() override;
-  void OnWindowShown(bool) override {}
+  // Draws the preview that was put off while the window was hidden.
+  void OnWindowShown(bool shown) override;
   std::wstring DeviceName() const override { return settings_.devicePath; }
 
   // Decodes the file into the still image and shows it, fitted, in the
-  // preview control. An unusable file keeps the image there is; one too large
+  // preview control; while the window is hidden, nobody sees the preview, and
+  // it is drawn when the window shows. An unusable file keeps the image there is; one too large
   // to use leaves none, so no picture is taken until the file changes.
   void LoadStillImage();
 
@@ -29,6 +31,7 @@ class StillImageSource final : public FrameSource {
 
  private:
   void ShowPreview();
+  void DrawPreview();
 
   const Settings& settings_;
   HWND previewControl_;
@@ -37,6 +40,7 @@ class StillImageSource final : public FrameSource {
   std::unique_ptr<PixelBitmap> stillImage_;
   std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
   bool tooLarge_ = false;
+  bool previewPending_ = false;
 };
 
 }  // namespace kelpo

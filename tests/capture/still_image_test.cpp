@@ -50,7 +50,7 @@ class StillImage : public ::testing::Test {
   StillImageSource still{settings, Preview()};
 };
 
-TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreview) {
+TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreviewWhenTheWindowShows) {
   ASSERT_NE(Preview(), nullptr);
   test::SavePng(*test::SolidBitmap(200, 100, kRed), source);
   still.LoadStillImage();
@@ -59,23 +59,36 @@ TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreview) {
   EXPECT_EQ(still.StillImage()->GetHeight(), 100u);
   EXPECT_EQ(still.StillImage()->GetPixelFormat(), PixelFormat32bppARGB);
   EXPECT_TRUE(OpenExclusively(source));
-
-  RECT client{};
-  ASSERT_TRUE(::GetClientRect(Preview(), &client));
-  const FittedSize fitted = FitStillPreview(static_cast<std::uint32_t>(client.right),
-                                            static_cast<std::uint32_t>(client.bottom), 200, 100);
-  ASSERT_NE(still.StillPreview(), nullptr);
-  EXPECT_EQ(still.StillPreview()->GetWidth(), fitted.width);
-  EXPECT_EQ(still.StillPreview()->GetHeight(), fitted.height);
-  const SIZE shown = PreviewBitmapSize();
-  EXPECT_EQ(shown.cx, static_cast<LONG>(fitted.width));
-  EXPECT_EQ(shown.cy, static_cast<LONG>(fitted.height));
-
   auto frame = still.GrabFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_NE(frame.get(), still.StillImage());
   EXPECT_EQ(frame->GetWidth(), 200u);
   EXPECT_PIXEL(*frame, 100, 50, kRed);
+
+  // The window is hidden: the preview waits until it shows.
+  EXPECT_EQ(still.StillPreview(), nullptr);
+  RECT client{};
+  ASSERT_TRUE(::GetClientRect(Preview(), &client));
+  const auto fittedTo = [&](std::uint32_t width, std::uint32_t height) {
+    return FitStillPreview(static_cast<std::uint32_t>(client.right),
+                           static_cast<std::uint32_t>(client.bottom), width, height);
+  };
+  const FittedSize wide = fittedTo(200, 100);
+  EXPECT_NE(PreviewBitmapSize().cx, static_cast<LONG>(wide.width));
+  still.OnWindowShown(true);
+  ASSERT_NE(still.StillPreview(), nullptr);
+  EXPECT_EQ(still.StillPreview()->GetWidth(), wide.width);
+  EXPECT_EQ(still.StillPreview()->GetHeight(), wide.height);
+  EXPECT_EQ(PreviewBitmapSize().cx, static_cast<LONG>(wide.width));
+  EXPECT_EQ(PreviewBitmapSize().cy, static_cast<LONG>(wide.height));
+
+  // While it shows, a new picture's preview is there at once.
+  (void)::ShowWindow(window.get(), SW_SHOWNA);
+  test::SavePng(*test::SolidBitmap(100, 200, kBlue), source);
+  still.LoadStillImage();
+  const FittedSize tall = fittedTo(100, 200);
+  EXPECT_EQ(PreviewBitmapSize().cx, static_cast<LONG>(tall.width));
+  EXPECT_EQ(PreviewBitmapSize().cy, static_cast<LONG>(tall.height));
 }
 
 TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
