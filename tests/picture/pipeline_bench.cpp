@@ -2,12 +2,16 @@
 // source to 640 x 480 with an alpha overlay, the colour key and a two-line
 // caption with shadow and translucent box. Prints the median of every stage.
 // The source file is written anew (same bytes) before every picture, untimed,
-// so nothing the last picture kept of it can be used.
+// so nothing the last picture kept of it can be used. The main window's
+// dialog holds the preview, hidden as the tray program keeps it; with SHOWN
+// it shows, and every picture scales its preview too.
 //
-//   picture_bench.exe SOURCE OVERLAY OUTPUT_FOLDER [RUNS]
+//   picture_bench.exe SOURCE OVERLAY OUTPUT_FOLDER [RUNS [SHOWN]]
 #include "app/com_session.h"
 #include "capture/still_image_source.h"
+#include "common/unique_handle.h"
 #include "picture/gdiplus_session.h"
+#include "resources/resource.h"
 #include "support/picture_bench_support.h"
 
 #include <cstdio>
@@ -31,6 +35,10 @@ bool Rewrite(const std::wstring& path, const std::vector<char>& bytes) {
   return static_cast<bool>(out);
 }
 
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,7 +57,14 @@ int main(int argc, char** argv) {
   SetBenchPicture(settings, Widen(argv[2]));
   const kelpo::PictureSize output = kelpo::OutputSizeFor(
       settings.UseCustomImageSize, settings.CustomSizeX, settings.CustomSizeY, settings.imagesize);
-  kelpo::StillImageSource source(settings, nullptr);
+  const kelpo::unique_hwnd window(::CreateDialogParamW(
+      ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, PlainDialogProc, 0));
+  const bool shown = argc > 5 && std::string(argv[5]) == "SHOWN";
+  kelpo::StillImageSource source(settings, ::GetDlgItem(window.get(), IDC_PREVIEW));
+  if (shown) {
+    (void)::ShowWindow(window.get(), SW_SHOWNA);
+    source.OnWindowShown(true);
+  }
   const std::vector<char> sourceBytes = FileBytes(settings.devicePath);
   if (sourceBytes.empty()) {
     std::fprintf(stderr, "cannot read the source\n");
