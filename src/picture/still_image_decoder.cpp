@@ -7,6 +7,7 @@
 #include "picture/image_size_rules.h"
 #include "picture/pixel_format_rules.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -17,6 +18,8 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr UINT kBgraBytes = 4;
+// Rows are read from the decoder in strips of about this size.
+constexpr UINT kStripBytes = 256 * 1024;
 
 // The decoded formats widened here rather than by WIC's converter.
 std::optional<RowFormat> WidenedFormat(const WICPixelFormatGUID& format) {
@@ -91,18 +94,25 @@ StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<
     }
   } else if (widened) {
     // WIC's converter would read the whole frame into fresh memory first.
+    // A few rows at a time are read and widened while they are in the cache.
     const auto sourceStride = static_cast<UINT>(frameWidth * BytesPerPixel(*widened));
+    const UINT stripRows = std::max(1u, kStripBytes / sourceStride);
     try {
-      decoded_.resize(static_cast<std::size_t>(sourceStride) * frameHeight);
+      decoded_.resize(static_cast<std::size_t>(sourceStride) * std::min(stripRows, frameHeight));
     } catch (const std::bad_alloc&) {
       return StillDecode::kNotDecoded;
     }
-    if (FAILED(frame->CopyPixels(nullptr, sourceStride, static_cast<UINT>(decoded_.size()),
-                                 decoded_.data()))) {
-      return StillDecode::kNotDecoded;
+    for (UINT top = 0; top < frameHeight; top += stripRows) {
+      const UINT count = std::min(stripRows, frameHeight - top);
+      const WICRect strip{0, static_cast<INT>(top), static_cast<INT>(frameWidth),
+                          static_cast<INT>(count)};
+      if (FAILED(frame->CopyPixels(&strip, sourceStride, sourceStride * count, decoded_.data()))) {
+        return StillDecode::kNotDecoded;
+      }
+      WidenToBgra(*widened, decoded_.data(), sourceStride,
+                  rows->bytes.data() + static_cast<std::size_t>(top) * stride, stride, frameWidth,
+                  count);
     }
-    WidenToBgra(*widened, decoded_.data(), sourceStride, rows->bytes.data(), stride, frameWidth,
-                frameHeight);
   } else {
     // The factory's converter rather than WICConvertBitmapSource: importing
     // that would tie the program to windowscodecs.dll, where the factory is

@@ -36,7 +36,7 @@ class StillImageDecoder {
 
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
   std::vector<std::uint8_t> file_;
-  // Decoded rows of a format widened to BGRA here.
+  // A strip of decoded rows of a format widened to BGRA here.
   std::vector<std::uint8_t> decoded_;
 };
 
