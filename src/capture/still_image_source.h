@@ -21,9 +21,10 @@ class StillImageSource final : public FrameSource {
   std::wstring DeviceName() const override { return settings_.devicePath; }
 
   // Decodes the file into the still image and shows it, fitted, in the
-  // preview control; while the window is hidden, nobody sees the preview, and
-  // it is drawn when the window shows. An unusable file keeps the image there is; one too large
-  // to use leaves none, so no picture is taken until the file changes.
+  // preview control; while the window is hidden nobody sees the preview, and
+  // it is drawn when the window shows. An unusable file keeps the image there
+  // is; one too large to use leaves none, so no picture is taken until the
+  // file changes.
   void LoadStillImage();
 
   Gdiplus::Bitmap* StillImage() const { return stillImage_.get(); }
