@@ -2,9 +2,11 @@
 // JPEG, whichever way the frame comes: the still image decoded by WIC into
 // kept rows and shared with the frame, or by GDI+ when WIC cannot be used,
 // against the straightforward path (decode with GDI+, redraw into a new
-// 32-bit bitmap, clone it for the frame, BMP round trip before encoding); and
-// the camera's RGB24 frame read in place against the same frame decoded from
-// its bitmap file.
+// 32-bit bitmap, clone it for the frame, a new picture bitmap, the overlay
+// decoded for the picture, BMP round trip before encoding); and the camera's
+// RGB24 frame read in place against the same frame decoded from its bitmap
+// file. Kelpo's way draws each picture on the last one's bitmap, with the
+// overlay kept from the pictures before.
 #include "app/com_session.h"
 #include "capture/frame_bitmap.h"
 #include "capture/still_image_source.h"
