@@ -156,7 +156,12 @@ TEST_F(Overlay, KeptOverlayFollowsItsFileFromPictureToPicture) {
   Gdiplus::Bitmap* red = overlay.Current(file);
   ASSERT_NE(red, nullptr);
   EXPECT_PIXEL(*red, 10, 10, kRed);
-  EXPECT_EQ(overlay.Current(file), red);  // unchanged: not decoded again
+  // Unchanged: the overlay decoded before, with a mark no new decode has.
+  const Gdiplus::Color mark(255, 1, 2, 3);
+  ASSERT_EQ(red->SetPixel(0, 0, mark), Gdiplus::Ok);
+  Gdiplus::Bitmap* again = overlay.Current(file);
+  ASSERT_NE(again, nullptr);
+  EXPECT_PIXEL(*again, 0, 0, mark);
 
   // Replaced by a picture of the same size: the next picture shows it.
   test::SavePng(*test::SolidBitmap(64, 64, kGreen), file);
