@@ -393,9 +393,16 @@ TEST_F(CameraTest, LostDeviceAndFailedStreamReleaseTheGraphUntilTheCameraIsBack)
   ExpectFrame(back, static_cast<std::uint8_t>(kUsb.tag));
   EXPECT_TRUE(camera->GraphRunning());
 
-  // A stream that fails is lost the same way, and back once it streams.
+  // A stream that fails is lost the same way, and back once it streams. The
+  // preview runs: a frame on its way as the stream fails may still come, so
+  // the failure is heard first, as the lost device was.
+  host.news = CameraNews::kNone;
   ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFailStreaming,
                                             static_cast<DWORD>(E_FAIL)));
+  EXPECT_TRUE(WaitFor([&] { return host.news != CameraNews::kNone; }, kGrabWait));
+  EXPECT_EQ(host.news, CameraNews::kLost);
+  EXPECT_FALSE(camera->GraphBuilt());
+  // Still failing: the request builds the graph again, and loses it again.
   Grab failed = RequestPicture();
   EXPECT_EQ(failed.frame, nullptr);
   EXPECT_TRUE(failed.request == FrameRequest::kLost || failed.news != CameraNews::kNone);
