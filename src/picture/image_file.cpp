@@ -38,31 +38,6 @@ ImageRead CheckDimensions(const std::uint8_t* bytes, std::size_t size) {
   return ImageRead::kRead;
 }
 
-Microsoft::WRL::ComPtr<IStream> ReadIntoStream(const std::wstring& path, bool& tooLarge) {
-  LARGE_INTEGER size{};
-  const unique_file file = OpenToRead(path, size);
-  if (!file) return nullptr;
-  const auto length = static_cast<DWORD>(size.QuadPart);
-  unique_hglobal memory(::GlobalAlloc(GMEM_MOVEABLE, length));
-  if (!memory) return nullptr;
-  void* bytes = ::GlobalLock(memory.get());
-  if (bytes == nullptr) return nullptr;
-  DWORD read = 0;
-  const BOOL ok = ::ReadFile(file.get(), bytes, length, &read, nullptr);
-  const ImageRead checked = CheckDimensions(static_cast<const std::uint8_t*>(bytes), read);
-  (void)::GlobalUnlock(memory.get());
-  if (!ok || read != length || checked == ImageRead::kUnreadable) return nullptr;
-  if (checked == ImageRead::kTooLarge) {
-    tooLarge = true;
-    return nullptr;
-  }
-
-  Microsoft::WRL::ComPtr<IStream> stream;
-  if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, &stream))) return nullptr;
-  (void)memory.release();  // the stream frees it now
-  return stream;
-}
-
 LoadedImage DecodeStream(Microsoft::WRL::ComPtr<IStream> stream, bool useColourManagement) {
   LoadedImage loaded;
   loaded.stream = std::move(stream);
@@ -110,14 +85,19 @@ LoadedImage DecodeImageBytes(const std::vector<std::uint8_t>& bytes, bool useCol
 }
 
 LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement) {
-  bool tooLarge = false;
-  Microsoft::WRL::ComPtr<IStream> stream = ReadIntoStream(path, tooLarge);
-  if (!stream) {
-    LoadedImage refused;
-    refused.tooLarge = tooLarge;
-    return refused;
+  std::vector<std::uint8_t> bytes;
+  switch (ReadImageBytes(path, bytes)) {
+    case ImageRead::kRead:
+      return DecodeImageBytes(bytes, useColourManagement);
+    case ImageRead::kTooLarge: {
+      LoadedImage refused;
+      refused.tooLarge = true;
+      return refused;
+    }
+    case ImageRead::kUnreadable:
+      break;
   }
-  return DecodeStream(std::move(stream), useColourManagement);
+  return LoadedImage();
 }
 
 }  // namespace kelpo
