@@ -14,6 +14,7 @@
 #include "support/picture_bench_support.h"
 #include "support/test_camera/registered_cameras.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -46,7 +47,9 @@ bool WriteRawRgb(Gdiplus::Bitmap& frame, const std::wstring& path) {
   std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
   std::vector<char> row(static_cast<size_t>(data.Width) * 3);
   for (UINT y = 0; y < data.Height; ++y) {
-    const auto* bgr = static_cast<const unsigned char*>(data.Scan0) + y * data.Stride;
+    // Signed: LockBits gives a negative stride for a bitmap kept bottom-up.
+    const auto* bgr = static_cast<const unsigned char*>(data.Scan0) +
+                      static_cast<std::ptrdiff_t>(y) * data.Stride;
     for (UINT x = 0; x < data.Width; ++x) {
       row[x * 3] = static_cast<char>(bgr[x * 3 + 2]);
       row[x * 3 + 1] = static_cast<char>(bgr[x * 3 + 1]);
