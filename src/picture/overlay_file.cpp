@@ -2,6 +2,8 @@
 
 #include "picture/overlay_file.h"
 
+#include "picture/overlay_image.h"
+#include "picture/overlay_rules.h"
 #include "picture/pixel_bitmap.h"
 
 namespace kelpo {
@@ -39,6 +41,13 @@ void OverlayFile::LetGoOfLarge() {
     std::vector<std::uint8_t>().swap(read_);
     std::vector<std::uint8_t>().swap(decoded_);
   }
+}
+
+void OverlayFile::DrawOn(Gdiplus::Image& picture, const Settings& settings) {
+  if (Gdiplus::Bitmap* overlay = Current(settings.overlayfilename)) {
+    DrawOverlay(picture, overlay, settings.overlayfilename, false, OverlayParametersFrom(settings));
+  }
+  LetGoOfLarge();
 }
 
 void OverlayFile::Forget() {

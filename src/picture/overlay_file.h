@@ -5,6 +5,7 @@
 
 #include "picture/gdiplus_include.h"
 #include "picture/image_file.h"
+#include "settings/settings.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,11 @@ class OverlayFile {
 
   // Lets go of an overlay too large to keep until the next picture.
   void LetGoOfLarge();
+
+  // The picture's overlay step: the overlay the settings name, as its file
+  // holds it now, composited onto `picture` as they say; nothing when there is
+  // none to use. A large overlay is let go of afterwards.
+  void DrawOn(Gdiplus::Image& picture, const Settings& settings);
 
  private:
   void Forget();

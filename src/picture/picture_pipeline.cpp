@@ -3,7 +3,6 @@
 #include "common/unique_handle.h"
 #include "picture/jpeg_encoder.h"
 #include "picture/leftover_files.h"
-#include "picture/overlay_image.h"
 #include "picture/picture_steps.h"
 #include "picture/text_stamp.h"
 
@@ -83,11 +82,7 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
   const auto keep = scope_exit([&] { lastPicture_ = KeptForNextPicture(std::move(picture)); });
 
   FlipPicture(*picture, settings);
-  if (Gdiplus::Bitmap* overlay = overlayFile_.Current(settings.overlayfilename)) {
-    DrawOverlay(*picture, overlay, settings.overlayfilename, false,
-                OverlayParametersFrom(settings));
-  }
-  overlayFile_.LetGoOfLarge();
+  overlayFile_.DrawOn(*picture, settings);
   DrawTextStamp(*picture, settings, outputSize_.width, outputSize_.height);
   FlattenThroughBmp(picture);
 

@@ -164,9 +164,8 @@ class PicturePixels : public ::testing::Test {
     if (bmpRoundTrip) {
       DrawOverlay(*picture, nullptr, settings.overlayfilename, false,
                   OverlayParametersFrom(settings));
-    } else if (Gdiplus::Bitmap* overlay = keptOverlay.Current(settings.overlayfilename)) {
-      DrawOverlay(*picture, overlay, settings.overlayfilename, false,
-                  OverlayParametersFrom(settings));
+    } else {
+      keptOverlay.DrawOn(*picture, settings);
     }
     DrawCaption(*picture, settings, output.width, output.height,
                 L"Kelpo harbour camera\nMonday, December 7, 2026 @ 17:00:00");

@@ -7,7 +7,6 @@
 #include "common/win32.h"
 #include "picture/jpeg_encoder.h"
 #include "picture/overlay_file.h"
-#include "picture/overlay_image.h"
 #include "picture/overlay_rules.h"
 #include "picture/picture_rules.h"
 #include "picture/picture_steps.h"
@@ -115,11 +114,7 @@ inline TempJpegResult FinishPicture(std::unique_ptr<Gdiplus::Bitmap> frame,
   clock.Lap(kResize);
   FlipPicture(*picture, settings);
   clock.Lap(kFlip);
-  if (Gdiplus::Bitmap* overlay = kept.overlay.Current(settings.overlayfilename)) {
-    DrawOverlay(*picture, overlay, settings.overlayfilename, false,
-                OverlayParametersFrom(settings));
-  }
-  kept.overlay.LetGoOfLarge();
+  kept.overlay.DrawOn(*picture, settings);
   clock.Lap(kOverlay);
   DrawTextStamp(*picture, settings, output.width, output.height);
   clock.Lap(kCaption);
