@@ -95,6 +95,8 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   std::wstring deviceName_;
   // The rows of the last frame grabbed, reused by the next grab.
   std::shared_ptr<PixelRows> frameRows_;
+  // The last sample of a format converted into the rows, its memory reused.
+  std::vector<std::uint8_t> sample_;
   // Released in this order by ReleaseCaptureGraph.
   Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer_;
   Microsoft::WRL::ComPtr<IBaseFilter> sampleGrabberFilter_;
