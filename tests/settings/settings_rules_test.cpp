@@ -12,7 +12,7 @@ TEST(SettingsRules, ClampsAsUnsignedNumbers) {
   EXPECT_EQ(ClampToRange(static_cast<std::uint32_t>(-1), 0, 2), 2u);
 }
 
-TEST(SettingsRules, LoadRangesApplyToTheRangedFieldsOnly) {
+TEST(SettingsRules, EveryNumberLoadsWithinWhatThePagesAllow) {
   Settings settings;
   settings.timevalue = 0;
   settings.fontsize = 1000;
@@ -20,25 +20,46 @@ TEST(SettingsRules, LoadRangesApplyToTheRangedFieldsOnly) {
   settings.imagesize = 4;
   settings.deviceType = 7;
   settings.JPEGquality = 500;
-  settings.textposition = 12;
   settings.overlayopacity = 1000;
+  settings.overlayscalepercent = 401;
+  settings.textbackground = 9;
+  settings.CustomSizeX = 0;
+  settings.CustomSizeY = 100000;
+  settings.CropX = 0xFFFFFFFFu;
+  settings.CropWidth = 0;
+  settings.capturewidth = 0;
+  // Beyond the list a position or scale has always meant the first one.
+  settings.textposition = 12;
+  settings.overlayposition = 9;
+  settings.overlayscale = 5;
   ClampLoadedSettings(settings, true);
   EXPECT_EQ(settings.timevalue, 1u);
   EXPECT_EQ(settings.fontsize, 999u);
   EXPECT_EQ(settings.timeunit, 2u);
   EXPECT_EQ(settings.imagesize, 3u);
   EXPECT_EQ(settings.deviceType, 1u);
-  EXPECT_EQ(settings.JPEGquality, 500u);
-  EXPECT_EQ(settings.textposition, 12u);
-  EXPECT_EQ(settings.overlayopacity, 1000u);
+  EXPECT_EQ(settings.JPEGquality, 100u);
+  EXPECT_EQ(settings.overlayopacity, 100u);
+  EXPECT_EQ(settings.overlayscalepercent, 400u);
+  EXPECT_EQ(settings.textbackground, 2u);
+  EXPECT_EQ(settings.CustomSizeX, 1u);
+  EXPECT_EQ(settings.CustomSizeY, kMaxPictureSide);
+  EXPECT_EQ(settings.CropX, kMaxPictureSide - 1);
+  EXPECT_EQ(settings.CropWidth, 1u);
+  EXPECT_EQ(settings.capturewidth, 1u);
+  EXPECT_EQ(settings.textposition, 0u);
+  EXPECT_EQ(settings.overlayposition, 0u);
+  EXPECT_EQ(settings.overlayscale, 0u);
 
-  settings.timevalue = 1000;
-  settings.timeunit = 7;
-  settings.fontsize = 0;
-  ClampLoadedSettings(settings, true);
-  EXPECT_EQ(settings.timevalue, 999u);
-  EXPECT_EQ(settings.timeunit, 2u);
-  EXPECT_EQ(settings.fontsize, 1u);
+  // Values within their ranges stay as they are.
+  const Settings defaults;
+  Settings loaded = defaults;
+  loaded.textposition = 8;
+  loaded.CustomSizeX = kMaxPictureSide;
+  ClampLoadedSettings(loaded, true);
+  EXPECT_EQ(loaded.textposition, 8u);
+  EXPECT_EQ(loaded.CustomSizeX, kMaxPictureSide);
+  EXPECT_EQ(loaded.CropHeight, defaults.CropHeight);
 }
 
 TEST(SettingsRules, ClearTypeNeedsTheSystemsAnswer) {

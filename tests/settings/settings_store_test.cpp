@@ -153,6 +153,8 @@ TEST_F(SettingsStore, StoredValuesOutOfRangeAreClamped) {
   SetRawDword(L"deviceType", 2);
   SetRawDword(L"smoothtype", 2);
   SetRawDword(L"JPEGquality", 250);
+  SetRawDword(L"CustomSizeX", 0);
+  SetRawDword(L"CustomSizeY", 100000);
 
   Settings settings;
   LoadSettings(settings, false);
@@ -162,7 +164,9 @@ TEST_F(SettingsStore, StoredValuesOutOfRangeAreClamped) {
   EXPECT_EQ(settings.imagesize, 3u);
   EXPECT_EQ(settings.deviceType, 1u);
   EXPECT_EQ(settings.smoothtype, 1u);
-  EXPECT_EQ(settings.JPEGquality, 250u);
+  EXPECT_EQ(settings.JPEGquality, 100u);
+  EXPECT_EQ(settings.CustomSizeX, 1u);
+  EXPECT_EQ(settings.CustomSizeY, 16384u);
 
   SetRawDword(L"timevalue", 1000);
   SetRawDword(L"fontsize", 0);

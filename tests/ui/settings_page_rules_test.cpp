@@ -1,5 +1,6 @@
 #include "picture/picture_rules.h"
 #include "resources/resource.h"
+#include "settings/settings_rules.h"
 #include "ui/settings_page_rules.h"
 
 #include <gtest/gtest.h>
@@ -33,15 +34,22 @@ TEST(SettingsPageRules, NumberFieldsWithARangeAreCorrectedLikeTheInterval) {
   EXPECT_EQ(NumberFromText(L"0", 320, std::nullopt), 0u);
   EXPECT_EQ(NumberFromText(L"abc", 320, std::nullopt), 320u);
   EXPECT_EQ(NumberFromText(L"640", 320, std::nullopt), 640u);
+  // The picture sizes keep their value for non-numbers, and are clamped as on loading.
+  const SettingRange side = kPictureSideRange;
+  EXPECT_EQ(NumberFromText(L"abc", 320, side, MissingInput::kKept), 320u);
+  EXPECT_EQ(NumberFromText(L"0", 320, side, MissingInput::kKept), 1u);
+  EXPECT_EQ(NumberFromText(L"99999", 320, side, MissingInput::kKept), kMaxPictureSide);
 }
 
 TEST(SettingsPageRules, ListsWithoutSelectionClampOrKeep) {
   const SettingRange units{0, 2};
   EXPECT_EQ(IndexFromSelection(-1, 0, units), 2u);  // no selection: Hours
   EXPECT_EQ(IndexFromSelection(1, 0, units), 1u);
-  // Positions are not clamped on loading: a stored 12 survives an apply.
+  // Positions keep their value without a selection.
+  const SettingRange positions{0, 8, true};
+  EXPECT_EQ(IndexFromSelection(-1, 5, positions, MissingInput::kKept), 5u);
+  EXPECT_EQ(IndexFromSelection(4, 5, positions, MissingInput::kKept), 4u);
   EXPECT_EQ(IndexFromSelection(-1, 12, std::nullopt), 12u);
-  EXPECT_EQ(IndexFromSelection(4, 12, std::nullopt), 4u);
 }
 
 TEST(SettingsPageRules, RadioGroupsShowAndStoreOnlyTheirOwnValues) {
@@ -64,12 +72,11 @@ TEST(SettingsPageRules, PictureSidesAreCorrectedToSizesThePictureCanBeMadeIn) {
            {kMaxPictureSide + 1, kMaxPictureSide},
            {0xFFFFFFFFu, kMaxPictureSide},
        }) {
-    EXPECT_EQ(CorrectedPictureSide(typed), stored) << typed;
+    EXPECT_EQ(PictureSide(typed), stored) << typed;
   }
   // Whatever is typed, the corrected size is one the pipeline draws.
-  EXPECT_TRUE(IsDrawableSize(CorrectedPictureSide(0), CorrectedPictureSide(0)));
-  EXPECT_TRUE(IsDrawableSize(CorrectedPictureSide(0xFFFFFFFFu), CorrectedPictureSide(0xFFFFFFFFu)));
-  EXPECT_FALSE(IsDrawableSize(0, 240));
+  EXPECT_TRUE(IsDrawableSize(PictureSide(0), PictureSide(0)));
+  EXPECT_TRUE(IsDrawableSize(PictureSide(0xFFFFFFFFu), PictureSide(0xFFFFFFFFu)));
 }
 
 TEST(SettingsPageRules, FieldsAreCutTo511Characters) {
