@@ -17,9 +17,37 @@ TEST(OutputSize, StandardSizesCustomSizeAndFallback) {
   }
   EXPECT_EQ(OutputSizeFor(false, 1, 2, 4).width, 320u);
   EXPECT_EQ(OutputSizeFor(false, 1, 2, 0xFFFFFFFFu).height, 240u);
-  // The custom size is used as stored, even when it cannot be drawn.
-  EXPECT_EQ(OutputSizeFor(true, 0, 7, 3).width, 0u);
+  // The custom size's sides are valid picture sides, however they were set.
+  EXPECT_EQ(OutputSizeFor(true, 0, 7, 3).width, 1u);
   EXPECT_EQ(OutputSizeFor(true, 0, 7, 3).height, 7u);
+  EXPECT_EQ(OutputSizeFor(true, 100000, 16384, 3).width, 16384u);
+}
+
+TEST(CropRule, TheCropIsCutToTheFrameOrTakesNothing) {
+  struct Case {
+    FrameRect crop;
+    std::optional<FrameRect> kept;
+  };
+  const Case cases[] = {
+      {{10, 20, 100, 50}, FrameRect{10, 20, 100, 50}},      // inside
+      {{300, 200, 100, 100}, FrameRect{300, 200, 20, 40}},  // beyond the right and bottom
+      {{0, 0, 0, 0}, FrameRect{0, 0, 1, 1}},                // a zero side is one pixel
+      {{0, 0, 0xFFFFFFFFu, 0xFFFFFFFFu}, FrameRect{0, 0, 320, 240}},
+      {{319, 239, 5, 5}, FrameRect{319, 239, 1, 1}},
+      {{320, 0, 10, 10}, std::nullopt},  // just beside the frame
+      {{0, 240, 10, 10}, std::nullopt},
+      {{0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<FrameRect> kept = CropWithinFrame(c.crop, 320, 240);
+    ASSERT_EQ(kept.has_value(), c.kept.has_value()) << c.crop.x << "," << c.crop.y;
+    if (!kept) continue;
+    EXPECT_EQ(kept->x, c.kept->x);
+    EXPECT_EQ(kept->y, c.kept->y);
+    EXPECT_EQ(kept->width, c.kept->width) << c.crop.x << "," << c.crop.width;
+    EXPECT_EQ(kept->height, c.kept->height) << c.crop.y << "," << c.crop.height;
+  }
+  EXPECT_FALSE(CropWithinFrame({0, 0, 10, 10}, 0, 0).has_value());
 }
 
 TEST(OutputSize, DrawableSizesStayWithinSigned32BitBytes) {

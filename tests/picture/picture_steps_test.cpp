@@ -61,11 +61,12 @@ TEST_F(PictureSteps, CropsInFrameCoordinatesBeforeTheFlips) {
   EXPECT_PIXEL(*picture, 10, 230, kBlue);
   EXPECT_PIXEL(*picture, 310, 230, kBlue);
 
-  // The lower-right quarter only, mirrored top to bottom: still all yellow.
+  // The lower-right quarter only (a crop reaching beyond the frame is cut to
+  // it), mirrored top to bottom: still all yellow, no black beyond the frame.
   settings.CropX = 200;
   settings.CropY = 100;
-  settings.CropWidth = 200;
-  settings.CropHeight = 100;
+  settings.CropWidth = 5000;
+  settings.CropHeight = 5000;
   settings.fliphorizontal = false;
   settings.flipvertical = true;
   picture = ResizeAndCrop(*frame, settings, 160, 120);

@@ -130,22 +130,34 @@ TEST_F(TakePicture, LocalCopyOverwritesAndAReadOnlyFileDoesNotStopThePicture) {
   EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'k', 'e', 'e', 'p'}));
 }
 
-TEST_F(TakePicture, SizesItCannotDrawEndInStatusTenAndWriteNothing) {
+TEST_F(TakePicture, SizesAboveTheBudgetAndCropsBesideTheFrameWriteNothing) {
   const std::wstring localFile = local.File(L"webcam.jpg");
   test::WriteBytes(localFile, {'o', 'l', 'd'});
   settings.savetofile = true;
   settings.localfilename = localFile;
   settings.UseCustomImageSize = true;
-  for (const auto& [width, height] :
-       {std::pair{0u, 240u}, {320u, 0u}, {0u, 0u}, {100000u, 100000u}, {0xFFFFFFFFu, 1u}}) {
+  const auto nothingWritten = [&] {
+    EXPECT_FALSE(pictures.HasTempFile());
+    EXPECT_TRUE(CamFiles().empty());
+    EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'o', 'l', 'd'}));
+  };
+  for (const auto& [width, height] : {std::pair{100000u, 100000u}, {0xFFFFFFFFu, 4096u}}) {
     settings.CustomSizeX = width;
     settings.CustomSizeY = height;
     pictures.ComputeOutputSize(settings);
     EXPECT_EQ(Take(), PictureOutcome::kFailed) << width << " x " << height;
-    EXPECT_FALSE(pictures.HasTempFile());
-    EXPECT_TRUE(CamFiles().empty());
-    EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'o', 'l', 'd'}));
+    nothingWritten();
   }
+  // A zero side is one pixel wide; a crop beside the 200 x 150 frame takes nothing.
+  settings.CustomSizeX = 0;
+  pictures.ComputeOutputSize(settings);
+  settings.CropEnable = true;
+  settings.CropX = 200;
+  EXPECT_EQ(Take(), PictureOutcome::kCropOutside);
+  nothingWritten();
+  settings.CropX = 199;
+  settings.CropWidth = 0;
+  EXPECT_EQ(Take(), PictureOutcome::kWritten);
 }
 
 TEST_F(TakePicture, CaptionAndOverlayReachTheJpeg) {
