@@ -63,7 +63,9 @@ Settings DistinctSettings() {
     if (const auto* text = std::get_if<StringSetting>(&field.kind)) {
       settings.*text->member = std::wstring(field.name) + L" \u00e9\u65e5";
     } else if (const auto* number = std::get_if<DwordSetting>(&field.kind)) {
-      settings.*number->member += 1;
+      // Another value within the range: one below a default at its top.
+      std::uint32_t& value = settings.*number->member;
+      value = number->loadRange && value >= number->loadRange->hi ? value - 1 : value + 1;
     } else if (const auto* flag = std::get_if<FlagSetting>(&field.kind)) {
       settings.*flag->member = !(settings.*flag->member);
     } else {
