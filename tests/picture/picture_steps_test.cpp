@@ -61,8 +61,7 @@ TEST_F(PictureSteps, CropsInFrameCoordinatesBeforeTheFlips) {
   EXPECT_PIXEL(*picture, 10, 230, kBlue);
   EXPECT_PIXEL(*picture, 310, 230, kBlue);
 
-  // The lower-right quarter only (a crop reaching beyond the frame is cut to
-  // it), mirrored top to bottom: still all yellow, no black beyond the frame.
+  // The lower-right quarter only, mirrored top to bottom: still all yellow.
   settings.CropX = 200;
   settings.CropY = 100;
   settings.CropWidth = 5000;

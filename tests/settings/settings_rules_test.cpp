@@ -20,17 +20,10 @@ TEST(SettingsRules, EveryNumberLoadsWithinWhatThePagesAllow) {
   settings.imagesize = 4;
   settings.deviceType = 7;
   settings.JPEGquality = 500;
-  settings.overlayopacity = 1000;
-  settings.overlayscalepercent = 401;
-  settings.textbackground = 9;
-  settings.CustomSizeX = 0;
-  settings.CustomSizeY = 100000;
-  settings.CropX = 0xFFFFFFFFu;
-  settings.CropWidth = 0;
-  settings.capturewidth = 0;
-  // Beyond the list a position or scale has always meant the first one.
   settings.textposition = 12;
-  settings.overlayposition = 9;
+  settings.overlayopacity = 1000;
+  settings.CustomSizeX = 0;
+  settings.CropHeight = 100000;
   settings.overlayscale = 5;
   ClampLoadedSettings(settings, true);
   EXPECT_EQ(settings.timevalue, 1u);
@@ -39,27 +32,20 @@ TEST(SettingsRules, EveryNumberLoadsWithinWhatThePagesAllow) {
   EXPECT_EQ(settings.imagesize, 3u);
   EXPECT_EQ(settings.deviceType, 1u);
   EXPECT_EQ(settings.JPEGquality, 100u);
-  EXPECT_EQ(settings.overlayopacity, 100u);
-  EXPECT_EQ(settings.overlayscalepercent, 400u);
-  EXPECT_EQ(settings.textbackground, 2u);
-  EXPECT_EQ(settings.CustomSizeX, 1u);
-  EXPECT_EQ(settings.CustomSizeY, kMaxPictureSide);
-  EXPECT_EQ(settings.CropX, kMaxPictureSide - 1);
-  EXPECT_EQ(settings.CropWidth, 1u);
-  EXPECT_EQ(settings.capturewidth, 1u);
+  // Beyond its list a position or scale has always meant the first one.
   EXPECT_EQ(settings.textposition, 0u);
-  EXPECT_EQ(settings.overlayposition, 0u);
   EXPECT_EQ(settings.overlayscale, 0u);
+  EXPECT_EQ(settings.overlayopacity, 100u);
+  EXPECT_EQ(settings.CustomSizeX, 1u);
+  EXPECT_EQ(settings.CropHeight, kMaxPictureSide);
 
-  // Values within their ranges stay as they are.
-  const Settings defaults;
-  Settings loaded = defaults;
-  loaded.textposition = 8;
-  loaded.CustomSizeX = kMaxPictureSide;
-  ClampLoadedSettings(loaded, true);
-  EXPECT_EQ(loaded.textposition, 8u);
-  EXPECT_EQ(loaded.CustomSizeX, kMaxPictureSide);
-  EXPECT_EQ(loaded.CropHeight, defaults.CropHeight);
+  settings.timevalue = 1000;
+  settings.timeunit = 7;
+  settings.fontsize = 0;
+  ClampLoadedSettings(settings, true);
+  EXPECT_EQ(settings.timevalue, 999u);
+  EXPECT_EQ(settings.timeunit, 2u);
+  EXPECT_EQ(settings.fontsize, 1u);
 }
 
 TEST(SettingsRules, ClearTypeNeedsTheSystemsAnswer) {

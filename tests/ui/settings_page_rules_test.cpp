@@ -34,22 +34,15 @@ TEST(SettingsPageRules, NumberFieldsWithARangeAreCorrectedLikeTheInterval) {
   EXPECT_EQ(NumberFromText(L"0", 320, std::nullopt), 0u);
   EXPECT_EQ(NumberFromText(L"abc", 320, std::nullopt), 320u);
   EXPECT_EQ(NumberFromText(L"640", 320, std::nullopt), 640u);
-  // The picture sizes keep their value for non-numbers, and are clamped as on loading.
-  const SettingRange side = kPictureSideRange;
-  EXPECT_EQ(NumberFromText(L"abc", 320, side, MissingInput::kKept), 320u);
-  EXPECT_EQ(NumberFromText(L"0", 320, side, MissingInput::kKept), 1u);
-  EXPECT_EQ(NumberFromText(L"99999", 320, side, MissingInput::kKept), kMaxPictureSide);
 }
 
 TEST(SettingsPageRules, ListsWithoutSelectionClampOrKeep) {
   const SettingRange units{0, 2};
   EXPECT_EQ(IndexFromSelection(-1, 0, units), 2u);  // no selection: Hours
   EXPECT_EQ(IndexFromSelection(1, 0, units), 1u);
-  // Positions keep their value without a selection.
-  const SettingRange positions{0, 8, true};
-  EXPECT_EQ(IndexFromSelection(-1, 5, positions, MissingInput::kKept), 5u);
-  EXPECT_EQ(IndexFromSelection(4, 5, positions, MissingInput::kKept), 4u);
+  // Without a range, or for the positions, no selection keeps the value.
   EXPECT_EQ(IndexFromSelection(-1, 12, std::nullopt), 12u);
+  EXPECT_EQ(IndexFromSelection(4, 12, std::nullopt), 4u);
 }
 
 TEST(SettingsPageRules, RadioGroupsShowAndStoreOnlyTheirOwnValues) {

@@ -312,7 +312,6 @@ TEST_F(SettingsSheetTest, TextEffectsListTheFontsKeepLineBreaksAndCorrectTheSize
   // A stored position beyond the list has loaded as the first, which it always meant.
   EXPECT_EQ(::SendMessageW(sheet.Control(tab, IDC_TEXT_POSITION), CB_GETCURSEL, 0, 0), 0);
 
-  // The message takes no more than is stored.
   const std::wstring message = L"Harbour cam\r\n" + std::wstring(600, L'~');
   Type(sheet.Control(tab, IDC_MESSAGE), message);
   EXPECT_EQ(TextOf(sheet.Control(tab, IDC_MESSAGE)), message.substr(0, 511));
@@ -342,7 +341,6 @@ TEST_F(SettingsSheetTest, TextEffectsListTheFontsKeepLineBreaksAndCorrectTheSize
       EXPECT_EQ(test::ValueNames().count(field.name), 0u) << field.name;
     }
   }
-
   // A font no longer installed is shown, and kept by an apply.
   kelpo.Call([](Application& application) { application.settings().fontname = L"Gone Sans"; });
   const SheetDriver again = OpenFromButton(kelpo);
