@@ -51,6 +51,7 @@ enum MessageId : int {
   kMsgDeviceChangedCaption = IDS_DEVICE_CHANGED_CAPTION,
   kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
   kMsgLocalCopyFailed = IDS_LOCAL_COPY_FAILED,
+  kMsgCropOutsidePicture = IDS_CROP_OUTSIDE_PICTURE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

@@ -47,7 +47,8 @@ void PictureCycle::RequestPicture() {
 }
 
 void PictureCycle::OnCaptureTick() {
-  if (CaptureTickTakesPicture(settings_.disableTimer, uploader_ != nullptr && uploader_->Running())) {
+  if (CaptureTickTakesPicture(settings_.disableTimer,
+                              uploader_ != nullptr && uploader_->Running())) {
     RequestPicture();
   }
 }
@@ -89,6 +90,10 @@ void PictureCycle::TakePicture() {
       return;
     case PictureOutcome::kFailed:
       window_.SetStatus(kMsgPictureFailed);
+      QuitOneShot();
+      return;
+    case PictureOutcome::kCropOutside:
+      window_.SetStatus(kMsgCropOutsidePicture);
       QuitOneShot();
       return;
     case PictureOutcome::kWritten:

@@ -27,6 +27,7 @@ bool IsErrorStatus(int statusId) {
     case kMsgUploadFailed:
     case kMsgInternetFailed:
     case kMsgNoDirectory:
+    case kMsgCropOutsidePicture:
       return true;
     default:
       return false;

@@ -364,10 +364,9 @@ void CameraSource::PlacePreview() {
   if (!basic) return;
   long videoWidth = 0;
   long videoHeight = 0;
-  if (!settings_.CropEnable) {
-    (void)basic->get_VideoWidth(&videoWidth);
-    (void)basic->get_VideoHeight(&videoHeight);
-  }
+  // The crop too is cut to the video, as the pictures cut it.
+  (void)basic->get_VideoWidth(&videoWidth);
+  (void)basic->get_VideoHeight(&videoHeight);
   const VideoRect source =
       PreviewSourceRect(settings_.CropEnable, settings_.CropX, settings_.CropY, settings_.CropWidth,
                         settings_.CropHeight, videoWidth, videoHeight);

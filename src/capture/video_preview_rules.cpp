@@ -1,13 +1,20 @@
 #include "capture/video_preview_rules.h"
 
+#include "picture/picture_rules.h"
+
 namespace kelpo {
 
 VideoRect PreviewSourceRect(bool cropEnable, std::uint32_t cropX, std::uint32_t cropY,
                             std::uint32_t cropWidth, std::uint32_t cropHeight,
                             std::int32_t videoWidth, std::int32_t videoHeight) {
-  if (!cropEnable) return {0, 0, videoWidth, videoHeight};
-  return {static_cast<std::int32_t>(cropX), static_cast<std::int32_t>(cropY),
-          static_cast<std::int32_t>(cropWidth), static_cast<std::int32_t>(cropHeight)};
+  if (!cropEnable || videoWidth <= 0 || videoHeight <= 0) return {0, 0, videoWidth, videoHeight};
+  // A crop beside the video takes no picture; the preview then shows it all.
+  const std::optional<FrameRect> crop =
+      CropWithinFrame({cropX, cropY, cropWidth, cropHeight}, static_cast<std::uint32_t>(videoWidth),
+                      static_cast<std::uint32_t>(videoHeight));
+  if (!crop) return {0, 0, videoWidth, videoHeight};
+  return {static_cast<std::int32_t>(crop->x), static_cast<std::int32_t>(crop->y),
+          static_cast<std::int32_t>(crop->width), static_cast<std::int32_t>(crop->height)};
 }
 
 VideoRect LetterboxPreview(std::int32_t windowWidth, std::int32_t windowHeight,

@@ -13,8 +13,8 @@ struct VideoRect {
   std::int32_t height;
 };
 
-// The part of the video the picture keeps: the crop rectangle when cropping
-// is on, otherwise the whole video.
+// The part of the video the picture keeps: the crop rectangle cut to the
+// video when cropping is on and keeps some of it, otherwise the whole video.
 VideoRect PreviewSourceRect(bool cropEnable, std::uint32_t cropX, std::uint32_t cropY,
                             std::uint32_t cropWidth, std::uint32_t cropHeight,
                             std::int32_t videoWidth, std::int32_t videoHeight);

@@ -73,6 +73,10 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
   std::wstring tempDirectory;
   if (!TemporaryDirectory(tempDirectory)) return PictureOutcome::kFailed;
 
+  // A crop beside the frame would leave nothing of it: no picture is better
+  // than a black one reported as delivered.
+  if (!CropOverlapsFrame(frame, settings)) return PictureOutcome::kCropOutside;
+
   // Unlike carrying on with the unresized frame, a size that cannot be drawn
   // (zero, or too large to allocate) ends the picture here, so no picture of
   // the wrong size is ever written or copied.

@@ -14,9 +14,10 @@
 namespace kelpo {
 
 enum class PictureOutcome {
-  kNone,     // nothing to make a picture of; nothing to report
-  kFailed,   // the picture could not be made (status "Cannot take picture")
-  kWritten,  // the temporary JPEG holds the finished picture
+  kNone,         // nothing to make a picture of; nothing to report
+  kFailed,       // the picture could not be made (status "Cannot take picture")
+  kWritten,      // the temporary JPEG holds the finished picture
+  kCropOutside,  // the crop rectangle does not overlap the frame
 };
 
 class PicturePipeline {

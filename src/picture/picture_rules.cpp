@@ -1,5 +1,8 @@
 #include "picture/picture_rules.h"
 
+#include "settings/settings_rules.h"
+
+#include <algorithm>
 #include <limits>
 
 namespace kelpo {
@@ -14,7 +17,7 @@ constexpr std::uint64_t kBytesPerPixel = 4;
 
 PictureSize OutputSizeFor(bool useCustomSize, std::uint32_t customWidth, std::uint32_t customHeight,
                           std::uint32_t imagesize) {
-  if (useCustomSize) return {customWidth, customHeight};
+  if (useCustomSize) return {PictureSide(customWidth), PictureSide(customHeight)};
   if (imagesize < sizeof(kStandardSizes) / sizeof(kStandardSizes[0])) {
     return kStandardSizes[imagesize];
   }
@@ -27,6 +30,18 @@ bool IsDrawableSize(std::uint32_t width, std::uint32_t height) {
       static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
   const std::uint64_t stride = static_cast<std::uint64_t>(width) * kBytesPerPixel;
   return stride <= kLimit && stride * height <= kLimit;
+}
+
+std::optional<FrameRect> CropWithinFrame(const FrameRect& crop, std::uint32_t frameWidth,
+                                         std::uint32_t frameHeight) {
+  // In 64 bits, so no edge wraps around.
+  const std::uint64_t right = std::uint64_t{crop.x} + PictureSide(crop.width);
+  const std::uint64_t bottom = std::uint64_t{crop.y} + PictureSide(crop.height);
+  const std::uint64_t clippedRight = std::min<std::uint64_t>(right, frameWidth);
+  const std::uint64_t clippedBottom = std::min<std::uint64_t>(bottom, frameHeight);
+  if (crop.x >= clippedRight || crop.y >= clippedBottom) return std::nullopt;
+  return FrameRect{crop.x, crop.y, static_cast<std::uint32_t>(clippedRight - crop.x),
+                   static_cast<std::uint32_t>(clippedBottom - crop.y)};
 }
 
 }  // namespace kelpo

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <optional>
 
 namespace kelpo {
 
@@ -38,7 +39,17 @@ bool ClearForReuse(Gdiplus::Bitmap& picture, std::uint32_t width, std::uint32_t 
   return picture.UnlockBits(&data) == Gdiplus::Ok;
 }
 
+// The part of the frame the crop rectangle keeps, if any.
+std::optional<FrameRect> FrameCrop(Gdiplus::Image& frame, const Settings& settings) {
+  return CropWithinFrame({settings.CropX, settings.CropY, settings.CropWidth, settings.CropHeight},
+                         frame.GetWidth(), frame.GetHeight());
+}
+
 }  // namespace
+
+bool CropOverlapsFrame(Gdiplus::Image& frame, const Settings& settings) {
+  return !settings.CropEnable || FrameCrop(frame, settings).has_value();
+}
 
 std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Settings& settings,
                                                std::uint32_t width, std::uint32_t height,
@@ -46,6 +57,11 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
   // A zero side, a size beyond GDI+'s arithmetic or one above the pixel budget
   // is refused here, before GDI+ is asked to allocate it.
   if (!IsDrawableSize(width, height) || !WithinPixelBudget(width, height)) return nullptr;
+  std::optional<FrameRect> crop;
+  if (settings.CropEnable) {
+    crop = FrameCrop(frame, settings);
+    if (!crop) return nullptr;
+  }
   const auto outputWidth = static_cast<INT>(width);
   const auto outputHeight = static_cast<INT>(height);
   std::unique_ptr<Gdiplus::Bitmap> picture = std::move(lastPicture);
@@ -56,13 +72,13 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
 
   Gdiplus::Graphics graphics(picture.get());
   (void)graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-  if (settings.CropEnable) {
+  if (crop) {
     const Gdiplus::RectF destination(0.0f, 0.0f, static_cast<Gdiplus::REAL>(width),
                                      static_cast<Gdiplus::REAL>(height));
-    (void)graphics.DrawImage(
-        &frame, destination, static_cast<Gdiplus::REAL>(settings.CropX),
-        static_cast<Gdiplus::REAL>(settings.CropY), static_cast<Gdiplus::REAL>(settings.CropWidth),
-        static_cast<Gdiplus::REAL>(settings.CropHeight), Gdiplus::UnitPixel, nullptr);
+    (void)graphics.DrawImage(&frame, destination, static_cast<Gdiplus::REAL>(crop->x),
+                             static_cast<Gdiplus::REAL>(crop->y),
+                             static_cast<Gdiplus::REAL>(crop->width),
+                             static_cast<Gdiplus::REAL>(crop->height), Gdiplus::UnitPixel, nullptr);
   } else {
     (void)graphics.DrawImage(&frame, 0, 0, outputWidth, outputHeight);
   }

@@ -11,13 +11,17 @@
 namespace kelpo {
 
 // A new 24-bit picture of width x height holding the frame, or the crop
-// rectangle of the frame (in frame coordinates, as stored), stretched over it.
-// Null when the size cannot be drawn or the bitmap cannot be made. A
+// rectangle of the frame (in frame coordinates, cut to the frame), stretched
+// over it. Null when the size cannot be drawn, the bitmap cannot be made or
+// the crop lies beside the frame. A
 // `lastPicture` of that size is cleared, as a new bitmap is, and drawn on
 // again: fresh memory of a picture's size costs more than clearing it.
 std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(
     Gdiplus::Image& frame, const Settings& settings, std::uint32_t width, std::uint32_t height,
     std::unique_ptr<Gdiplus::Bitmap> lastPicture = nullptr);
+
+// Whether the frame keeps any of the crop rectangle (always, when cropping is off).
+bool CropOverlapsFrame(Gdiplus::Image& frame, const Settings& settings);
 
 // The finished picture to clear and draw the next one on, or null when it is
 // too large to hold on to between pictures.

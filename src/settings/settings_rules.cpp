@@ -9,7 +9,7 @@ void ClampLoadedSettings(Settings& settings, bool clearTypeAvailable) {
     const auto* dword = std::get_if<DwordSetting>(&field.kind);
     if (dword == nullptr || !dword->loadRange) continue;
     std::uint32_t& value = settings.*dword->member;
-    value = ClampToRange(value, dword->loadRange->lo, dword->loadRange->hi);
+    value = InRange(value, *dword->loadRange);
   }
   if (settings.smoothtype == kSmoothClearType && !clearTypeAvailable) {
     settings.smoothtype = kSmoothStandard;

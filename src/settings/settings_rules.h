@@ -3,6 +3,7 @@
 #pragma once
 
 #include "settings/settings.h"
+#include "settings/settings_schema.h"
 
 #include <cstdint>
 
@@ -30,6 +31,24 @@ constexpr std::uint32_t ClampToRange(std::uint32_t value, std::uint32_t lo, std:
   if (value < lo) return lo;
   return value;
 }
+
+// A value brought into its setting's range: clamped, except that a value
+// above a range that says so becomes its lowest value.
+constexpr std::uint32_t InRange(std::uint32_t value, const SettingRange& range) {
+  if (value > range.hi && range.aboveMeansLowest) return range.lo;
+  return ClampToRange(value, range.lo, range.hi);
+}
+
+// The longest side of a picture Kelpo makes, of the custom picture size, the
+// crop rectangle and the capture size. A picture this size on both sides
+// still fits GDI+'s arithmetic (picture/picture_rules.h), and no camera's
+// frame comes near it.
+constexpr std::uint32_t kMaxPictureSide = 16384;
+constexpr SettingRange kPictureSideRange{1, kMaxPictureSide};
+
+// A side of a picture, a crop rectangle or a capture size as Kelpo uses it:
+// 0 becomes 1, and anything beyond kMaxPictureSide becomes that.
+constexpr std::uint32_t PictureSide(std::uint32_t side) { return InRange(side, kPictureSideRange); }
 
 // Applies the load ranges of the settings schema; ClearType then falls back
 // to standard smoothing when the system could not say which smoothing it

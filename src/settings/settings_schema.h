@@ -19,10 +19,14 @@ namespace kelpo {
 // graph write.
 enum class SettingsGroup { kFileTransfer, kText, kVideo, kOverlay, kDevice };
 
-// Inclusive range a value is clamped to after loading, compared as unsigned.
+// Inclusive range a value is clamped to after loading, on the pages and in
+// the picture steps alike, compared as unsigned (see InRange).
 struct SettingRange {
   std::uint32_t lo;
   std::uint32_t hi;
+  // A value above hi becomes lo instead of hi: for a list index that the
+  // picture steps have always treated as their first choice.
+  bool aboveMeansLowest = false;
 };
 
 // REG_SZ.

@@ -18,6 +18,17 @@ constexpr SettingRange kDeviceTypeRange{kDeviceCamera, kDeviceImageFile};
 // is the most a picture may wait for it.
 constexpr std::uint32_t kWarmUpTimeDefault = 1000;
 constexpr SettingRange kWarmUpTimeRange{0, 10000};
+// Nine places, 3 x row + column; one beyond them has always meant the first.
+constexpr SettingRange kPositionRange{0, 8, true};
+constexpr SettingRange kTextBackgroundRange{0, 2};  // solid, translucent, none
+constexpr SettingRange kPercentRange{0, 100};       // JPEG quality, overlay opacity
+// Original size, best fit, percentage; any other value has meant the original size.
+constexpr SettingRange kOverlayScaleRange{0, 2, true};
+constexpr SettingRange kOverlayPercentRange{0, 400};
+// The left and top of the crop rectangle lie within the largest picture.
+constexpr SettingRange kCropOriginRange{0, kMaxPictureSide - 1};
+// The crossbar router counts its inputs with an int.
+constexpr SettingRange kCrossbarInputRange{0, 0x7FFFFFFF};
 
 using G = SettingsGroup;
 using S = Settings;
@@ -52,10 +63,10 @@ constexpr SettingField kSchema[] = {
     {L"fontstrikeout", G::kText, FlagSetting{&S::fontstrikeout, false}},
     {L"smoothtype", G::kText, DwordSetting{&S::smoothtype, kSmoothStandard, kSmoothTypeRange}},
     // Positions count 3 x row + column: 7 is bottom centre, the overlay's 6 lower left.
-    {L"textposition", G::kText, DwordSetting{&S::textposition, 7, std::nullopt}},
+    {L"textposition", G::kText, DwordSetting{&S::textposition, 7, kPositionRange}},
     {L"dropshadow", G::kText, FlagSetting{&S::dropshadow, true}},
     // 0 solid, 1 translucent, 2 none.
-    {L"textbackground", G::kText, DwordSetting{&S::textbackground, 1, std::nullopt}},
+    {L"textbackground", G::kText, DwordSetting{&S::textbackground, 1, kTextBackgroundRange}},
     {L"Background", G::kText,
      ColourSetting{&S::Background,
                    ComposeColour(96, 16, 16),
@@ -66,27 +77,29 @@ constexpr SettingField kSchema[] = {
                    {L"ForegroundR", L"ForegroundG", L"ForegroundB"}}},
 
     {L"imagesize", G::kVideo, DwordSetting{&S::imagesize, 1, kImageSizeRange}},  // 320 x 240
-    {L"crossbarinput", G::kVideo, DwordSetting{&S::crossbarinput, 0, std::nullopt}},
-    {L"capturewidth", G::kVideo, DwordSetting{&S::capturewidth, 320, std::nullopt}},
-    {L"captureheight", G::kVideo, DwordSetting{&S::captureheight, 240, std::nullopt}},
+    {L"crossbarinput", G::kVideo, DwordSetting{&S::crossbarinput, 0, kCrossbarInputRange}},
+    {L"capturewidth", G::kVideo, DwordSetting{&S::capturewidth, 320, kPictureSideRange}},
+    {L"captureheight", G::kVideo, DwordSetting{&S::captureheight, 240, kPictureSideRange}},
     {L"fliphorizontal", G::kVideo, FlagSetting{&S::fliphorizontal, false}},
     {L"flipvertical", G::kVideo, FlagSetting{&S::flipvertical, false}},
-    {L"JPEGquality", G::kVideo, DwordSetting{&S::JPEGquality, 75, std::nullopt}},
+    {L"JPEGquality", G::kVideo, DwordSetting{&S::JPEGquality, 75, kPercentRange}},
     {L"UseCustomImageSize", G::kVideo, FlagSetting{&S::UseCustomImageSize, false}},
-    {L"CustomSizeX", G::kVideo, DwordSetting{&S::CustomSizeX, 320, std::nullopt}},
-    {L"CustomSizeY", G::kVideo, DwordSetting{&S::CustomSizeY, 240, std::nullopt}},
-    {L"CropX", G::kVideo, DwordSetting{&S::CropX, 0, std::nullopt}},
-    {L"CropY", G::kVideo, DwordSetting{&S::CropY, 0, std::nullopt}},
-    {L"CropWidth", G::kVideo, DwordSetting{&S::CropWidth, 320, std::nullopt}},
-    {L"CropHeight", G::kVideo, DwordSetting{&S::CropHeight, 240, std::nullopt}},
+    {L"CustomSizeX", G::kVideo, DwordSetting{&S::CustomSizeX, 320, kPictureSideRange}},
+    {L"CustomSizeY", G::kVideo, DwordSetting{&S::CustomSizeY, 240, kPictureSideRange}},
+    {L"CropX", G::kVideo, DwordSetting{&S::CropX, 0, kCropOriginRange}},
+    {L"CropY", G::kVideo, DwordSetting{&S::CropY, 0, kCropOriginRange}},
+    {L"CropWidth", G::kVideo, DwordSetting{&S::CropWidth, 320, kPictureSideRange}},
+    {L"CropHeight", G::kVideo, DwordSetting{&S::CropHeight, 240, kPictureSideRange}},
     {L"CropEnable", G::kVideo, FlagSetting{&S::CropEnable, false}},
     {L"warmuptime", G::kVideo, DwordSetting{&S::warmuptime, kWarmUpTimeDefault, kWarmUpTimeRange}},
 
     {L"overlayfilename", G::kOverlay, StringSetting{&S::overlayfilename, L""}},
-    {L"overlayscale", G::kOverlay, DwordSetting{&S::overlayscale, 0, std::nullopt}},  // original
-    {L"overlayscalepercent", G::kOverlay, DwordSetting{&S::overlayscalepercent, 100, std::nullopt}},
-    {L"overlayposition", G::kOverlay, DwordSetting{&S::overlayposition, 6, std::nullopt}},
-    {L"overlayopacity", G::kOverlay, DwordSetting{&S::overlayopacity, 100, std::nullopt}},
+    {L"overlayscale", G::kOverlay,
+     DwordSetting{&S::overlayscale, 0, kOverlayScaleRange}},  // original
+    {L"overlayscalepercent", G::kOverlay,
+     DwordSetting{&S::overlayscalepercent, 100, kOverlayPercentRange}},
+    {L"overlayposition", G::kOverlay, DwordSetting{&S::overlayposition, 6, kPositionRange}},
+    {L"overlayopacity", G::kOverlay, DwordSetting{&S::overlayopacity, 100, kPercentRange}},
     {L"overlaycolourkey", G::kOverlay, FlagSetting{&S::overlaycolourkey, false}},
     {L"ColourKey", G::kOverlay,
      ColourSetting{&S::ColourKey,

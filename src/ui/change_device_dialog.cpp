@@ -18,8 +18,6 @@ namespace {
 
 constexpr wchar_t kImageDialogTitle[] = L"Image File";
 constexpr wchar_t kJpegExtension[] = L"jpg";
-// The image file path a dialog keeps: a path of the classic length.
-constexpr int kPathCapacity = MAX_PATH;
 
 class ChangeDeviceDialog {
  public:
@@ -100,10 +98,14 @@ class ChangeDeviceDialog {
     if (id == IDC_DEVICE_BROWSE) ChooseImageFile();
   }
 
+  // The path as shown, however long: a stored path is never cut here.
   std::wstring ShownPath() const {
-    std::vector<wchar_t> path(kPathCapacity, L'\0');
-    (void)::GetDlgItemTextW(window_, IDC_DEVICE_FILE, path.data(), kPathCapacity);
-    return path.data();
+    const HWND control = Control(IDC_DEVICE_FILE);
+    const int length = ::GetWindowTextLengthW(control);
+    if (length <= 0) return {};
+    std::vector<wchar_t> path(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(control, path.data(), length + 1);
+    return std::wstring(path.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
   }
 
   void ChooseImageFile() {

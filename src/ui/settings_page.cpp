@@ -1,6 +1,7 @@
 #include "ui/settings_page.h"
 
 #include "app/message_catalogue.h"
+#include "settings/settings_rules.h"
 #include "settings/settings_store.h"
 
 #include <commctrl.h>
@@ -165,14 +166,11 @@ void SettingsPage::ShowBinding(const ControlBinding& binding, const SettingField
   if (const auto* text = std::get_if<StringSetting>(&field.kind)) {
     const std::wstring& value = record.*text->member;
     if (binding.role == BindingRole::kText) {
+      // Typing stops where the stored text would be cut.
+      (void)::SendDlgItemMessageW(window_, id, EM_SETLIMITTEXT, kMaxFieldLength, 0);
       SetControlText(id, value);
     } else if (binding.role == BindingRole::kListText) {
-      // The list's own search ignores letter case; a name it lacks shows the first entry.
-      LRESULT found =
-          ::SendDlgItemMessageW(window_, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(value.c_str()));
-      if (found == CB_ERR) found = 0;
-      (void)::SendDlgItemMessageW(window_, id, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+      ShowListText(id, value);
     }
   } else if (const auto* flag = std::get_if<FlagSetting>(&field.kind)) {
     (void)::CheckDlgButton(window_, id, record.*flag->member ? BST_CHECKED : BST_UNCHECKED);
@@ -193,6 +191,20 @@ void SettingsPage::ShowBinding(const ControlBinding& binding, const SettingField
         break;
     }
   }
+}
+
+void SettingsPage::ShowListText(int id, const std::wstring& value) {
+  // The list's own search ignores letter case.
+  LRESULT found = ::SendDlgItemMessageW(window_, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(value.c_str()));
+  // A name the list lacks (a font since removed, say) joins it, so an apply
+  // keeps it until the user picks another.
+  if (found == CB_ERR && !value.empty()) {
+    found = ::SendDlgItemMessageW(window_, id, CB_ADDSTRING, 0,
+                                  reinterpret_cast<LPARAM>(value.c_str()));
+  }
+  if (found < 0) found = 0;
+  (void)::SendDlgItemMessageW(window_, id, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
 }
 
 void SettingsPage::ReadBindings() {
@@ -237,22 +249,25 @@ void SettingsPage::ReadBinding(const ControlBinding& binding, const SettingField
     std::uint32_t& value = record.*dword->member;
     switch (binding.role) {
       case BindingRole::kNumber:
-        value = NumberFromText(ControlText(id), value, dword->loadRange);
-        // A ranged field shows what it stored; an unranged one keeps the text.
-        if (dword->loadRange) SetControlText(id, std::to_wstring(value));
+        value = NumberFromText(ControlText(id), value, dword->loadRange, binding.missing);
+        // The field shows what was stored, never what was typed.
+        SetControlText(id, std::to_wstring(value));
         break;
       case BindingRole::kListIndex: {
         const auto selection =
             static_cast<long>(::SendDlgItemMessageW(window_, id, CB_GETCURSEL, 0, 0));
-        value = IndexFromSelection(selection, value, dword->loadRange);
+        value = IndexFromSelection(selection, value, dword->loadRange, binding.missing);
         if (dword->loadRange) {
           (void)::SendDlgItemMessageW(window_, id, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
         }
         break;
       }
-      case BindingRole::kSlider:
-        value = static_cast<std::uint32_t>(::SendDlgItemMessageW(window_, id, TBM_GETPOS, 0, 0));
+      case BindingRole::kSlider: {
+        const auto position =
+            static_cast<std::uint32_t>(::SendDlgItemMessageW(window_, id, TBM_GETPOS, 0, 0));
+        value = dword->loadRange ? InRange(position, *dword->loadRange) : position;
         break;
+      }
       default:
         break;
     }

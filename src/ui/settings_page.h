@@ -75,6 +75,8 @@ class SettingsPage {
   void OnControlScroll(HWND control);
   void ShowBinding(const ControlBinding& binding, const SettingField& field);
   void ReadBinding(const ControlBinding& binding, const SettingField& field);
+  // Selects a list's entry of that text, adding the text when the list lacks it.
+  void ShowListText(int id, const std::wstring& value);
 
   SettingsSheetHost& host_;
   const PageLayout& layout_;

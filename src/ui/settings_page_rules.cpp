@@ -10,6 +10,7 @@ namespace kelpo {
 namespace {
 
 using R = BindingRole;
+using M = MissingInput;
 using G = SettingsGroup;
 
 // File Transfer page.
@@ -38,16 +39,16 @@ constexpr PageLayout kFileTransferLayout{
 // source list and device buttons belong to the device, not to a setting.
 constexpr ControlBinding kVideoCaptureControls[] = {
     {IDC_IMAGE_SIZE, L"imagesize", R::kListIndex},
-    {IDC_CUSTOM_WIDTH, L"CustomSizeX", R::kNumber},
-    {IDC_CUSTOM_HEIGHT, L"CustomSizeY", R::kNumber},
+    {IDC_CUSTOM_WIDTH, L"CustomSizeX", R::kNumber, M::kKept},
+    {IDC_CUSTOM_HEIGHT, L"CustomSizeY", R::kNumber, M::kKept},
     {IDC_FLIP_HORIZONTAL, L"fliphorizontal", R::kCheck},
     {IDC_FLIP_VERTICAL, L"flipvertical", R::kCheck},
     {IDC_JPEG_QUALITY, L"JPEGquality", R::kSlider},
     {IDC_CROP_ENABLE, L"CropEnable", R::kCheck},
-    {IDC_CROP_LEFT, L"CropX", R::kNumber},
-    {IDC_CROP_TOP, L"CropY", R::kNumber},
-    {IDC_CROP_WIDTH, L"CropWidth", R::kNumber},
-    {IDC_CROP_HEIGHT, L"CropHeight", R::kNumber},
+    {IDC_CROP_LEFT, L"CropX", R::kNumber, M::kKept},
+    {IDC_CROP_TOP, L"CropY", R::kNumber, M::kKept},
+    {IDC_CROP_WIDTH, L"CropWidth", R::kNumber, M::kKept},
+    {IDC_CROP_HEIGHT, L"CropHeight", R::kNumber, M::kKept},
 };
 constexpr int kStandardSizeGroup[] = {IDC_IMAGE_SIZE};
 constexpr int kCustomSizeGroup[] = {IDC_CUSTOM_WIDTH, IDC_CUSTOM_HEIGHT};
@@ -65,7 +66,7 @@ constexpr ControlBinding kTextEffectsControls[] = {
     {IDC_MESSAGE, L"wisdom", R::kText},
     {IDC_DATE_STAMP, L"datestamp", R::kCheck},
     {IDC_TIME_STAMP, L"timestamp", R::kCheck},
-    {IDC_TEXT_POSITION, L"textposition", R::kListIndex},
+    {IDC_TEXT_POSITION, L"textposition", R::kListIndex, M::kKept},
     {IDC_FONT_NAME, L"fontname", R::kListText},
     {IDC_FONT_SIZE, L"fontsize", R::kNumber},
     {IDC_FONT_BOLD, L"fontbold", R::kCheck},
@@ -73,7 +74,7 @@ constexpr ControlBinding kTextEffectsControls[] = {
     {IDC_FONT_UNDERLINE, L"fontunderline", R::kCheck},
     {IDC_FONT_STRIKEOUT, L"fontstrikeout", R::kCheck},
     {IDC_DROP_SHADOW, L"dropshadow", R::kCheck},
-    {IDC_BACKGROUND_STYLE, L"textbackground", R::kListIndex},
+    {IDC_BACKGROUND_STYLE, L"textbackground", R::kListIndex, M::kKept},
 };
 constexpr int kSmoothingButtons[] = {IDC_SMOOTH_NONE, IDC_SMOOTH_STANDARD, IDC_SMOOTH_CLEARTYPE};
 constexpr RadioBinding kTextEffectsRadios[] = {
@@ -88,7 +89,7 @@ constexpr ControlBinding kOverlayControls[] = {
     {IDC_OVERLAY_PERCENT, L"overlayscalepercent", R::kSlider},
     {IDC_OVERLAY_OPACITY, L"overlayopacity", R::kSlider},
     {IDC_OVERLAY_COLOUR_KEY, L"overlaycolourkey", R::kCheck},
-    {IDC_OVERLAY_POSITION, L"overlayposition", R::kListIndex},
+    {IDC_OVERLAY_POSITION, L"overlayposition", R::kListIndex, M::kKept},
 };
 // In the order of the values: original size, best fit, percentage.
 constexpr int kScaleButtons[] = {IDC_OVERLAY_ORIGINAL_SIZE, IDC_OVERLAY_BEST_FIT,
@@ -137,20 +138,18 @@ std::optional<std::uint32_t> ParseUnsigned(std::wstring_view text) {
 }
 
 std::uint32_t NumberFromText(std::wstring_view text, std::uint32_t current,
-                             const std::optional<SettingRange>& range) {
+                             const std::optional<SettingRange>& range, MissingInput missing) {
   const std::optional<std::uint32_t> number = ParseUnsigned(text);
   if (!range) return number.value_or(current);
-  return ClampToRange(number.value_or(0), range->lo, range->hi);
+  if (!number && missing == MissingInput::kKept) return current;
+  return InRange(number.value_or(0), *range);
 }
 
 std::uint32_t IndexFromSelection(long selection, std::uint32_t current,
-                                 const std::optional<SettingRange>& range) {
-  if (!range) return selection < 0 ? current : static_cast<std::uint32_t>(selection);
-  return ClampToRange(static_cast<std::uint32_t>(selection), range->lo, range->hi);
-}
-
-std::uint32_t CorrectedPictureSide(std::uint32_t side) {
-  return ClampToRange(side, 1, kMaxPictureSide);
+                                 const std::optional<SettingRange>& range, MissingInput missing) {
+  if (selection < 0 && (!range || missing == MissingInput::kKept)) return current;
+  const auto index = static_cast<std::uint32_t>(selection);
+  return range ? InRange(index, *range) : index;
 }
 
 std::wstring CutToFieldLength(std::wstring text) {

@@ -44,10 +44,18 @@ enum class BindingRole {
   kSlider,     // trackbar whose position is a DWORD
 };
 
+// What a number field without a number, or a list without a selection,
+// applies to a setting that has a range.
+enum class MissingInput {
+  kClamped,  // 0 (for a list, -1 as an unsigned number), clamped to the range
+  kKept,     // the setting keeps its value
+};
+
 struct ControlBinding {
   int controlId;
   const wchar_t* setting;  // the registry value name in the settings schema
   BindingRole role;
+  MissingInput missing = MissingInput::kClamped;
 };
 
 // Radio buttons that together show one DWORD setting: button i stands for
@@ -93,28 +101,20 @@ constexpr bool RuleEnables(const EnableRule& rule, bool checked) {
 // clamped field shows its maximum rather than whatever the overflow left.
 std::optional<std::uint32_t> ParseUnsigned(std::wstring_view text);
 
-// The value a number field applies. With a range the field is corrected the
-// way the interval is: text that is no number counts as 0, and the result is
-// clamped. Without a range, text that is no number keeps the current value.
+// The value a number field applies: the number brought into the setting's
+// range (the one loading applies). Text that is no number keeps the current
+// value without a range or when `missing` says so, and otherwise counts as 0.
 std::uint32_t NumberFromText(std::wstring_view text, std::uint32_t current,
-                             const std::optional<SettingRange>& range);
+                             const std::optional<SettingRange>& range,
+                             MissingInput missing = MissingInput::kClamped);
 
 // The value a list applies; `selection` is the list's answer (-1 for none).
-// With a range, no selection counts as -1 taken as an unsigned number and is
-// clamped like any other index (to the range's top); without one it keeps the
-// current value.
+// No selection keeps the current value without a range or when `missing`
+// says so; otherwise it counts as -1 taken as an unsigned number and is
+// brought into the range like any other index.
 std::uint32_t IndexFromSelection(long selection, std::uint32_t current,
-                                 const std::optional<SettingRange>& range);
-
-// The longest side a custom picture size or a crop rectangle keeps. A picture
-// this size on both sides still fits GDI+'s arithmetic (picture/picture_rules.h),
-// and no camera's frame comes near it.
-constexpr std::uint32_t kMaxPictureSide = 16384;
-
-// A side of the custom picture size or of the crop rectangle as the Video
-// Capture page applies it: 0 becomes 1 and anything beyond kMaxPictureSide
-// becomes that, so the page never stores a size the picture cannot be made in.
-std::uint32_t CorrectedPictureSide(std::uint32_t side);
+                                 const std::optional<SettingRange>& range,
+                                 MissingInput missing = MissingInput::kClamped);
 
 // The first kMaxFieldLength characters.
 std::wstring CutToFieldLength(std::wstring text);

@@ -120,13 +120,6 @@ void VideoCapturePage::ChangeVideoFormat() {
   CancelToClose();
 }
 
-void VideoCapturePage::CorrectSide(std::uint32_t& side, int controlId) {
-  const std::uint32_t corrected = CorrectedPictureSide(side);
-  if (corrected == side) return;
-  side = corrected;
-  SetControlText(controlId, std::to_wstring(corrected));
-}
-
 void VideoCapturePage::RouteChosenInput(VideoDeviceControls& controls) {
   const LRESULT item = ::SendDlgItemMessageW(window(), IDC_VIDEO_SOURCE, CB_GETCURSEL, 0, 0);
   if (item == CB_ERR) return;
@@ -140,12 +133,6 @@ void VideoCapturePage::RouteChosenInput(VideoDeviceControls& controls) {
 void VideoCapturePage::OnApplied() {
   ReadBindings();
   settings().UseCustomImageSize = !Checked(IDC_STANDARD_SIZE);
-  // A size the picture cannot be made in is corrected here, and shown
-  // corrected, rather than stored to fail every picture later.
-  CorrectSide(settings().CustomSizeX, IDC_CUSTOM_WIDTH);
-  CorrectSide(settings().CustomSizeY, IDC_CUSTOM_HEIGHT);
-  CorrectSide(settings().CropWidth, IDC_CROP_WIDTH);
-  CorrectSide(settings().CropHeight, IDC_CROP_HEIGHT);
   if (VideoDeviceControls* controls = host().DeviceControls()) {
     RouteChosenInput(*controls);
     // The input just routed may carry another frame size.

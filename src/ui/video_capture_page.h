@@ -24,8 +24,6 @@ class VideoCapturePage final : public SettingsPage {
   // "Video Format...": the device's format pages, at once, with the timer
   // and the graph stopped around them.
   void ChangeVideoFormat();
-  // Brings a picture side typed into a field within what a picture can be.
-  void CorrectSide(std::uint32_t& side, int controlId);
 };
 
 }  // namespace kelpo

@@ -28,6 +28,8 @@ TEST(VideoPreview, LetterboxesToTheOutputAspectCentred) {
 TEST(VideoPreview, ShowsTheCropRectangleWhenCropping) {
   ExpectRect(PreviewSourceRect(false, 10, 20, 100, 50, 640, 480), 0, 0, 640, 480);
   ExpectRect(PreviewSourceRect(true, 10, 20, 100, 50, 640, 480), 10, 20, 100, 50);
+  ExpectRect(PreviewSourceRect(true, 600, 20, 0, 5000, 640, 480), 600, 20, 1, 460);
+  ExpectRect(PreviewSourceRect(true, 640, 0, 10, 10, 640, 480), 0, 0, 640, 480);
 }
 
 }  // namespace

@@ -17,9 +17,23 @@ TEST(OutputSize, StandardSizesCustomSizeAndFallback) {
   }
   EXPECT_EQ(OutputSizeFor(false, 1, 2, 4).width, 320u);
   EXPECT_EQ(OutputSizeFor(false, 1, 2, 0xFFFFFFFFu).height, 240u);
-  // The custom size is used as stored, even when it cannot be drawn.
-  EXPECT_EQ(OutputSizeFor(true, 0, 7, 3).width, 0u);
+  // The custom size's sides are valid picture sides, however they were set.
+  EXPECT_EQ(OutputSizeFor(true, 0, 7, 3).width, 1u);
   EXPECT_EQ(OutputSizeFor(true, 0, 7, 3).height, 7u);
+  EXPECT_EQ(OutputSizeFor(true, 100000, 16384, 3).width, 16384u);
+}
+
+TEST(CropRule, TheCropIsCutToTheFrameOrTakesNothing) {
+  using Sides = std::vector<std::uint32_t>;
+  const auto cut = [](std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height) {
+    const std::optional<FrameRect> kept = CropWithinFrame({x, y, width, height}, 320, 240);
+    return kept ? Sides{kept->x, kept->y, kept->width, kept->height} : Sides{};
+  };
+  EXPECT_EQ(cut(300, 200, 100, 100), (Sides{300, 200, 20, 40}));
+  EXPECT_EQ(cut(0, 0, 0, 0), (Sides{0, 0, 1, 1}));  // a zero side is one pixel
+  EXPECT_EQ(cut(0, 0, 0xFFFFFFFFu, 0xFFFFFFFFu), (Sides{0, 0, 320, 240}));
+  EXPECT_EQ(cut(320, 0, 10, 10), Sides{});  // beside the frame
+  EXPECT_EQ(cut(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu), Sides{});
 }
 
 TEST(OutputSize, DrawableSizesStayWithinSigned32BitBytes) {

@@ -64,8 +64,8 @@ TEST_F(PictureSteps, CropsInFrameCoordinatesBeforeTheFlips) {
   // The lower-right quarter only, mirrored top to bottom: still all yellow.
   settings.CropX = 200;
   settings.CropY = 100;
-  settings.CropWidth = 200;
-  settings.CropHeight = 100;
+  settings.CropWidth = 5000;
+  settings.CropHeight = 5000;
   settings.fliphorizontal = false;
   settings.flipvertical = true;
   picture = ResizeAndCrop(*frame, settings, 160, 120);

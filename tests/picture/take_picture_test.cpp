@@ -130,14 +130,13 @@ TEST_F(TakePicture, LocalCopyOverwritesAndAReadOnlyFileDoesNotStopThePicture) {
   EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'k', 'e', 'e', 'p'}));
 }
 
-TEST_F(TakePicture, SizesItCannotDrawEndInStatusTenAndWriteNothing) {
+TEST_F(TakePicture, SizesAboveTheBudgetAndCropsBesideTheFrameWriteNothing) {
   const std::wstring localFile = local.File(L"webcam.jpg");
   test::WriteBytes(localFile, {'o', 'l', 'd'});
   settings.savetofile = true;
   settings.localfilename = localFile;
   settings.UseCustomImageSize = true;
-  for (const auto& [width, height] :
-       {std::pair{0u, 240u}, {320u, 0u}, {0u, 0u}, {100000u, 100000u}, {0xFFFFFFFFu, 1u}}) {
+  for (const auto& [width, height] : {std::pair{100000u, 100000u}, {0xFFFFFFFFu, 4096u}}) {
     settings.CustomSizeX = width;
     settings.CustomSizeY = height;
     pictures.ComputeOutputSize(settings);
@@ -146,6 +145,10 @@ TEST_F(TakePicture, SizesItCannotDrawEndInStatusTenAndWriteNothing) {
     EXPECT_TRUE(CamFiles().empty());
     EXPECT_EQ(test::FileBytes(localFile), (std::vector<char>{'o', 'l', 'd'}));
   }
+  settings.CropEnable = true;
+  settings.CropX = 200;  // beside the 200 x 150 frame
+  EXPECT_EQ(Take(), PictureOutcome::kCropOutside);
+  EXPECT_TRUE(CamFiles().empty());
 }
 
 TEST_F(TakePicture, CaptionAndOverlayReachTheJpeg) {

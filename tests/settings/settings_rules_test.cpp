@@ -12,7 +12,7 @@ TEST(SettingsRules, ClampsAsUnsignedNumbers) {
   EXPECT_EQ(ClampToRange(static_cast<std::uint32_t>(-1), 0, 2), 2u);
 }
 
-TEST(SettingsRules, LoadRangesApplyToTheRangedFieldsOnly) {
+TEST(SettingsRules, EveryNumberLoadsWithinWhatThePagesAllow) {
   Settings settings;
   settings.timevalue = 0;
   settings.fontsize = 1000;
@@ -22,15 +22,22 @@ TEST(SettingsRules, LoadRangesApplyToTheRangedFieldsOnly) {
   settings.JPEGquality = 500;
   settings.textposition = 12;
   settings.overlayopacity = 1000;
+  settings.CustomSizeX = 0;
+  settings.CropHeight = 100000;
+  settings.overlayscale = 5;
   ClampLoadedSettings(settings, true);
   EXPECT_EQ(settings.timevalue, 1u);
   EXPECT_EQ(settings.fontsize, 999u);
   EXPECT_EQ(settings.timeunit, 2u);
   EXPECT_EQ(settings.imagesize, 3u);
   EXPECT_EQ(settings.deviceType, 1u);
-  EXPECT_EQ(settings.JPEGquality, 500u);
-  EXPECT_EQ(settings.textposition, 12u);
-  EXPECT_EQ(settings.overlayopacity, 1000u);
+  EXPECT_EQ(settings.JPEGquality, 100u);
+  // Beyond its list a position or scale has always meant the first one.
+  EXPECT_EQ(settings.textposition, 0u);
+  EXPECT_EQ(settings.overlayscale, 0u);
+  EXPECT_EQ(settings.overlayopacity, 100u);
+  EXPECT_EQ(settings.CustomSizeX, 1u);
+  EXPECT_EQ(settings.CropHeight, kMaxPictureSide);
 
   settings.timevalue = 1000;
   settings.timeunit = 7;

@@ -63,7 +63,8 @@ Settings DistinctSettings() {
     if (const auto* text = std::get_if<StringSetting>(&field.kind)) {
       settings.*text->member = std::wstring(field.name) + L" \u00e9\u65e5";
     } else if (const auto* number = std::get_if<DwordSetting>(&field.kind)) {
-      settings.*number->member += 1;
+      std::uint32_t& value = settings.*number->member;
+      value = number->loadRange && value >= number->loadRange->hi ? value - 1 : value + 1;
     } else if (const auto* flag = std::get_if<FlagSetting>(&field.kind)) {
       settings.*flag->member = !(settings.*flag->member);
     } else {
@@ -153,6 +154,7 @@ TEST_F(SettingsStore, StoredValuesOutOfRangeAreClamped) {
   SetRawDword(L"deviceType", 2);
   SetRawDword(L"smoothtype", 2);
   SetRawDword(L"JPEGquality", 250);
+  SetRawDword(L"CustomSizeX", 0);
 
   Settings settings;
   LoadSettings(settings, false);
@@ -162,7 +164,8 @@ TEST_F(SettingsStore, StoredValuesOutOfRangeAreClamped) {
   EXPECT_EQ(settings.imagesize, 3u);
   EXPECT_EQ(settings.deviceType, 1u);
   EXPECT_EQ(settings.smoothtype, 1u);
-  EXPECT_EQ(settings.JPEGquality, 250u);
+  EXPECT_EQ(settings.JPEGquality, 100u);
+  EXPECT_EQ(settings.CustomSizeX, 1u);
 
   SetRawDword(L"timevalue", 1000);
   SetRawDword(L"fontsize", 0);

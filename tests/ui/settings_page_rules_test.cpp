@@ -1,5 +1,6 @@
 #include "picture/picture_rules.h"
 #include "resources/resource.h"
+#include "settings/settings_rules.h"
 #include "ui/settings_page_rules.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ TEST(SettingsPageRules, ListsWithoutSelectionClampOrKeep) {
   const SettingRange units{0, 2};
   EXPECT_EQ(IndexFromSelection(-1, 0, units), 2u);  // no selection: Hours
   EXPECT_EQ(IndexFromSelection(1, 0, units), 1u);
-  // Positions are not clamped on loading: a stored 12 survives an apply.
+  // Without a range, or for the positions, no selection keeps the value.
   EXPECT_EQ(IndexFromSelection(-1, 12, std::nullopt), 12u);
   EXPECT_EQ(IndexFromSelection(4, 12, std::nullopt), 4u);
 }
@@ -64,12 +65,11 @@ TEST(SettingsPageRules, PictureSidesAreCorrectedToSizesThePictureCanBeMadeIn) {
            {kMaxPictureSide + 1, kMaxPictureSide},
            {0xFFFFFFFFu, kMaxPictureSide},
        }) {
-    EXPECT_EQ(CorrectedPictureSide(typed), stored) << typed;
+    EXPECT_EQ(PictureSide(typed), stored) << typed;
   }
   // Whatever is typed, the corrected size is one the pipeline draws.
-  EXPECT_TRUE(IsDrawableSize(CorrectedPictureSide(0), CorrectedPictureSide(0)));
-  EXPECT_TRUE(IsDrawableSize(CorrectedPictureSide(0xFFFFFFFFu), CorrectedPictureSide(0xFFFFFFFFu)));
-  EXPECT_FALSE(IsDrawableSize(0, 240));
+  EXPECT_TRUE(IsDrawableSize(PictureSide(0), PictureSide(0)));
+  EXPECT_TRUE(IsDrawableSize(PictureSide(0xFFFFFFFFu), PictureSide(0xFFFFFFFFu)));
 }
 
 TEST(SettingsPageRules, FieldsAreCutTo511Characters) {

@@ -309,11 +309,12 @@ TEST_F(SettingsSheetTest, TextEffectsListTheFontsKeepLineBreaksAndCorrectTheSize
   bool clearType = false;
   kelpo.Call([&](Application& application) { clearType = application.ClearTypeAvailable(); });
   EXPECT_EQ(::IsWindowEnabled(sheet.Control(tab, IDC_SMOOTH_CLEARTYPE)) != FALSE, clearType);
-  // A stored position the list lacks shows none and survives an apply.
-  EXPECT_EQ(::SendMessageW(sheet.Control(tab, IDC_TEXT_POSITION), CB_GETCURSEL, 0, 0), CB_ERR);
+  // A stored position beyond the list has loaded as the first, which it always meant.
+  EXPECT_EQ(::SendMessageW(sheet.Control(tab, IDC_TEXT_POSITION), CB_GETCURSEL, 0, 0), 0);
 
   const std::wstring message = L"Harbour cam\r\n" + std::wstring(600, L'~');
   Type(sheet.Control(tab, IDC_MESSAGE), message);
+  EXPECT_EQ(TextOf(sheet.Control(tab, IDC_MESSAGE)), message.substr(0, 511));
   const HWND size = sheet.Control(tab, IDC_FONT_SIZE);
   Type(size, L"0");
   sheet.Apply();
@@ -331,7 +332,7 @@ TEST_F(SettingsSheetTest, TextEffectsListTheFontsKeepLineBreaksAndCorrectTheSize
   EXPECT_EQ(StoredString(L"wisdom"), message.substr(0, 511));
   EXPECT_EQ(applied.fontname, L"Liberation Sans");
   EXPECT_EQ(StoredString(L"fontname"), L"Liberation Sans");
-  EXPECT_EQ(StoredDword(L"textposition"), 12u);
+  EXPECT_EQ(StoredDword(L"textposition"), 0u);
 
   // Tabs never shown are not applied.
   sheet.Ok();
@@ -340,6 +341,16 @@ TEST_F(SettingsSheetTest, TextEffectsListTheFontsKeepLineBreaksAndCorrectTheSize
       EXPECT_EQ(test::ValueNames().count(field.name), 0u) << field.name;
     }
   }
+  // A font no longer installed is shown, and kept by an apply.
+  kelpo.Call([](Application& application) { application.settings().fontname = L"Gone Sans"; });
+  const SheetDriver again = OpenFromButton(kelpo);
+  ASSERT_NE(again.ShowTab(kTextEffectsTab), nullptr);
+  EXPECT_EQ(TextOf(again.Control(tab, IDC_FONT_NAME)), L"Gone Sans");
+  Click(again.Control(tab, IDC_FONT_BOLD));
+  again.Apply();
+  EXPECT_EQ(kelpo.SettingsNow().fontname, L"Gone Sans");
+  EXPECT_EQ(StoredString(L"fontname"), L"Gone Sans");
+  again.Ok();
 }
 
 TEST_F(SettingsSheetTest, AColourChoiceIsInForceAndSavedAtOnce) {

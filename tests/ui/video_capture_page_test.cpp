@@ -251,6 +251,12 @@ TEST_F(VideoCapturePageTest, ImageFileSourceOffersNoDeviceAndSizesAreAppliedCorr
   EXPECT_FALSE(OkShowsRestartMessage(dialog));
   EXPECT_EQ(StoredDword(L"deviceType"), kDeviceImageFile);
   EXPECT_EQ(StoredString(L"devicePath"), source);
+  // A path longer than MAX_PATH is stored whole.
+  const std::wstring longPath = L"C:\\" + std::wstring(300, L'p') + L".png";
+  const HWND longPathDialog = OpenDeviceDialog(sheet);
+  (void)::SetDlgItemTextW(longPathDialog, IDC_DEVICE_FILE, longPath.c_str());
+  EXPECT_TRUE(OkShowsRestartMessage(longPathDialog));
+  EXPECT_EQ(StoredString(L"devicePath"), longPath);
 
   // Custom size: its fields follow the radio button at once.
   Click(control(IDC_CUSTOM_SIZE));
@@ -294,12 +300,14 @@ TEST_F(VideoCapturePageTest, ImageFileSourceOffersNoDeviceAndSizesAreAppliedCorr
   EXPECT_EQ(StoredDword(L"UseCustomImageSize"), 1u);
   EXPECT_EQ(StoredDword(L"JPEGquality"), 100u);
 
-  // Letters keep the stored side, and the field keeps the letters; the
-  // output size follows what was applied.
+  // Letters or a sign keep the stored value, which the field shows again;
+  // the output size follows what was applied.
   Type(control(IDC_CUSTOM_WIDTH), L"wide");
   Type(control(IDC_CUSTOM_HEIGHT), L"240");
+  Type(control(IDC_CROP_LEFT), L"-1");
   sheet.Apply();
-  EXPECT_EQ(TextOf(control(IDC_CUSTOM_WIDTH)), L"wide");
+  EXPECT_EQ(TextOf(control(IDC_CUSTOM_WIDTH)), L"1");
+  EXPECT_EQ(TextOf(control(IDC_CROP_LEFT)), L"10");
   EXPECT_EQ(kelpo.SettingsNow().CustomSizeX, 1u);
   Type(control(IDC_CUSTOM_WIDTH), L"320");
   sheet.Apply();

@@ -275,7 +275,7 @@ TEST_F(KelpoRun, OneShotEndsWithAnExitCodeAndPrintsWhy) {
       {L"server", L"x", 0, nullptr, 3, {kMsgFtpConnectFailed}},     // no server: no upload
       {L"dialup", nullptr, 1, nullptr, 3, {kMsgFtpConnectFailed}},  // no dial-up connection
       {L"devicePath", L"C:\\no such picture.png", 0, nullptr, 2, {kMsgPictureFailed}},
-      {L"CustomSizeX", nullptr, 0, L"UseCustomImageSize", 2, {kMsgPictureFailed}},
+      {L"CropX", nullptr, 16000, L"CropEnable", 2, {kMsgCropOutsidePicture}},
       {L"disableFTP", nullptr, 1, nullptr, 0, {}},  // nothing to deliver
       {L"localfilename",
        unwritable.c_str(),
