@@ -51,6 +51,9 @@ enum MessageId : int {
   kMsgDeviceChangedCaption = IDS_DEVICE_CHANGED_CAPTION,
   kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
   kMsgLocalCopyFailed = IDS_LOCAL_COPY_FAILED,
+  kMsgPictureSaved = IDS_PICTURE_SAVED,
+  kMsgPictureTaken = IDS_PICTURE_TAKEN,
+  kMsgOverlayTooLarge = IDS_OVERLAY_TOO_LARGE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

@@ -91,34 +91,38 @@ TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreviewWhenTheWindowSho
   EXPECT_EQ(PreviewBitmapSize().cy, static_cast<LONG>(tall.height));
 }
 
-TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
+TEST_F(StillImage, OnlyAFileBeingWrittenKeepsThePreviousImage) {
   test::SavePng(*test::SolidBitmap(64, 48, kRed), source);
   still.LoadStillImage();
   ASSERT_NE(still.StillImage(), nullptr);
   const Gdiplus::Bitmap* const kept = still.StillImage();
-  const Gdiplus::Bitmap* const keptPreview = still.StillPreview();
   const std::vector<char> bytes = test::FileBytes(source);
 
+  // Held by the program that writes it, empty, or cut short: for a moment
+  // (LastImageStandsIn) the last image stands in.
+  unique_file held(::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kReady);
+  held.reset();
   const std::vector<std::vector<char>> broken = {
       {},
       std::vector<char>(bytes.begin(), bytes.begin() + 24),
-      std::vector<char>(bytes.begin(), bytes.begin() + bytes.size() / 2),
-      {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}};
+      std::vector<char>(bytes.begin(), bytes.begin() + bytes.size() / 2)};
   for (const std::vector<char>& content : broken) {
     test::WriteBytes(source, content);
-    still.LoadStillImage();
-    EXPECT_EQ(still.StillImage(), kept) << content.size() << " bytes";
-    EXPECT_EQ(still.StillPreview(), keptPreview);
+    EXPECT_EQ(still.RequestPicture(), FrameRequest::kReady) << content.size() << " bytes";
+    EXPECT_EQ(still.StillImage(), kept);
     EXPECT_TRUE(OpenExclusively(source));
   }
-  settings.devicePath = folder.File(L"missing.png");
-  still.LoadStillImage();
+  // No image: no picture, and no old image to stand in once it is written.
+  test::WriteBytes(source, {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
+  test::WriteBytes(source, {});
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
+  EXPECT_EQ(still.GrabFrame(), nullptr);
+  // Without a file to read (no camera at start-up) there is nothing to say.
   settings.devicePath.clear();
-  still.LoadStillImage();
-  EXPECT_EQ(still.StillImage(), kept);
-  auto frame = still.GrabFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_PIXEL(*frame, 10, 10, kRed);
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kNone);
 }
 
 TEST_F(StillImage, ReplacingTheFileChangesTheNextPicture) {
