@@ -47,8 +47,7 @@ void PictureCycle::RequestPicture() {
 }
 
 void PictureCycle::OnCaptureTick() {
-  if (CaptureTickTakesPicture(settings_.disableTimer,
-                              uploader_ != nullptr && uploader_->Running())) {
+  if (CaptureTickTakesPicture(settings_.disableTimer, uploader_ != nullptr && uploader_->Running())) {
     RequestPicture();
   }
 }

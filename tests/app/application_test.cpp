@@ -101,12 +101,11 @@ TEST_F(ApplicationTest, EveryTrayPictureSaysWhatBecameOfItAndAGoneSourceDelivers
   ASSERT_TRUE(WriteString(L"localfilename", localFile));
   Application application;
   application.Start();
-  // An old error does not outlive a picture that succeeds.
   application.window().SetStatus(kMsgFtpConnectFailed);
   application.cycle().RequestPicture();
   EXPECT_EQ(application.window().LastStatus(), kMsgPictureSaved);
 
-  // A source removed, or replaced by text, is not sent again as new.
+  // An old error did not stay; a source removed, or now text, is not sent again.
   ASSERT_TRUE(::DeleteFileW(localFile.c_str()));
   test::WriteBytes(source, {'t', 'e', 'x', 't'});
   application.cycle().RequestPicture();

@@ -15,7 +15,7 @@ TEST(CaptureTimerPeriod, ScalesByUnitAsUnsigned32BitProduct) {
 }
 
 TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
-  for (int id = -1; id <= 99; ++id) {
+  for (int id = -1; id <= 70; ++id) {
     const bool error = id == kMsgCameraNotResponding || id == kMsgPictureFailed ||
                        id == kMsgFtpConnectFailed || id == kMsgUploadFailed ||
                        id == kMsgInternetFailed || id == kMsgNoDirectory ||
@@ -40,7 +40,6 @@ TEST(PictureEndStatus, SaysWhatBecameOfThePictureUnlessTheUploadWillTell) {
   EXPECT_EQ(PictureEndStatus(false, true, true, false), kMsgPictureSaved);
   EXPECT_EQ(PictureEndStatus(false, false, false, false), kMsgPictureTaken);
   EXPECT_EQ(PictureEndStatus(true, true, true, false), kMsgNone);
-  // Trouble is told even when an upload follows, a failed copy first.
   EXPECT_EQ(PictureEndStatus(true, true, false, true), kMsgLocalCopyFailed);
   EXPECT_EQ(PictureEndStatus(true, true, true, true), kMsgOverlayTooLarge);
 }

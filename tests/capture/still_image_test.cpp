@@ -96,10 +96,10 @@ TEST_F(StillImage, OnlyAFileBeingWrittenKeepsThePreviousImage) {
   still.LoadStillImage();
   ASSERT_NE(still.StillImage(), nullptr);
   const Gdiplus::Bitmap* const kept = still.StillImage();
+  const Gdiplus::Bitmap* const keptPreview = still.StillPreview();
   const std::vector<char> bytes = test::FileBytes(source);
 
-  // Held by the program that writes it, empty, or cut short: for a moment
-  // (LastImageStandsIn) the last image stands in.
+  // Held by its writer, empty, or cut short: the last image stands in.
   unique_file held(::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_EQ(still.RequestPicture(), FrameRequest::kReady);
@@ -110,8 +110,9 @@ TEST_F(StillImage, OnlyAFileBeingWrittenKeepsThePreviousImage) {
       std::vector<char>(bytes.begin(), bytes.begin() + bytes.size() / 2)};
   for (const std::vector<char>& content : broken) {
     test::WriteBytes(source, content);
-    EXPECT_EQ(still.RequestPicture(), FrameRequest::kReady) << content.size() << " bytes";
-    EXPECT_EQ(still.StillImage(), kept);
+    still.LoadStillImage();
+    EXPECT_EQ(still.StillImage(), kept) << content.size() << " bytes";
+    EXPECT_EQ(still.StillPreview(), keptPreview);
     EXPECT_TRUE(OpenExclusively(source));
   }
   // No image: no picture, and no old image to stand in once it is written.
@@ -119,9 +120,7 @@ TEST_F(StillImage, OnlyAFileBeingWrittenKeepsThePreviousImage) {
   EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
   test::WriteBytes(source, {});
   EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
-  EXPECT_EQ(still.GrabFrame(), nullptr);
-  // Without a file to read (no camera at start-up) there is nothing to say.
-  settings.devicePath.clear();
+  settings.devicePath.clear();  // no camera at start-up: nothing to say
   EXPECT_EQ(still.RequestPicture(), FrameRequest::kNone);
 }
 

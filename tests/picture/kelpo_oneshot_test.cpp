@@ -128,9 +128,8 @@ TEST_F(KelpoOneShot, HugeImagesAreRefusedBeforeTheyAreDecoded) {
   ASSERT_NE(picture, nullptr);
   EXPECT_PIXEL(*picture, 10, 10, test::kBlue);
 
-  // As the overlay, fitted over the whole picture: the picture is made
-  // without it, and says so. An icon that lists its one image as 256 x 256
-  // (stored as 0) does not hide an 8000 x 8000 bitmap.
+  // As the overlay, an icon that lists its 8000 x 8000 bitmap as 256 x 256
+  // (stored as 0): the picture is made without it, and says so.
   const std::wstring icon = folder.File(L"huge.ico");
   SaveBlueBitmap(icon, 8000, 8000);
   const std::vector<char> bitmap = test::FileBytes(icon);

@@ -39,8 +39,7 @@ TEST_F(PictureSteps, EnlargedFramesKeepTheirEdgesAndAFrameThatCannotBeDrawnMakes
   auto small = test::SolidBitmap(64, 48, kRed);
   auto picture = ResizeAndCrop(*small, settings, 640, 480);
   ASSERT_NE(picture, nullptr);
-  EXPECT_PIXEL(*picture, 639, 240, kRed);
-  EXPECT_PIXEL(*picture, 320, 479, kRed);
+  EXPECT_PIXEL(*picture, 639, 479, kRed);
   picture = ResizeAndCrop(*test::QuadrantBitmap(2, 2), settings, 320, 240);
   EXPECT_PIXEL(*picture, 0, 0, kRed);
   EXPECT_PIXEL(*picture, 319, 239, kYellow);
