@@ -14,7 +14,7 @@
 namespace kelpo {
 
 enum class PictureOutcome {
-  kNone,     // nothing to make a picture of; nothing to report
+  kNone,     // no temporary file could be made: nothing written
   kFailed,   // the picture could not be made, or a step of it not drawn ("Cannot take picture")
   kWritten,  // the temporary JPEG holds the finished picture
 };
