@@ -128,6 +128,8 @@ TEST_F(KelpoOneShot, HugeImagesAreRefusedBeforeTheyAreDecoded) {
   ASSERT_NE(picture, nullptr);
   EXPECT_PIXEL(*picture, 10, 10, test::kBlue);
 
+  const std::wstring huge = folder.File(L"huge.bmp");
+  SaveBlueBitmap(huge, 20000, 20000);
   // As the overlay, an icon that lists its 8000 x 8000 bitmap as 256 x 256
   // (stored as 0): the picture is made without it, and says so.
   const std::wstring icon = folder.File(L"huge.ico");
@@ -151,8 +153,6 @@ TEST_F(KelpoOneShot, HugeImagesAreRefusedBeforeTheyAreDecoded) {
   ASSERT_NE(picture, nullptr);
   EXPECT_PIXEL(*picture, 10, 10, kRed);
 
-  const std::wstring huge = folder.File(L"huge.bmp");
-  SaveBlueBitmap(huge, 20000, 20000);
   // As the source: no picture ("Cannot take picture").
   ASSERT_TRUE(::DeleteFileW(localFile.c_str()));
   ASSERT_TRUE(WriteString(L"devicePath", huge));
