@@ -100,10 +100,12 @@ void Application::OpenSource() {
   host.previewControl = window_.PreviewControl();
   host.graphMessage = WM_GRAPHNOTIFY;
   host.grabTimer = this;
-  // The old source (its graph and its video window) goes before the new one starts.
-  source_.reset();
-  source_ = OpenFrameSource(settings_, host);
-  cycle_.Connect(*source_, *uploader_);
+  // The new source is made before the old one goes: if it cannot be made,
+  // the old one stays in use. The cycle is told first, so that nothing the
+  // old one's end sets off (its graph's last messages) reaches it half gone.
+  std::unique_ptr<FrameSource> source = OpenFrameSource(settings_, host);
+  cycle_.Connect(*source, *uploader_);
+  source_.swap(source);
 }
 
 void Application::StartCaptureTimer() {

@@ -52,6 +52,9 @@ enum MessageId : int {
   kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
   kMsgLocalCopyFailed = IDS_LOCAL_COPY_FAILED,
   kMsgCropOutsidePicture = IDS_CROP_OUTSIDE_PICTURE,
+  kMsgPictureSaved = IDS_PICTURE_SAVED,
+  kMsgPictureTaken = IDS_PICTURE_TAKEN,
+  kMsgOverlayTooLarge = IDS_OVERLAY_TOO_LARGE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

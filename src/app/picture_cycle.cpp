@@ -77,6 +77,7 @@ void PictureCycle::TakePicture() {
   // A one-shot run that gets no picture has nothing more to do.
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
   if (!frame) {
+    window_.SetStatus(kMsgPictureFailed);
     QuitOneShot();
     return;
   }
@@ -86,8 +87,6 @@ void PictureCycle::TakePicture() {
   frame.reset();
   switch (outcome) {
     case PictureOutcome::kNone:
-      QuitOneShot();
-      return;
     case PictureOutcome::kFailed:
       window_.SetStatus(kMsgPictureFailed);
       QuitOneShot();
@@ -101,12 +100,17 @@ void PictureCycle::TakePicture() {
       break;
   }
 
-  if (settings_.savetofile) {
-    // A local copy that cannot be written does not stop the upload.
-    localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
-    if (settings_.disableFTP) QuitOneShot();
+  // A local copy that cannot be written does not stop the upload.
+  if (settings_.savetofile) localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
+  overlayLeftOut_ = pictures_.OverlayLeftOut();
+  // Every picture says what became of it; an earlier error does not stay.
+  const int ended = PictureEndStatus(!settings_.disableFTP, settings_.savetofile, localCopyWritten_,
+                                     overlayLeftOut_);
+  if (ended != kMsgNone) window_.SetStatus(ended);
+  if (settings_.disableFTP) {
+    if (settings_.savetofile) QuitOneShot();
+    return;
   }
-  if (settings_.disableFTP) return;
   StartUpload();
 }
 
@@ -189,9 +193,15 @@ OneShotExitCode PictureCycle::ExitCode() const { return OneShotExit(Outcome()); 
 
 std::vector<int> PictureCycle::OneShotReport() const {
   std::vector<int> texts;
-  if (window_.LastStatus() != 0) texts.push_back(window_.LastStatus());
+  const int last = window_.LastStatus();
+  if (last != 0) texts.push_back(last);
   const OneShotOutcome outcome = Outcome();
-  if (outcome.pictureMade && outcome.localCopyWanted && !outcome.localCopyWritten) {
+  // What the upload's final status hid: said once.
+  if (outcome.pictureMade && overlayLeftOut_ && last != kMsgOverlayTooLarge) {
+    texts.push_back(kMsgOverlayTooLarge);
+  }
+  if (outcome.pictureMade && outcome.localCopyWanted && !outcome.localCopyWritten &&
+      last != kMsgLocalCopyFailed) {
     texts.push_back(kMsgLocalCopyFailed);
   }
   return texts;

@@ -73,6 +73,7 @@ class PictureCycle final : public UploadObserver {
   bool pictureMade_ = false;
   bool uploaded_ = false;
   bool localCopyWritten_ = false;
+  bool overlayLeftOut_ = false;
 };
 
 }  // namespace kelpo

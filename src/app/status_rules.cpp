@@ -28,6 +28,7 @@ bool IsErrorStatus(int statusId) {
     case kMsgInternetFailed:
     case kMsgNoDirectory:
     case kMsgCropOutsidePicture:
+    case kMsgLocalCopyFailed:
       return true;
     default:
       return false;
@@ -40,6 +41,14 @@ bool StatusRaisesBalloon(int statusId, bool balloonTips, bool windowVisible) {
 
 std::wstring CutText(const std::wstring& text, std::size_t maxLength) {
   return text.substr(0, maxLength);
+}
+
+int PictureEndStatus(bool uploadFollows, bool localCopyWanted, bool localCopyWritten,
+                     bool overlayLeftOut) {
+  if (localCopyWanted && !localCopyWritten) return kMsgLocalCopyFailed;
+  if (overlayLeftOut) return kMsgOverlayTooLarge;
+  if (uploadFollows) return kMsgNone;
+  return localCopyWanted ? kMsgPictureSaved : kMsgPictureTaken;
 }
 
 bool CaptureTickTakesPicture(bool disableTimer, bool uploadRunning) {

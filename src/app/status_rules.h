@@ -24,6 +24,13 @@ constexpr std::size_t kBalloonTitleLength = 62;
 constexpr std::size_t kBalloonTextLength = 254;
 std::wstring CutText(const std::wstring& text, std::size_t maxLength);
 
+// The status a finished picture ends with, saying what became of it: its
+// local copy failed, its overlay was left out, it was saved, or it was kept
+// nowhere. kMsgNone when all went well and an upload follows, whose own
+// statuses tell the rest.
+int PictureEndStatus(bool uploadFollows, bool localCopyWanted, bool localCopyWritten,
+                     bool overlayLeftOut);
+
 // A capture timer tick takes a picture unless the timer is disabled or an
 // upload is running (connecting or connected): such a tick is skipped, not
 // deferred.

@@ -14,4 +14,8 @@ FittedSize FitStillPreview(std::uint32_t controlWidth, std::uint32_t controlHeig
   return {static_cast<std::uint32_t>(height * ratio), controlHeight};
 }
 
+bool LastImageStandsIn(StillFileTrouble trouble, std::uint32_t troubleFor) {
+  return trouble == StillFileTrouble::kMomentary && troubleFor < kMomentaryTroubleBound;
+}
+
 }  // namespace kelpo

@@ -2,6 +2,7 @@
 
 #include "capture/still_image_rules.h"
 #include "common/unique_handle.h"
+#include "picture/edge_pixels.h"
 #include "picture/image_file.h"
 #include "picture/pixel_bitmap.h"
 
@@ -31,8 +32,9 @@ StillImageSource::StillImageSource(const Settings& settings, HWND previewControl
 
 FrameRequest StillImageSource::RequestPicture() {
   LoadStillImage();
-  if (tooLarge_) return FrameRequest::kFailed;
-  // Even without an image the picture goes ahead: it clears away the last one.
+  // No file to read (no camera at start-up): nothing to take, and nothing to say.
+  if (settings_.devicePath.empty()) return FrameRequest::kNone;
+  if (!stillImage_) return FrameRequest::kFailed;
   return FrameRequest::kReady;
 }
 
@@ -49,25 +51,46 @@ void StillImageSource::LoadStillImage() {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   const StillDecode decoded = decoder_.Decode(settings_.devicePath, spareRows_, width, height);
-  tooLarge_ = decoded == StillDecode::kTooLarge;
   std::unique_ptr<PixelBitmap> still;
-  if (decoded == StillDecode::kDecoded) {
-    still = std::make_unique<PixelBitmap>(spareRows_, static_cast<int>(width),
-                                          static_cast<int>(height), PixelFormat32bppARGB);
-  } else if (decoded == StillDecode::kNotDecoded) {
-    // What WIC cannot decode, GDI+ may.
-    LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
-    tooLarge_ = loaded.tooLarge;
-    // A truncated file may decode its header and fail here: keep the old image.
-    if (loaded) still = CopyAsArgb(*loaded.image);
+  // A file whose header reads well but whose image does not may still be
+  // being written: that is momentary trouble, as a file held open is.
+  StillFileTrouble trouble = StillFileTrouble::kMomentary;
+  switch (decoded) {
+    case StillDecode::kDecoded:
+      still = std::make_unique<PixelBitmap>(spareRows_, static_cast<int>(width),
+                                            static_cast<int>(height), PixelFormat32bppARGB);
+      break;
+    case StillDecode::kNotDecoded: {
+      // What WIC cannot decode, GDI+ may.
+      LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
+      if (loaded) still = CopyAsArgb(*loaded.image);
+      if (loaded.tooLarge) trouble = StillFileTrouble::kGone;
+      break;
+    }
+    case StillDecode::kIncomplete:
+      break;
+    case StillDecode::kUnreadable:
+    case StillDecode::kTooLarge:
+      trouble = StillFileTrouble::kGone;
+      break;
   }
-  if (tooLarge_) stillImage_.reset();
-  if (!still || still->GetLastStatus() != Gdiplus::Ok) return;
+  if (!still || still->GetLastStatus() != Gdiplus::Ok) {
+    OnFileTrouble(trouble);
+    return;
+  }
+  troubleSince_.reset();
   // The old image's rows take the next decode, once no frame reads them.
   spareRows_ = stillImage_ ? stillImage_->Rows() : nullptr;
   if (spareRows_ && spareRows_->bytes.capacity() > kKeptBufferLimit) spareRows_.reset();
   stillImage_ = std::move(still);
   ShowPreview();
+}
+
+void StillImageSource::OnFileTrouble(StillFileTrouble trouble) {
+  const DWORD now = ::GetTickCount();
+  if (!troubleSince_) troubleSince_ = now;
+  // Unsigned, so a tick count that wrapped around still gives the time since.
+  if (!LastImageStandsIn(trouble, now - *troubleSince_)) stillImage_.reset();
 }
 
 void StillImageSource::OnWindowShown(bool shown) {
@@ -100,8 +123,17 @@ void StillImageSource::DrawPreview() {
   if (preview->GetLastStatus() != Gdiplus::Ok) return;
   {
     Gdiplus::Graphics graphics(preview.get());
-    (void)graphics.DrawImage(stillImage_.get(), 0, 0, static_cast<INT>(fitted.width),
-                             static_cast<INT>(fitted.height));
+    Gdiplus::ImageAttributes edges;
+    RepeatEdgePixels(edges);
+    const Gdiplus::RectF whole(0.0f, 0.0f, static_cast<Gdiplus::REAL>(fitted.width),
+                               static_cast<Gdiplus::REAL>(fitted.height));
+    // A preview that was not drawn would show a blank: the last one stays.
+    if (graphics.DrawImage(stillImage_.get(), whole, 0.0f, 0.0f,
+                           static_cast<Gdiplus::REAL>(stillImage_->GetWidth()),
+                           static_cast<Gdiplus::REAL>(stillImage_->GetHeight()), Gdiplus::UnitPixel,
+                           &edges) != Gdiplus::Ok) {
+      return;
+    }
   }
   stillPreview_ = std::move(preview);
   unique_hbitmap bitmap;

@@ -3,8 +3,11 @@
 #pragma once
 
 #include "capture/frame_source.h"
+#include "capture/still_image_rules.h"
 #include "picture/pixel_bitmap.h"
 #include "picture/still_image_decoder.h"
+
+#include <optional>
 
 namespace kelpo {
 
@@ -22,9 +25,9 @@ class StillImageSource final : public FrameSource {
 
   // Decodes the file into the still image and shows it, fitted, in the
   // preview control; while the window is hidden nobody sees the preview, and
-  // it is drawn when the window shows. An unusable file keeps the image there
-  // is; one too large to use leaves none, so no picture is taken until the
-  // file changes.
+  // it is drawn when the window shows. A file being written keeps the image
+  // there is for a moment (LastImageStandsIn); a missing, damaged or too
+  // large one leaves none, so no picture is taken until the file is usable.
   void LoadStillImage();
 
   Gdiplus::Bitmap* StillImage() const { return stillImage_.get(); }
@@ -33,6 +36,8 @@ class StillImageSource final : public FrameSource {
  private:
   void ShowPreview();
   void DrawPreview();
+  // The file gave no image: the last one stands in, or goes.
+  void OnFileTrouble(StillFileTrouble trouble);
 
   const Settings& settings_;
   HWND previewControl_;
@@ -40,7 +45,8 @@ class StillImageSource final : public FrameSource {
   std::shared_ptr<PixelRows> spareRows_;
   std::unique_ptr<PixelBitmap> stillImage_;
   std::unique_ptr<Gdiplus::Bitmap> stillPreview_;
-  bool tooLarge_ = false;
+  // When the file first failed to read since it last read well.
+  std::optional<DWORD> troubleSince_;
   bool previewPending_ = false;
 };
 

@@ -16,24 +16,35 @@ namespace {
 // wrongly chosen file from exhausting memory.
 constexpr LONGLONG kLargestImageFile = 256LL * 1024 * 1024;
 
-unique_file OpenToRead(const std::wstring& path, LARGE_INTEGER& size) {
-  if (path.empty()) return unique_file();
+// A program that writes the file may hold it, unshared, for a moment.
+bool HeldByAnother(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+ImageRead OpenToRead(const std::wstring& path, unique_file& file, LARGE_INTEGER& size) {
+  if (path.empty()) return ImageRead::kUnreadable;
   // Others may write, rename or delete the file while it is being read.
-  unique_file file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-      size.QuadPart > kLargestImageFile) {
-    return unique_file();
+  const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD error = ::GetLastError();
+  file.reset(opened);
+  if (!file) return HeldByAnother(error) ? ImageRead::kIncomplete : ImageRead::kUnreadable;
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestImageFile) {
+    return ImageRead::kUnreadable;
   }
-  return file;
+  // Created, and not yet written.
+  if (size.QuadPart <= 0) return ImageRead::kIncomplete;
+  return ImageRead::kRead;
 }
 
 // The size is checked before anything decodes the image: GDI+ would take
 // all the memory a huge one asks for, and far longer than a picture may.
 ImageRead CheckDimensions(const std::uint8_t* bytes, std::size_t size) {
   const std::optional<ImageDimensions> dimensions = ReadImageDimensions(bytes, size);
-  if (!dimensions) return ImageRead::kUnreadable;
+  if (!dimensions) {
+    return HasImageSignature(bytes, size) ? ImageRead::kIncomplete : ImageRead::kUnreadable;
+  }
   if (!WithinPixelBudget(dimensions->width, dimensions->height)) return ImageRead::kTooLarge;
   return ImageRead::kRead;
 }
@@ -47,6 +58,11 @@ LoadedImage DecodeStream(Microsoft::WRL::ComPtr<IStream> stream, bool useColourM
       image->GetHeight() == 0) {
     return loaded;
   }
+  // What the decoder made of the file is checked too, whatever its header said.
+  if (!WithinPixelBudget(image->GetWidth(), image->GetHeight())) {
+    loaded.tooLarge = true;
+    return loaded;
+  }
   loaded.image = std::move(image);
   return loaded;
 }
@@ -55,8 +71,9 @@ LoadedImage DecodeStream(Microsoft::WRL::ComPtr<IStream> stream, bool useColourM
 
 ImageRead ReadImageBytes(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
   LARGE_INTEGER size{};
-  const unique_file file = OpenToRead(path, size);
-  if (!file) return ImageRead::kUnreadable;
+  unique_file file;
+  const ImageRead opened = OpenToRead(path, file, size);
+  if (opened != ImageRead::kRead) return opened;
   const auto length = static_cast<DWORD>(size.QuadPart);
   try {
     bytes.resize(length);
@@ -64,9 +81,11 @@ ImageRead ReadImageBytes(const std::wstring& path, std::vector<std::uint8_t>& by
     return ImageRead::kUnreadable;
   }
   DWORD read = 0;
-  if (!::ReadFile(file.get(), bytes.data(), length, &read, nullptr) || read != length) {
-    return ImageRead::kUnreadable;
+  if (!::ReadFile(file.get(), bytes.data(), length, &read, nullptr)) {
+    return HeldByAnother(::GetLastError()) ? ImageRead::kIncomplete : ImageRead::kUnreadable;
   }
+  // Shorter than it was a moment ago: it is being written again.
+  if (read != length) return ImageRead::kIncomplete;
   return CheckDimensions(bytes.data(), bytes.size());
 }
 
@@ -95,6 +114,7 @@ LoadedImage LoadImageFile(const std::wstring& path, bool useColourManagement) {
       return refused;
     }
     case ImageRead::kUnreadable:
+    case ImageRead::kIncomplete:
       break;
   }
   return LoadedImage();

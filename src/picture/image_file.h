@@ -20,7 +20,8 @@ namespace kelpo {
 struct LoadedImage {
   Microsoft::WRL::ComPtr<IStream> stream;
   std::unique_ptr<Gdiplus::Bitmap> image;
-  // Its header declares more than kMaxImagePixels: it was not decoded.
+  // Its header, or the decoder, declares more than kMaxImagePixels: it was
+  // not decoded, or not kept.
   bool tooLarge = false;
 
   explicit operator bool() const { return image != nullptr; }
@@ -28,8 +29,11 @@ struct LoadedImage {
 
 enum class ImageRead {
   kRead,
-  kUnreadable,  // missing, empty, unreadable, too long a file, or a size its header does not tell
+  kUnreadable,  // missing, unreadable, too long a file, or no image whose size its header tells
   kTooLarge,    // its header declares more than kMaxImagePixels
+  // Held open by a program that writes it, empty, or an image's header that
+  // ends before its size: a file being written, readable again in a moment.
+  kIncomplete,
 };
 
 // Reads the whole file into `bytes`, whose memory is reused, and checks the

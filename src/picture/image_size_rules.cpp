@@ -138,24 +138,32 @@ std::optional<ImageDimensions> GifSize(const ByteReader& in) {
   }
 }
 
-std::optional<ImageDimensions> BmpSize(const ByteReader& in) {
-  constexpr std::size_t kHeaderSize = 14;
-  constexpr std::size_t kWidth = 18;
+// The bitmap info header at `header`: that of a BMP file, or of an icon's
+// entry.
+std::optional<ImageDimensions> DibSize(const ByteReader& in, std::size_t header) {
+  constexpr std::size_t kWidth = 4;
+  constexpr std::size_t kHeight = 8;
+  constexpr std::size_t kCoreHeight = 6;
   constexpr std::uint32_t kCoreHeaderSize = 12;  // 16-bit sides
   constexpr std::uint32_t kSmallestInfoHeader = 16;
-  const std::optional<std::uint32_t> headerSize = in.U32(kHeaderSize, kLittle);
+  const std::optional<std::uint32_t> headerSize = in.U32(header, kLittle);
   if (!headerSize) return std::nullopt;
   if (*headerSize == kCoreHeaderSize)
-    return Both(in.U16(kWidth, kLittle), in.U16(kWidth + 2, kLittle));
+    return Both(in.U16(header + kWidth, kLittle), in.U16(header + kCoreHeight, kLittle));
   if (*headerSize < kSmallestInfoHeader) return std::nullopt;
-  const std::optional<std::uint32_t> width = in.U32(kWidth, kLittle);
-  const std::optional<std::uint32_t> height = in.U32(kWidth + 4, kLittle);
+  const std::optional<std::uint32_t> width = in.U32(header + kWidth, kLittle);
+  const std::optional<std::uint32_t> height = in.U32(header + kHeight, kLittle);
   if (!width || !height) return std::nullopt;
   // Signed: a negative height means a top-down bitmap; a negative width is no bitmap.
   const auto signedWidth = static_cast<std::int32_t>(*width);
   const auto signedHeight = static_cast<std::int64_t>(static_cast<std::int32_t>(*height));
   if (signedWidth < 0) return std::nullopt;
   return ImageDimensions{*width, static_cast<std::uint32_t>(std::llabs(signedHeight))};
+}
+
+std::optional<ImageDimensions> BmpSize(const ByteReader& in) {
+  constexpr std::size_t kInfoHeader = 14;  // after the file header
+  return DibSize(in, kInfoHeader);
 }
 
 std::optional<ImageDimensions> TiffSize(const ByteReader& in, bool bigEndian) {
@@ -187,33 +195,39 @@ std::optional<ImageDimensions> TiffSize(const ByteReader& in, bool bigEndian) {
   return Both(width, height);
 }
 
+// The size an icon's entry declares in its own image, whatever the directory
+// says: a PNG's header, or the bitmap's info header, whose rows hold the image
+// and its mask below it (the decoder reads both, so both count).
+std::optional<ImageDimensions> IconEntrySize(const ByteReader& in, std::uint32_t offset) {
+  if (offset >= in.Size()) return std::nullopt;
+  const ByteReader image(in.At(offset), in.Size() - offset);
+  if (image.Matches(0, kPngSignature, kPngSignatureLength)) return PngSize(image);
+  return DibSize(image, 0);
+}
+
 std::optional<ImageDimensions> IconSize(const ByteReader& in) {
   constexpr std::size_t kCount = 4;
   constexpr std::size_t kFirstEntry = 6;
   constexpr std::size_t kEntrySize = 16;
   constexpr std::size_t kEntryOffset = 12;
-  constexpr std::uint32_t kFullSide = 256;  // stored as 0
   const std::optional<std::uint32_t> count = in.U16(kCount, kLittle);
   if (!count || *count == 0) return std::nullopt;
   ImageDimensions largest{0, 0};
   for (std::uint32_t i = 0; i < *count; ++i) {
     const std::size_t entry = kFirstEntry + kEntrySize * i;
-    const std::optional<std::uint32_t> width = in.Byte(entry);
-    const std::optional<std::uint32_t> height = in.Byte(entry + 1);
     const std::optional<std::uint32_t> offset = in.U32(entry + kEntryOffset, kLittle);
-    if (!width || !height || !offset) return std::nullopt;
-    ImageDimensions size{*width == 0 ? kFullSide : *width, *height == 0 ? kFullSide : *height};
-    // An entry stored as PNG has its true size in its own header.
-    if (*offset < in.Size()) {
-      const ByteReader image(in.At(*offset), in.Size() - *offset);
-      if (image.Matches(0, kPngSignature, kPngSignatureLength)) {
-        if (const auto png = PngSize(image)) size = *png;
-      }
-    }
-    largest.width = std::max(largest.width, size.width);
-    largest.height = std::max(largest.height, size.height);
+    if (!offset) return std::nullopt;
+    const std::optional<ImageDimensions> size = IconEntrySize(in, *offset);
+    if (!size) return std::nullopt;
+    largest.width = std::max(largest.width, size->width);
+    largest.height = std::max(largest.height, size->height);
   }
   return largest;
+}
+
+bool IsIcon(const ByteReader& in) {
+  // Icons (type 1) and cursors (type 2).
+  return in.Matches(0, "\0\0\1\0", 4) || in.Matches(0, "\0\0\2\0", 4);
 }
 
 }  // namespace
@@ -233,9 +247,16 @@ std::optional<ImageDimensions> ReadImageDimensions(const std::uint8_t* bytes, st
   if (in.Matches(0, "BM", 2)) return BmpSize(in);
   if (in.Matches(0, "II*\0", 4)) return TiffSize(in, kLittle);
   if (in.Matches(0, "MM\0*", 4)) return TiffSize(in, kBig);
-  // Icons (type 1) and cursors (type 2).
-  if (in.Matches(0, "\0\0\1\0", 4) || in.Matches(0, "\0\0\2\0", 4)) return IconSize(in);
+  if (IsIcon(in)) return IconSize(in);
   return std::nullopt;
+}
+
+bool HasImageSignature(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes == nullptr) return false;
+  const ByteReader in(bytes, size);
+  return in.Matches(0, kPngSignature, kPngSignatureLength) || in.Matches(0, "\xFF\xD8", 2) ||
+         in.Matches(0, "GIF87a", 6) || in.Matches(0, "GIF89a", 6) || in.Matches(0, "BM", 2) ||
+         in.Matches(0, "II*\0", 4) || in.Matches(0, "MM\0*", 4) || IsIcon(in);
 }
 
 }  // namespace kelpo

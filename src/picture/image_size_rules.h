@@ -27,9 +27,13 @@ struct ImageDimensions {
 };
 
 // The largest width and height that the header of an image file declares, for
-// the formats GDI+ decodes into bitmaps: PNG, JPEG, GIF, BMP, TIFF and ICO
-// (whose PNG entries are read too). Nothing when the bytes are none of these
-// or end before the size.
+// the formats GDI+ decodes into bitmaps: PNG, JPEG, GIF, BMP, TIFF, ICO and
+// CUR (each entry's size read from its own image, never from the directory).
+// Nothing when the bytes are none of these or end before the size.
 std::optional<ImageDimensions> ReadImageDimensions(const std::uint8_t* bytes, std::size_t size);
+
+// Whether the bytes begin as one of those formats does, so that bytes which
+// tell no size are an image cut short rather than no image at all.
+bool HasImageSignature(const std::uint8_t* bytes, std::size_t size);
 
 }  // namespace kelpo

@@ -14,8 +14,11 @@ constexpr std::uint64_t kArgbBytes = 4;
 
 }  // namespace
 
-Gdiplus::Bitmap* OverlayFile::Current(const std::wstring& path) {
-  if (ReadImageBytes(path, read_) != ImageRead::kRead) {
+Gdiplus::Bitmap* OverlayFile::Current(const std::wstring& path, bool* tooLarge) {
+  if (tooLarge != nullptr) *tooLarge = false;
+  const ImageRead read = ReadImageBytes(path, read_);
+  if (read != ImageRead::kRead) {
+    if (tooLarge != nullptr) *tooLarge = read == ImageRead::kTooLarge;
     Forget();
     return nullptr;
   }
@@ -25,6 +28,7 @@ Gdiplus::Bitmap* OverlayFile::Current(const std::wstring& path) {
     read_.swap(decoded_);
     // An image that did not decode is tried afresh at the next picture.
     if (!overlay_) {
+      if (tooLarge != nullptr) *tooLarge = overlay_.tooLarge;
       Forget();
       return nullptr;
     }
@@ -43,11 +47,19 @@ void OverlayFile::LetGoOfLarge() {
   }
 }
 
-void OverlayFile::DrawOn(Gdiplus::Image& picture, const Settings& settings) {
-  if (Gdiplus::Bitmap* overlay = Current(settings.overlayfilename)) {
-    DrawOverlay(picture, overlay, settings.overlayfilename, false, OverlayParametersFrom(settings));
+OverlayStep OverlayFile::DrawOn(Gdiplus::Image& picture, const Settings& settings) {
+  bool tooLarge = false;
+  OverlayStep step = OverlayStep::kDrawn;
+  if (Gdiplus::Bitmap* overlay = Current(settings.overlayfilename, &tooLarge)) {
+    if (!DrawOverlay(picture, overlay, settings.overlayfilename, false,
+                     OverlayParametersFrom(settings))) {
+      step = OverlayStep::kFailed;
+    }
+  } else if (tooLarge) {
+    step = OverlayStep::kTooLarge;
   }
   LetGoOfLarge();
+  return step;
 }
 
 void OverlayFile::Forget() {

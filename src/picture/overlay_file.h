@@ -13,12 +13,19 @@
 
 namespace kelpo {
 
+// What became of the overlay of one picture.
+enum class OverlayStep {
+  kDrawn,     // drawn, or nothing to draw (no overlay file, or one GDI+ cannot decode)
+  kTooLarge,  // its image has more pixels than the budget: left out
+  kFailed,    // it was there and could not be drawn
+};
+
 class OverlayFile {
  public:
   // The overlay as `path` holds it now, decoded with its colour profile; null
-  // when the file is missing, unreadable, too large or no image GDI+ can
-  // decode. Valid until the next call or LetGoOfLarge.
-  Gdiplus::Bitmap* Current(const std::wstring& path);
+  // when the file is missing, unreadable, too large (`tooLarge` set) or no
+  // image GDI+ can decode. Valid until the next call or LetGoOfLarge.
+  Gdiplus::Bitmap* Current(const std::wstring& path, bool* tooLarge = nullptr);
 
   // Lets go of an overlay too large to keep until the next picture.
   void LetGoOfLarge();
@@ -26,7 +33,7 @@ class OverlayFile {
   // The picture's overlay step: the overlay the settings name, as its file
   // holds it now, composited onto `picture` as they say; nothing when there is
   // none to use. A large overlay is let go of afterwards.
-  void DrawOn(Gdiplus::Image& picture, const Settings& settings);
+  OverlayStep DrawOn(Gdiplus::Image& picture, const Settings& settings);
 
  private:
   void Forget();

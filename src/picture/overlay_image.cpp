@@ -2,6 +2,7 @@
 
 #include "picture/overlay_image.h"
 
+#include "picture/edge_pixels.h"
 #include "picture/image_file.h"
 
 namespace kelpo {
@@ -18,18 +19,19 @@ constexpr int kMatrixSize = 5;
 
 }  // namespace
 
-void DrawOverlay(Gdiplus::Image& target, Gdiplus::Image* overlay, const std::wstring& overlayFile,
+bool DrawOverlay(Gdiplus::Image& target, Gdiplus::Image* overlay, const std::wstring& overlayFile,
                  bool fastRendering, const OverlayParameters& parameters) {
   LoadedImage loaded;
   if (overlay == nullptr) {
     // The file is read afresh for every picture, so a changed overlay shows at once.
     loaded = LoadImageFile(overlayFile, true);
-    if (!loaded) return;
+    if (!loaded) return true;
     overlay = loaded.image.get();
   }
-  if (overlay->GetLastStatus() != Gdiplus::Ok) return;
+  if (overlay->GetLastStatus() != Gdiplus::Ok) return true;
 
   Gdiplus::Graphics graphics(&target);
+  if (graphics.GetLastStatus() != Gdiplus::Ok) return false;
   const auto overlayWidth = static_cast<float>(overlay->GetWidth());
   const auto overlayHeight = static_cast<float>(overlay->GetHeight());
   const OverlayRect place =
@@ -46,9 +48,10 @@ void DrawOverlay(Gdiplus::Image& target, Gdiplus::Image* overlay, const std::wst
     (void)graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     (void)graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
   }
-  if (parameters.opacity == 0) return;
+  if (parameters.opacity == 0) return true;
 
   Gdiplus::ImageAttributes attributes;
+  RepeatEdgePixels(attributes);
   if (parameters.opacity < kFullOpacity) {
     Gdiplus::ColorMatrix matrix{};
     for (int i = 0; i < kMatrixSize; ++i) matrix.m[i][i] = 1.0f;
@@ -64,9 +67,14 @@ void DrawOverlay(Gdiplus::Image& target, Gdiplus::Image* overlay, const std::wst
                               parameters.keyBlue);
     (void)attributes.SetColorKey(low, high, Gdiplus::ColorAdjustTypeBitmap);
   }
+  // Nothing to see, and GDI+ refuses an empty rectangle.
+  if (!(place.width > 0.0f && place.height > 0.0f)) return true;
   const Gdiplus::RectF destination(place.x, place.y, place.width, place.height);
-  (void)graphics.DrawImage(overlay, destination, kSourceInset, kSourceInset, overlayWidth - 1.0f,
-                           overlayHeight - 1.0f, Gdiplus::UnitPixel, &attributes);
+  // A one-pixel side has no inside to inset into.
+  const float inset = overlayWidth > 1.0f && overlayHeight > 1.0f ? kSourceInset : 0.0f;
+  return graphics.DrawImage(overlay, destination, inset, inset, overlayWidth - 2.0f * inset,
+                            overlayHeight - 2.0f * inset, Gdiplus::UnitPixel,
+                            &attributes) == Gdiplus::Ok;
 }
 
 }  // namespace kelpo

@@ -2,6 +2,7 @@
 
 #include "picture/overlay_preview.h"
 
+#include "picture/edge_pixels.h"
 #include "picture/overlay_image.h"
 #include "resources/resource.h"
 
@@ -46,10 +47,12 @@ void OverlayPreview::RenderOverlayPreview() {
     (void)graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     const Gdiplus::RectF whole(0.0f, 0.0f, static_cast<Gdiplus::REAL>(width_),
                                static_cast<Gdiplus::REAL>(height_));
+    Gdiplus::ImageAttributes edges;
+    RepeatEdgePixels(edges);
     (void)graphics.DrawImage(background_.get(), whole, kSourceInset, kSourceInset,
                              static_cast<Gdiplus::REAL>(background_->GetWidth()) - 1.0f,
                              static_cast<Gdiplus::REAL>(background_->GetHeight()) - 1.0f,
-                             Gdiplus::UnitPixel, nullptr);
+                             Gdiplus::UnitPixel, &edges);
   }
 
   OverlayParameters parameters;

@@ -70,6 +70,7 @@ void PicturePipeline::DeleteLeftoverTempFiles() {
 }
 
 PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settings& settings) {
+  overlayLeftOut_ = false;
   std::wstring tempDirectory;
   if (!TemporaryDirectory(tempDirectory)) return PictureOutcome::kFailed;
 
@@ -86,7 +87,15 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
   const auto keep = scope_exit([&] { lastPicture_ = KeptForNextPicture(std::move(picture)); });
 
   FlipPicture(*picture, settings);
-  overlayFile_.DrawOn(*picture, settings);
+  switch (overlayFile_.DrawOn(*picture, settings)) {
+    case OverlayStep::kDrawn:
+      break;
+    case OverlayStep::kTooLarge:
+      overlayLeftOut_ = true;
+      break;
+    case OverlayStep::kFailed:
+      return PictureOutcome::kFailed;
+  }
   DrawTextStamp(*picture, settings, outputSize_.width, outputSize_.height);
   FlattenThroughBmp(picture);
 

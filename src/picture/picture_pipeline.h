@@ -14,8 +14,8 @@
 namespace kelpo {
 
 enum class PictureOutcome {
-  kNone,         // nothing to make a picture of; nothing to report
-  kFailed,       // the picture could not be made (status "Cannot take picture")
+  kNone,         // no temporary file could be made: nothing written
+  kFailed,       // the picture could not be made, or a step of it not drawn ("Cannot take picture")
   kWritten,      // the temporary JPEG holds the finished picture
   kCropOutside,  // the crop rectangle does not overlap the frame
 };
@@ -44,6 +44,9 @@ class PicturePipeline {
   // Copies the temporary JPEG over `localfilename`; false when it could not.
   bool SaveLocalCopy(const Settings& settings) const;
 
+  // The last picture was made without its overlay, whose image is too large.
+  bool OverlayLeftOut() const { return overlayLeftOut_; }
+
   const std::wstring& TempFilePath() const { return tempFilePath_; }
   bool HasTempFile() const { return tempFileExists_; }
 
@@ -57,6 +60,7 @@ class PicturePipeline {
   OverlayFile overlayFile_;
   std::wstring tempFilePath_;
   bool tempFileExists_ = false;
+  bool overlayLeftOut_ = false;
   // Temporary pictures that could not be deleted when they were replaced:
   // WinInet may still hold the file of an abandoned transfer (Wine keeps it
   // open, unshared, until its 30-second wait for the server's reply ends).

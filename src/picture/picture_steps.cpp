@@ -2,6 +2,7 @@
 
 #include "picture/picture_steps.h"
 
+#include "picture/edge_pixels.h"
 #include "picture/image_size_rules.h"
 #include "picture/picture_rules.h"
 #include "picture/pixel_bitmap.h"
@@ -62,26 +63,33 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
     crop = FrameCrop(frame, settings);
     if (!crop) return nullptr;
   }
-  const auto outputWidth = static_cast<INT>(width);
-  const auto outputHeight = static_cast<INT>(height);
   std::unique_ptr<Gdiplus::Bitmap> picture = std::move(lastPicture);
   if (!picture || !ClearForReuse(*picture, width, height)) {
-    picture = std::make_unique<Gdiplus::Bitmap>(outputWidth, outputHeight, PixelFormat24bppRGB);
+    picture = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height),
+                                                PixelFormat24bppRGB);
     if (picture->GetLastStatus() != Gdiplus::Ok) return nullptr;
   }
 
   Gdiplus::Graphics graphics(picture.get());
+  if (graphics.GetLastStatus() != Gdiplus::Ok) return nullptr;
   (void)graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  const Gdiplus::RectF destination(0.0f, 0.0f, static_cast<Gdiplus::REAL>(width),
+                                   static_cast<Gdiplus::REAL>(height));
+  Gdiplus::ImageAttributes edges;
+  RepeatEdgePixels(edges);
+  Gdiplus::Status drawn = Gdiplus::Ok;
   if (crop) {
-    const Gdiplus::RectF destination(0.0f, 0.0f, static_cast<Gdiplus::REAL>(width),
-                                     static_cast<Gdiplus::REAL>(height));
-    (void)graphics.DrawImage(&frame, destination, static_cast<Gdiplus::REAL>(crop->x),
-                             static_cast<Gdiplus::REAL>(crop->y),
-                             static_cast<Gdiplus::REAL>(crop->width),
-                             static_cast<Gdiplus::REAL>(crop->height), Gdiplus::UnitPixel, nullptr);
+    drawn = graphics.DrawImage(&frame, destination, static_cast<Gdiplus::REAL>(crop->x),
+                               static_cast<Gdiplus::REAL>(crop->y),
+                               static_cast<Gdiplus::REAL>(crop->width),
+                               static_cast<Gdiplus::REAL>(crop->height), Gdiplus::UnitPixel, &edges);
   } else {
-    (void)graphics.DrawImage(&frame, 0, 0, outputWidth, outputHeight);
+    drawn = graphics.DrawImage(
+        &frame, destination, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(frame.GetWidth()),
+        static_cast<Gdiplus::REAL>(frame.GetHeight()), Gdiplus::UnitPixel, &edges);
   }
+  // A picture whose frame was not drawn is black: no picture at all.
+  if (drawn != Gdiplus::Ok) return nullptr;
   return picture;
 }
 

@@ -37,6 +37,8 @@ StillDecode StillImageDecoder::ReadFile(const std::wstring& path) {
       return StillDecode::kDecoded;
     case ImageRead::kTooLarge:
       return StillDecode::kTooLarge;
+    case ImageRead::kIncomplete:
+      return StillDecode::kIncomplete;
     case ImageRead::kUnreadable:
       break;
   }

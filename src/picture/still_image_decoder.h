@@ -20,8 +20,9 @@ namespace kelpo {
 enum class StillDecode {
   kDecoded,
   kTooLarge,    // its header declares more than kMaxImagePixels: not decoded
-  kUnreadable,  // missing, empty, too long a file, or a size its header does not tell
+  kUnreadable,  // missing, too long a file, or no image whose size its header tells
   kNotDecoded,  // WIC cannot decode it (or WIC is not there): GDI+ may still
+  kIncomplete,  // held by a program that writes it, empty, or cut short before its size
 };
 
 class StillImageDecoder {

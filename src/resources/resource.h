@@ -177,6 +177,9 @@
 #define IDS_UPLOAD_TOO_LONG 66
 #define IDS_LOCAL_COPY_FAILED 67
 #define IDS_CROP_OUTSIDE_PICTURE 100
+#define IDS_PICTURE_SAVED 90
+#define IDS_PICTURE_TAKEN 91
+#define IDS_OVERLAY_TOO_LARGE 92
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

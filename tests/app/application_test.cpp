@@ -95,6 +95,27 @@ TEST_F(ApplicationTest, OneShotRunsEndWhenThereIsNothingToDeliverOrNoPicture) {
   }
 }
 
+TEST_F(ApplicationTest, EveryTrayPictureSaysWhatBecameOfItAndAGoneSourceDeliversNothing) {
+  test::SavePng(*test::SolidBitmap(160, 120, test::kRed), source);
+  ASSERT_TRUE(WriteDword(L"savetofile", 1));
+  ASSERT_TRUE(WriteString(L"localfilename", localFile));
+  Application application;
+  application.Start();
+  application.window().SetStatus(kMsgFtpConnectFailed);
+  application.cycle().RequestPicture();
+  EXPECT_EQ(application.window().LastStatus(), kMsgPictureSaved);
+
+  // An old error did not stay; a source removed, or now text, is not sent again.
+  ASSERT_TRUE(::DeleteFileW(localFile.c_str()));
+  test::WriteBytes(source, {'t', 'e', 'x', 't'});
+  application.cycle().RequestPicture();
+  EXPECT_EQ(application.window().LastStatus(), kMsgPictureFailed);
+  ASSERT_TRUE(::DeleteFileW(source.c_str()));
+  application.cycle().RequestPicture();
+  EXPECT_EQ(application.window().LastStatus(), kMsgPictureFailed);
+  EXPECT_EQ(::GetFileAttributesW(localFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 Application* runningApp = nullptr;
 
 // Runs inside Run's message loop, as a window procedure's handler would.

@@ -18,7 +18,8 @@ TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
   for (int id = -1; id <= 70; ++id) {
     const bool error = id == kMsgCameraNotResponding || id == kMsgPictureFailed ||
                        id == kMsgFtpConnectFailed || id == kMsgUploadFailed ||
-                       id == kMsgInternetFailed || id == kMsgNoDirectory;
+                       id == kMsgInternetFailed || id == kMsgNoDirectory ||
+                       id == kMsgLocalCopyFailed;
     EXPECT_EQ(IsErrorStatus(id), error) << id;
     EXPECT_EQ(StatusRaisesBalloon(id, true, false), error) << id;
     EXPECT_FALSE(StatusRaisesBalloon(id, true, true)) << id;
@@ -33,6 +34,14 @@ TEST(CutText, KeepsShortTextsAndCutsLongOnes) {
   EXPECT_EQ(CutText(longText, kBalloonTextLength).size(), 254u);
   EXPECT_EQ(CutText(std::wstring(64, L't'), kBalloonTitleLength).size(), 62u);
   EXPECT_EQ(CutText(std::wstring(254, L'y'), kBalloonTextLength).size(), 254u);
+}
+
+TEST(PictureEndStatus, SaysWhatBecameOfThePictureUnlessTheUploadWillTell) {
+  EXPECT_EQ(PictureEndStatus(false, true, true, false), kMsgPictureSaved);
+  EXPECT_EQ(PictureEndStatus(false, false, false, false), kMsgPictureTaken);
+  EXPECT_EQ(PictureEndStatus(true, true, true, false), kMsgNone);
+  EXPECT_EQ(PictureEndStatus(true, true, false, true), kMsgLocalCopyFailed);
+  EXPECT_EQ(PictureEndStatus(true, true, true, true), kMsgOverlayTooLarge);
 }
 
 TEST(CaptureTickTakesPicture, SkipsWhileDisabledOrWhileAnUploadRuns) {

@@ -21,5 +21,11 @@ TEST(StillPreview, FitsTheImageAspectIntoTheControl) {
   EXPECT_EQ(FitStillPreview(100, 100, 0, 10).width, 0u);
 }
 
+TEST(StillImageTrouble, OnlyAMomentaryOneKeepsTheLastImageAndOnlyForAMoment) {
+  EXPECT_TRUE(LastImageStandsIn(StillFileTrouble::kMomentary, kMomentaryTroubleBound - 1));
+  EXPECT_FALSE(LastImageStandsIn(StillFileTrouble::kMomentary, kMomentaryTroubleBound));
+  EXPECT_FALSE(LastImageStandsIn(StillFileTrouble::kGone, 0));
+}
+
 }  // namespace
 }  // namespace kelpo

@@ -91,7 +91,7 @@ TEST_F(StillImage, LoadsTheFileWithoutHoldingItAndFitsThePreviewWhenTheWindowSho
   EXPECT_EQ(PreviewBitmapSize().cy, static_cast<LONG>(tall.height));
 }
 
-TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
+TEST_F(StillImage, OnlyAFileBeingWrittenKeepsThePreviousImage) {
   test::SavePng(*test::SolidBitmap(64, 48, kRed), source);
   still.LoadStillImage();
   ASSERT_NE(still.StillImage(), nullptr);
@@ -99,11 +99,15 @@ TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
   const Gdiplus::Bitmap* const keptPreview = still.StillPreview();
   const std::vector<char> bytes = test::FileBytes(source);
 
+  // Held by its writer, empty, or cut short: the last image stands in.
+  unique_file held(::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kReady);
+  held.reset();
   const std::vector<std::vector<char>> broken = {
       {},
       std::vector<char>(bytes.begin(), bytes.begin() + 24),
-      std::vector<char>(bytes.begin(), bytes.begin() + bytes.size() / 2),
-      {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}};
+      std::vector<char>(bytes.begin(), bytes.begin() + bytes.size() / 2)};
   for (const std::vector<char>& content : broken) {
     test::WriteBytes(source, content);
     still.LoadStillImage();
@@ -111,14 +115,13 @@ TEST_F(StillImage, UnusableFilesKeepThePreviousImage) {
     EXPECT_EQ(still.StillPreview(), keptPreview);
     EXPECT_TRUE(OpenExclusively(source));
   }
-  settings.devicePath = folder.File(L"missing.png");
-  still.LoadStillImage();
-  settings.devicePath.clear();
-  still.LoadStillImage();
-  EXPECT_EQ(still.StillImage(), kept);
-  auto frame = still.GrabFrame();
-  ASSERT_NE(frame, nullptr);
-  EXPECT_PIXEL(*frame, 10, 10, kRed);
+  // No image: no picture, and no old image to stand in once it is written.
+  test::WriteBytes(source, {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
+  test::WriteBytes(source, {});
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kFailed);
+  settings.devicePath.clear();  // no camera at start-up: nothing to say
+  EXPECT_EQ(still.RequestPicture(), FrameRequest::kNone);
 }
 
 TEST_F(StillImage, ReplacingTheFileChangesTheNextPicture) {

@@ -103,21 +103,20 @@ Bytes Tiff(bool bigEndian, std::uint32_t width, std::uint32_t height) {
   return bytes;
 }
 
-// An icon with a 32 x 32 entry and a PNG entry that says 256 x 256 in the
-// directory but is larger in its own header.
-Bytes Icon(std::uint32_t pngWidth, std::uint32_t pngHeight) {
-  Bytes bytes = Of({0, 0, 1, 0});
-  Append(bytes, Le16(2));
-  Append(bytes, Of({32, 32, 0, 0}));
-  Append(bytes, Le16(1));
-  Append(bytes, Le16(32));
-  Append(bytes, Le32(0));
-  Append(bytes, Le32(0));
-  Append(bytes, Of({0, 0, 0, 0}));
-  Append(bytes, Le16(1));
-  Append(bytes, Le16(32));
-  Append(bytes, Le32(33));
-  Append(bytes, Le32(38));
+// An icon (type 1) or a cursor (type 2) with a bitmap entry and a PNG entry,
+// both 256 x 256 in the directory; their own headers say otherwise.
+Bytes Icon(int type, std::uint32_t bmpWidth, std::int32_t bmpHeight, std::uint32_t pngWidth,
+           std::uint32_t pngHeight) {
+  Bytes bytes = Of({0, 0, type, 0, 2, 0});
+  for (std::uint32_t offset : {38u, 78u}) {
+    Append(bytes, Bytes(8, 0));
+    Append(bytes, Le32(40));
+    Append(bytes, Le32(offset));
+  }
+  Append(bytes, Le32(40));  // the bitmap's info header
+  Append(bytes, Le32(bmpWidth));
+  Append(bytes, Le32(static_cast<std::uint32_t>(bmpHeight)));
+  Append(bytes, Bytes(28, 0));
   Append(bytes, Png(pngWidth, pngHeight));
   return bytes;
 }
@@ -141,7 +140,9 @@ TEST(ImageDimensions, ReadFromTheHeaderOfEveryFormatGdiplusDecodes) {
       {"bmp", Bmp(7, 0x7FFFFFFF), 7, 0x7FFFFFFF},
       {"tiff little-endian", Tiff(false, 1234, 70000), 1234, 70000},
       {"tiff big-endian", Tiff(true, 4321, 5), 4321, 5},
-      {"icon", Icon(30000, 12), 30000, 32},
+      // A bitmap's rows hold the image and its mask: an icon 32 wide, 32 high.
+      {"icon", Icon(1, 32, 64, 30000, 12), 30000, 64},
+      {"cursor", Icon(2, 8000, -8000, 16, 16), 8000, 8000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,6 +150,7 @@ TEST(ImageDimensions, ReadFromTheHeaderOfEveryFormatGdiplusDecodes) {
     ASSERT_TRUE(size.has_value());
     EXPECT_EQ(size->width, c.width);
     EXPECT_EQ(size->height, c.height);
+    EXPECT_TRUE(HasImageSignature(c.bytes.data(), 8));
     // Every shorter piece of the header either still says the size or says
     // nothing; none reads beyond its end (the native build checks that).
     for (std::size_t length = 0; length < c.bytes.size(); ++length) {
@@ -160,7 +162,9 @@ TEST(ImageDimensions, ReadFromTheHeaderOfEveryFormatGdiplusDecodes) {
       }
     }
   }
-  EXPECT_FALSE(Read(Of({'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'})));
+  const Bytes text = Of({'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+  EXPECT_FALSE(Read(text));
+  EXPECT_FALSE(HasImageSignature(text.data(), text.size()));
   EXPECT_FALSE(Read({}));
   EXPECT_FALSE(ReadImageDimensions(nullptr, 100));
   // A negative width is no bitmap.

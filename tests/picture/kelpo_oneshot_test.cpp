@@ -128,15 +128,27 @@ TEST_F(KelpoOneShot, HugeImagesAreRefusedBeforeTheyAreDecoded) {
   ASSERT_NE(picture, nullptr);
   EXPECT_PIXEL(*picture, 10, 10, test::kBlue);
 
-  // As the overlay, fitted over the whole picture: the picture is made
-  // without it.
   const std::wstring huge = folder.File(L"huge.bmp");
   SaveBlueBitmap(huge, 20000, 20000);
+  // As the overlay, an icon that lists its 8000 x 8000 bitmap as 256 x 256
+  // (stored as 0): the picture is made without it, and says so.
+  const std::wstring icon = folder.File(L"huge.ico");
+  SaveBlueBitmap(icon, 8000, 8000);
+  const std::vector<char> bitmap = test::FileBytes(icon);
+  std::vector<char> bytes = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 8, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+  bytes.insert(bytes.end(), bitmap.begin() + sizeof(BITMAPFILEHEADER), bitmap.end());
+  test::WriteBytes(icon, bytes);
   ASSERT_TRUE(WriteString(L"devicePath", source));
-  ASSERT_TRUE(WriteString(L"overlayfilename", huge));
+  ASSERT_TRUE(WriteString(L"overlayfilename", icon));
   ASSERT_TRUE(WriteDword(L"overlayscale", 1));
   ASSERT_TRUE(WriteDword(L"overlayposition", 0));
-  EXPECT_EQ(RunOneShot(kRefusedAtOnce), 0u);
+  {
+    test::KelpoProcess kelpo(L"oneshot", true);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(kelpo.WaitForExit(exitCode, kRefusedAtOnce));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_NE(kelpo.Output().find("without the overlay"), std::string::npos);
+  }
   picture = test::ReadPicture(localFile);
   ASSERT_NE(picture, nullptr);
   EXPECT_PIXEL(*picture, 10, 10, kRed);

@@ -34,6 +34,25 @@ TEST_F(PictureSteps, ResizesToEveryOutputSize) {
   EXPECT_PIXEL(*picture, 310, 230, kYellow);
 }
 
+TEST_F(PictureSteps, EnlargedFramesKeepTheirEdgesAndAFrameThatCannotBeDrawnMakesNoPicture) {
+  // Sampled past its edges as black, an enlarged frame would darken there.
+  auto small = test::SolidBitmap(64, 48, kRed);
+  auto picture = ResizeAndCrop(*small, settings, 640, 480);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_PIXEL(*picture, 639, 479, kRed);
+  picture = ResizeAndCrop(*test::QuadrantBitmap(2, 2), settings, 320, 240);
+  EXPECT_PIXEL(*picture, 0, 0, kRed);
+  EXPECT_PIXEL(*picture, 319, 239, kYellow);
+
+  // A frame whose pixels another holds locked cannot be drawn.
+  const Gdiplus::Rect all(0, 0, 64, 48);
+  Gdiplus::BitmapData data{};
+  ASSERT_EQ(small->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data),
+            Gdiplus::Ok);
+  EXPECT_EQ(ResizeAndCrop(*small, settings, 320, 240), nullptr);
+  (void)small->UnlockBits(&data);
+}
+
 TEST_F(PictureSteps, RefusesSizesItCannotDraw) {
   auto frame = test::QuadrantBitmap(20, 20);
   EXPECT_EQ(ResizeAndCrop(*frame, settings, 0, 240), nullptr);

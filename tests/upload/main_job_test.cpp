@@ -166,7 +166,7 @@ TEST_F(MainJob, FileOfAnAbandonedTransferIsDeletedOnceNothingHoldsIt) {
   EXPECT_NE(TempFile(), sent);
   EXPECT_TRUE(FileExists(TempFile()));
   EXPECT_TRUE(IsHeldOpen(sent));
-  EXPECT_EQ(app_->window().LastStatus(), kMsgUploading);
+  EXPECT_EQ(app_->window().LastStatus(), kMsgPictureTaken);
 
   // Wine lets go of it only when its fixed wait for the server's reply ends;
   // WinInet's time-out options do not shorten that wait.
