@@ -51,6 +51,9 @@ enum MessageId : int {
   kMsgDeviceChangedCaption = IDS_DEVICE_CHANGED_CAPTION,
   kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
   kMsgLocalCopyFailed = IDS_LOCAL_COPY_FAILED,
+  kMsgUnknownArgument = IDS_UNKNOWN_ARGUMENT,
+  kMsgCrashed = IDS_CRASHED,
+  kMsgCrashReportWritten = IDS_CRASH_REPORT_WRITTEN,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places
@@ -75,6 +78,8 @@ struct Error {
 // The text of `id` from the program's string table, cut to capacity - 1
 // characters; empty when the ID has no text.
 std::wstring LoadText(int id, int capacity);
+// The same, with `value` in place of the text's "%1".
+std::wstring LoadTextWith(int id, int capacity, const std::wstring& value);
 #endif
 
 }  // namespace kelpo

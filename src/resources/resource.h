@@ -176,6 +176,9 @@
 #define IDS_DEVICE_CHANGED_CAPTION 65
 #define IDS_UPLOAD_TOO_LONG 66
 #define IDS_LOCAL_COPY_FAILED 67
+#define IDS_UNKNOWN_ARGUMENT 80
+#define IDS_CRASHED 81
+#define IDS_CRASH_REPORT_WRITTEN 82
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

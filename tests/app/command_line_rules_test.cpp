@@ -1,0 +1,31 @@
+#include "app/command_line_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace kelpo {
+namespace {
+
+TEST(CommandLine, OneshotInAnySpellingAndBlanksAroundItIsAOneShotRun) {
+  for (const char* line : {"oneshot", "ONESHOT", "/OneShot", "-oneshot", "oneshot ", " oneshot",
+                           "\toneshot \t", "\"oneshot\"", "oneshot \"\""}) {
+    EXPECT_EQ(ParseCommandLine(line).kind, RunKind::kOneShot) << line;
+  }
+  for (const char* line : {"", "   ", "\"\""}) {
+    EXPECT_EQ(ParseCommandLine(line).kind, RunKind::kTray) << line;
+  }
+}
+
+TEST(CommandLine, AnyOtherArgumentIsNamedAsUnknown) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"oneshot now", "now"}, {"one shot", "one"},          {"--oneshot", "--oneshot"},
+      {"onesho", "onesho"},   {"\"one shot\"", "one shot"}, {"/oneshot /x", "/x"},
+  };
+  for (const auto& [line, unknown] : cases) {
+    const CommandLineChoice choice = ParseCommandLine(line);
+    EXPECT_EQ(choice.kind, RunKind::kUnknown) << line;
+    EXPECT_EQ(choice.unknown, unknown) << line;
+  }
+}
+
+}  // namespace
+}  // namespace kelpo
