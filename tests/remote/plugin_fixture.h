@@ -56,9 +56,8 @@ bool ReadSoundFile(std::string& path);
 void PumpMessages(DWORD milliseconds);
 
 // A top-level dialog titled "Kelpo", as the real main window is, that counts the
-// "KelpoCapture" messages it receives. As `mainWindow` it carries the main
-// window's property; without it, it stands for a Kelpo message box or for a
-// Kelpo from before the property.
+// "KelpoCapture" messages it receives; as `mainWindow`, with the main window's
+// property, else a Kelpo message box or a Kelpo from before the property.
 class StandInKelpo {
  public:
   explicit StandInKelpo(bool mainWindow = false);

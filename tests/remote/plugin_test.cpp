@@ -72,7 +72,6 @@ TEST(RemoteHandleKey, ReachesTheMainWindowWhileAKelpoMessageBoxIsOpen) {
   StandInKelpo kelpo(true);
   StandInKelpo box;
   (void)::ShowWindow(box.window(), SW_SHOW);
-  // The box is what a lookup by class and caption alone finds.
   ASSERT_EQ(::FindWindowW(L"#32770", L"Kelpo"), box.window());
   EXPECT_EQ(plugin.handleKey(1, 0, 1), TRUE);
   PumpMessages(100);
