@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/crash_report.h"
 #include "app/dll_version.h"
 #include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
@@ -49,6 +50,7 @@ void Application::Start() {
 
   constexpr DWORD kShell5 = 0x50000;
   window_.Create(*this, QueryDllVersion(L"shell32.dll") >= kShell5);
+  if (!cycle_.OneShot()) window_.MarkAsTrayProgram();
   uploader_ = std::make_unique<FtpUploader>(internet_, window_.handle(), WM_UPLOADCOMPLETE, cycle_);
   OpenSource();
 
@@ -64,6 +66,7 @@ void Application::Start() {
     RaisePendingError();
   }
 
+  RaiseCrashForTests();
   cycle_.RequestPicture();
   StartCaptureTimer();
 }

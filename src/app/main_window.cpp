@@ -41,6 +41,7 @@ MainWindow::~MainWindow() {
   if (window_ == nullptr) return;
   (void)::KillTimer(window_, kTrayRetryTimerId);
   tray_.Remove();
+  (void)::RemovePropW(window_, kKelpoWindowPropertyW);
   // The procedure reaches nothing of this object while the window goes.
   ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   (void)::DestroyWindow(window_);
@@ -56,6 +57,11 @@ void MainWindow::Create(MainWindowEvents& events, bool balloonTips) {
   (void)::ShowWindow(window_, SW_SHOWNORMAL);
   (void)::ShowWindow(window_, SW_HIDE);
   AddTrayIcon(false);
+}
+
+void MainWindow::MarkAsTrayProgram() {
+  // Any value but null marks it.
+  (void)::SetPropW(window_, kKelpoWindowPropertyW, window_);
 }
 
 INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

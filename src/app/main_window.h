@@ -60,6 +60,9 @@ class MainWindow {
   void Create(MainWindowEvents& events, bool balloonTips);
   // No more events: the owner is going.
   void Detach() { events_ = nullptr; }
+  // Marks the window as the tray program's, the one that other programs and a
+  // second start look for among the windows of its class and caption.
+  void MarkAsTrayProgram();
 
   HWND handle() const { return window_; }
   HWND PreviewControl() const { return ::GetDlgItem(window_, IDC_PREVIEW); }

@@ -2,6 +2,7 @@
 
 #include "common/win32.h"
 
+#include <iterator>
 #include <vector>
 
 namespace kelpo {
@@ -13,6 +14,14 @@ std::wstring LoadText(int id, int capacity) {
       ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), buffer.data(), capacity);
   if (copied <= 0) return {};
   return std::wstring(buffer.data(), static_cast<size_t>(copied));
+}
+
+std::wstring LoadTextWith(int id, int capacity, const std::wstring& value) {
+  std::wstring text = LoadText(id, capacity);
+  constexpr wchar_t kPlace[] = L"%1";
+  const std::size_t place = text.find(kPlace);
+  if (place != std::wstring::npos) text.replace(place, std::size(kPlace) - 1, value);
+  return text;
 }
 
 }  // namespace kelpo

@@ -55,6 +55,9 @@ enum MessageId : int {
   kMsgPictureSaved = IDS_PICTURE_SAVED,
   kMsgPictureTaken = IDS_PICTURE_TAKEN,
   kMsgOverlayTooLarge = IDS_OVERLAY_TOO_LARGE,
+  kMsgUnknownArgument = IDS_UNKNOWN_ARGUMENT,
+  kMsgCrashed = IDS_CRASHED,
+  kMsgCrashReportWritten = IDS_CRASH_REPORT_WRITTEN,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places
@@ -79,6 +82,8 @@ struct Error {
 // The text of `id` from the program's string table, cut to capacity - 1
 // characters; empty when the ID has no text.
 std::wstring LoadText(int id, int capacity);
+// The same, with `value` in place of the text's "%1".
+std::wstring LoadTextWith(int id, int capacity, const std::wstring& value);
 #endif
 
 }  // namespace kelpo

@@ -1,8 +1,10 @@
 #include "app/application.h"
-#include "app/command_line.h"
+#include "app/command_line_rules.h"
 #include "app/console_report.h"
+#include "app/crash_report.h"
 #include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
+#include "app/single_instance.h"
 
 #include <memory>
 
@@ -16,11 +18,34 @@ void ShowError(const std::wstring& text) {
   (void)::MessageBoxW(nullptr, text.c_str(), nullptr, kErrorBoxStyle);
 }
 
+std::wstring Widen(const std::string& text) {
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  (void)::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                              length);
+  return wide;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  const kelpo::CommandLineChoice choice =
+      kelpo::ParseCommandLine(commandLine != nullptr ? commandLine : "");
+  // A mistyped argument in a script must not start a tray program that never
+  // ends: it is refused the way a one-shot run reports.
+  if (choice.kind == kelpo::RunKind::kUnknown) {
+    kelpo::ReportToConsole(kelpo::LoadTextWith(kelpo::kMsgUnknownArgument,
+                                               kelpo::kStatusTextCapacity, Widen(choice.unknown)));
+    return kelpo::kExitCouldNotRun;
+  }
   kelpo::Application::Options options;
-  options.oneShot = kelpo::IsOneShotCommandLine(commandLine);
+  options.oneShot = choice.kind == kelpo::RunKind::kOneShot;
+  kelpo::InstallCrashReports(options.oneShot);
+  kelpo::SingleInstance instance;
+  if (!options.oneShot && !instance.Claim()) return 0;
+
   std::unique_ptr<kelpo::Application> application;
   int exitCode = 0;
   std::wstring report;
@@ -35,6 +60,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     report = text;
     exitCode = kelpo::kExitCouldNotRun;
   };
+  // The application goes before its box shows: its timers and windows must
+  // not run on behind the box.
   try {
     application = std::make_unique<kelpo::Application>(options);
     exitCode = application->Run();
@@ -47,10 +74,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     if (text.empty()) text = kFallbackText;
     fail(text);
   } catch (...) {
+    application.reset();
     std::wstring text = kelpo::LoadText(kelpo::kMsgUnexpectedError, kelpo::kErrorTextCapacity);
     if (text.empty()) text = kFallbackTextOther;
     fail(text);
-    application.reset();
   }
   if (!options.oneShot) return 0;
   kelpo::ReportToConsole(report);

@@ -316,6 +316,7 @@ void CameraSource::TearDownGraph() {
 void CameraSource::RunGraph() {
   const ComPtr<IMediaControl> control = MediaControl(graphBuilder_.Get());
   if (!control) return;
+  turn_.Take();
   (void)control->Run();
   running_ = true;
   lastStart_ = ::GetTickCount();
@@ -325,6 +326,7 @@ void CameraSource::StopGraph() {
   const ComPtr<IMediaControl> control = MediaControl(graphBuilder_.Get());
   if (!control) return;
   (void)control->Stop();
+  turn_.Give();
   running_ = false;
 }
 

@@ -2,6 +2,7 @@
 // main window and a one-shot sample grabber that takes one frame per picture.
 #pragma once
 
+#include "capture/camera_turn.h"
 #include "capture/directshow.h"
 #include "capture/frame_source.h"
 #include "picture/pixel_bitmap.h"
@@ -109,6 +110,7 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   DWORD lastStart_ = 0;  // tick count of the graph's last start
   bool lost_ = false;
   bool formatPageOpen_ = false;  // the graph is taken apart for the format pages
+  CameraTurn turn_;              // held while the graph runs
 };
 
 }  // namespace kelpo

@@ -5,7 +5,8 @@
 
 namespace kelpo::remote {
 
-// Kelpo's main window, or null when Kelpo is not running.
+// Kelpo's main window (not one of its message boxes), or null when Kelpo is
+// not running.
 HWND FindKelpoWindow();
 
 // Posts "KelpoCapture" to the window, then gives the chosen sound feedback.

@@ -180,6 +180,9 @@
 #define IDS_PICTURE_SAVED 90
 #define IDS_PICTURE_TAKEN 91
 #define IDS_OVERLAY_TOO_LARGE 92
+#define IDS_UNKNOWN_ARGUMENT 80
+#define IDS_CRASHED 81
+#define IDS_CRASH_REPORT_WRITTEN 82
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

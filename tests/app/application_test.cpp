@@ -1,5 +1,4 @@
 #include "app/application.h"
-#include "app/command_line.h"
 #include "app/message_catalogue.h"
 #include "picture/picture_test_support.h"
 #include "settings/registry_store.h"
@@ -18,17 +17,6 @@ TEST(MessageCatalogue, LoadsTextsAndCutsToCapacity) {
   EXPECT_EQ(LoadText(kMsgErrorTitle, 6), L"Kelpo");
   EXPECT_EQ(LoadText(0, kErrorTextCapacity), L"");
   EXPECT_EQ(LoadText(63, kErrorTextCapacity), L"");
-}
-
-TEST(CommandLine, OnlyTheWholeWordOneshotInAnyCaseIsAOneShotRun) {
-  for (const char* oneShot : {"oneshot", "ONESHOT", "OneShot", "oNeShOt"}) {
-    EXPECT_TRUE(IsOneShotCommandLine(oneShot)) << oneShot;
-  }
-  for (const char* normal :
-       std::initializer_list<const char*>{"", " oneshot", "oneshot ", "oneshot now", "\"oneshot\"",
-                                          "one shot", "onesho", nullptr}) {
-    EXPECT_FALSE(IsOneShotCommandLine(normal)) << (normal ? normal : "(null)");
-  }
 }
 
 bool TakeQuitMessage() {

@@ -2,6 +2,7 @@
 // pictures kept as a local file (no upload), configured through the registry.
 #include "app/message_catalogue.h"
 #include "capture/camera_test_support.h"
+#include "capture/camera_turn.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
@@ -34,6 +35,8 @@ constexpr DWORD kGrabBound = 10000;
 constexpr DWORD kRunTimeout = kGrabBound + 20000;
 constexpr DWORD kBalloonTimeout = 10000;
 constexpr DWORD kAnswerWait = 1000;
+// Far longer than a one-shot run from the test camera takes.
+constexpr DWORD kTurnHeld = 6000;
 
 struct Com {
   Com() { EXPECT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
@@ -154,6 +157,29 @@ TEST_F(KelpoCamera, TrayRunTellsOfAStoppedCameraAndTakesPicturesAgainOnceItIsBac
   ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
   DWORD exitCode = 1;
   EXPECT_TRUE(kelpo.WaitForExit(exitCode));
+}
+
+TEST_F(KelpoCamera, OneShotBesideTheTrayProgramWaitsItsTurnForTheCameraAndDelivers) {
+  Register();
+  ASSERT_TRUE(WriteDword(L"disableTimer", 1));
+  KelpoProcess tray;
+  ASSERT_NE(tray.WaitForMainWindow(), nullptr);
+  // The tray program's start-up picture; then its graph stops.
+  ASSERT_TRUE(WaitFor([&] { return test::IsJpeg(picture); }, kRunTimeout));
+  // Another Kelpo's grab holds the camera: the one-shot run waits for it,
+  // and the tray program does not stop it.
+  CameraTurn turn;
+  turn.Take(kRunTimeout);
+  ASSERT_TRUE(turn.Held());
+  ASSERT_TRUE(::DeleteFileW(picture.c_str()));
+  KelpoProcess oneShot(L"oneshot");
+  DWORD exitCode = 1;
+  EXPECT_FALSE(oneShot.WaitForExit(exitCode, kTurnHeld));
+  EXPECT_FALSE(test::IsJpeg(picture));
+  turn.Give();
+  ASSERT_TRUE(oneShot.WaitForExit(exitCode, kRunTimeout));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_TRUE(KeptPicture());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "plugin_fixture.h"
 
+#include "common/kelpo_window.h"
+
 #include <mmsystem.h>
 
 #include <gtest/gtest.h>
@@ -131,7 +133,8 @@ void PumpMessages(DWORD milliseconds) {
   } while (::GetTickCount() - start < milliseconds);
 }
 
-StandInKelpo::StandInKelpo() : captureMessage_(::RegisterWindowMessageW(L"KelpoCapture")) {
+StandInKelpo::StandInKelpo(bool mainWindow)
+    : captureMessage_(::RegisterWindowMessageW(L"KelpoCapture")) {
   EmptyDialogTemplate dialog{};
   dialog.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   dialog.header.cx = 100;
@@ -141,6 +144,7 @@ StandInKelpo::StandInKelpo() : captureMessage_(::RegisterWindowMessageW(L"KelpoC
                                              reinterpret_cast<LPARAM>(this)));
   EXPECT_TRUE(window_);
   (void)::SetWindowTextW(window_.get(), L"Kelpo");
+  if (mainWindow) (void)::SetPropW(window_.get(), kKelpoWindowPropertyW, window_.get());
 }
 
 INT_PTR CALLBACK StandInKelpo::DialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {

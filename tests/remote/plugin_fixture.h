@@ -56,10 +56,11 @@ bool ReadSoundFile(std::string& path);
 void PumpMessages(DWORD milliseconds);
 
 // A top-level dialog titled "Kelpo", as the real main window is, that counts the
-// "KelpoCapture" messages it receives.
+// "KelpoCapture" messages it receives; as `mainWindow`, with the main window's
+// property, else a Kelpo message box or a Kelpo from before the property.
 class StandInKelpo {
  public:
-  StandInKelpo();
+  explicit StandInKelpo(bool mainWindow = false);
   StandInKelpo(const StandInKelpo&) = delete;
   StandInKelpo& operator=(const StandInKelpo&) = delete;
 

@@ -57,6 +57,28 @@ TEST(RemoteHandleKey, RequestsAPictureForItsKeysOnly) {
   EXPECT_EQ(kelpo.captures(), 4);
 }
 
+TEST(RemoteHandleKey, ReachesTheMainWindowWhileAKelpoMessageBoxIsOpen) {
+  CleanRemoteKey key;
+  SetSound(0);
+  Plugin plugin;
+  ASSERT_NE(plugin.handleKey, nullptr);
+  {
+    // A Kelpo from before the property: its window is the only one.
+    StandInKelpo older;
+    EXPECT_EQ(plugin.handleKey(1, 0, 1), TRUE);
+    PumpMessages(100);
+    EXPECT_EQ(older.captures(), 1);
+  }
+  StandInKelpo kelpo(true);
+  StandInKelpo box;
+  (void)::ShowWindow(box.window(), SW_SHOW);
+  ASSERT_EQ(::FindWindowW(L"#32770", L"Kelpo"), box.window());
+  EXPECT_EQ(plugin.handleKey(1, 0, 1), TRUE);
+  PumpMessages(100);
+  EXPECT_EQ(kelpo.captures(), 1);
+  EXPECT_EQ(box.captures(), 0);
+}
+
 TEST(RemoteHandleKey, WithoutKelpoEveryCallIsZeroAndSilent) {
   CleanRemoteKey key;
   SoundFileProbe probe;
