@@ -140,6 +140,10 @@ void Application::OnShown(bool shown) {
   if (source_) source_->OnWindowShown(shown);
 }
 
+void Application::OnMoved() {
+  if (source_) source_->PlacePreview();
+}
+
 void Application::OnSessionEnding() { SaveAllSettings(settings_); }
 
 void Application::OnUnhandledError(std::exception_ptr error) noexcept {

@@ -51,6 +51,8 @@ enum MessageId : int {
   kMsgDeviceChangedCaption = IDS_DEVICE_CHANGED_CAPTION,
   kMsgUploadTooLong = IDS_UPLOAD_TOO_LONG,
   kMsgLocalCopyFailed = IDS_LOCAL_COPY_FAILED,
+  kMsgCannotRenderStream = IDS_CANNOT_RENDER_STREAM,
+  kMsgCameraInUse = IDS_CAMERA_IN_USE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

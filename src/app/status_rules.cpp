@@ -27,6 +27,7 @@ bool IsErrorStatus(int statusId) {
     case kMsgUploadFailed:
     case kMsgInternetFailed:
     case kMsgNoDirectory:
+    case kMsgCameraInUse:
       return true;
     default:
       return false;

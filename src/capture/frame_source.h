@@ -42,6 +42,7 @@ enum class FrameRequest {
   kNone,     // no frame will come
   kLost,     // no frame will come: the camera does not answer
   kFailed,   // no frame will come, and the picture has failed ("Cannot take picture")
+  kBusy,     // no frame will come: another program holds the camera
 };
 
 // What became of the camera when its graph reported or its grab timer fired.

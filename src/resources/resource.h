@@ -176,6 +176,7 @@
 #define IDS_DEVICE_CHANGED_CAPTION 65
 #define IDS_UPLOAD_TOO_LONG 66
 #define IDS_LOCAL_COPY_FAILED 67
+#define IDS_CAMERA_IN_USE 70
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"
