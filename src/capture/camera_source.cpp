@@ -1,7 +1,8 @@
 #include "capture/camera_source.h"
 
 #include "capture/frame_bitmap.h"
-#include "capture/frame_file_rules.h"
+#include "capture/frame_conversion.h"
+#include "capture/frame_conversion_rules.h"
 #include "capture/stream_format.h"
 #include "common/unique_handle.h"
 
@@ -13,61 +14,28 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// A bitmap decoded from a memory stream, holding the stream for as long as it
-// lives: GDI+ may read the stream again after decoding. The stream comes first
-// so that it is there before the bitmap and goes after it.
-struct StreamHolder {
-  explicit StreamHolder(ComPtr<IStream> held) : stream(std::move(held)) {}
-  ComPtr<IStream> stream;
-};
-
-class StreamBitmap final : private StreamHolder, public Gdiplus::Bitmap {
- public:
-  explicit StreamBitmap(ComPtr<IStream> stream)
-      : StreamHolder(std::move(stream)), Gdiplus::Bitmap(StreamHolder::stream.Get(), FALSE) {}
-};
-
-// The grabbed sample's rows, read into `rows`, and the connected format's
-// BITMAPINFOHEADER; nothing when either cannot be had.
-std::optional<BitmapHeader> ReadSample(ISampleGrabber& grabber, PixelRows& rows) {
-  long size = 0;
-  if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return std::nullopt;
-  rows.bytes.resize(static_cast<std::size_t>(size));
-  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(rows.bytes.data())))) {
-    return std::nullopt;
-  }
+// The connected format's BITMAPINFOHEADER, and the grabbed sample read into
+// `rows` for an RGB24 frame (used where it lies) or into `sample` for any
+// other (converted into the rows); nothing when either cannot be had.
+std::optional<BitmapHeader> ReadSample(ISampleGrabber& grabber, PixelRows& rows,
+                                       std::vector<std::uint8_t>& sample) {
   AM_MEDIA_TYPE type{};
   if (FAILED(grabber.GetConnectedMediaType(&type))) return std::nullopt;
   const auto freeType = scope_exit([&type] { FreeMediaType(type); });
   // The header where the format type puts it; a format Kelpo cannot read
   // gives no picture rather than a misread one.
-  return MediaTypeBitmapHeader(type);
-}
-
-// The sample as an in-memory Windows bitmap file: file header, the connected
-// format's BITMAPINFOHEADER, then the sample's rows unchanged.
-ComPtr<IStream> SampleAsBitmapFile(const BitmapHeader& sampleInfo,
-                                   const std::vector<std::uint8_t>& pixels) {
-  // The file's size is the buffer's, not what the header's image size says
-  // (uncompressed formats may leave it 0); a buffer shorter than its rows
-  // gives no picture.
-  const auto header = FrameFileHeader(sampleInfo, pixels.size());
-  if (!header) return nullptr;
-
-  ComPtr<IStream> stream;
-  if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
-  ULARGE_INTEGER streamSize{};
-  streamSize.QuadPart = kBitmapFileHeaderSize + kBitmapInfoHeaderSize + pixels.size();
-  if (FAILED(stream->SetSize(streamSize))) return nullptr;
-  const LARGE_INTEGER start{};
-  const auto& info = sampleInfo.bytes;
-  if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
-      FAILED(stream->Write(header->data(), static_cast<ULONG>(header->size()), nullptr)) ||
-      FAILED(stream->Write(info.data(), static_cast<ULONG>(info.size()), nullptr)) ||
-      FAILED(stream->Write(pixels.data(), static_cast<ULONG>(pixels.size()), nullptr))) {
-    return nullptr;
+  const std::optional<BitmapHeader> header = MediaTypeBitmapHeader(type);
+  if (!header) return std::nullopt;
+  std::vector<std::uint8_t>& buffer =
+      FrameFormatOf(*header) == FrameFormat::kRgb24 ? rows.bytes : sample;
+  long size = 0;
+  if (FAILED(grabber.GetCurrentBuffer(&size, nullptr)) || size <= 0) return std::nullopt;
+  buffer.resize(static_cast<std::size_t>(size));
+  if (FAILED(grabber.GetCurrentBuffer(&size, reinterpret_cast<long*>(buffer.data())))) {
+    return std::nullopt;
   }
-  return stream;
+  buffer.resize(static_cast<std::size_t>(size));
+  return header;
 }
 
 }  // namespace
@@ -83,17 +51,14 @@ std::unique_ptr<Gdiplus::Bitmap> CameraSource::GrabFrame() {
   // The last frame's rows take this one once its picture is done with them:
   // fresh memory of a frame's size costs more than the copy into it.
   if (!frameRows_ || frameRows_.use_count() != 1) frameRows_ = std::make_shared<PixelRows>();
-  const std::optional<BitmapHeader> info = ReadSample(*grabber.Get(), *frameRows_);
+  const auto letGoOfLarge = scope_exit([this] {
+    if (sample_.capacity() > kKeptBufferLimit) std::vector<std::uint8_t>().swap(sample_);
+  });
+  const std::optional<BitmapHeader> info = ReadSample(*grabber.Get(), *frameRows_, sample_);
   if (!info) return nullptr;
-  // The RGB24 frame the grabber is set up for is used where it lies: the same
-  // pixels GDI+ decodes from its bitmap file, without writing and decoding one.
-  std::unique_ptr<Gdiplus::Bitmap> frame = FrameInPlace(*info, frameRows_);
-  if (frame) return frame;
-  ComPtr<IStream> stream = SampleAsBitmapFile(*info, frameRows_->bytes);
-  if (!stream) return nullptr;
-  frame = std::make_unique<StreamBitmap>(std::move(stream));
-  if (frame->GetLastStatus() != Gdiplus::Ok) return nullptr;
-  return frame;
+  // An RGB24 frame is used where it lies; any other is converted into the rows.
+  if (FrameFormatOf(*info) == FrameFormat::kRgb24) return FrameInPlace(*info, frameRows_);
+  return FrameFromSample(*info, sample_.data(), sample_.size(), frameRows_);
 }
 
 }  // namespace kelpo

@@ -8,6 +8,7 @@
 #include "picture/pixel_bitmap.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace kelpo {
 
@@ -111,6 +112,8 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   std::wstring deviceName_;
   // The rows of the last frame grabbed, reused by the next grab.
   std::shared_ptr<PixelRows> frameRows_;
+  // The last sample of a format converted into the rows, its memory reused.
+  std::vector<std::uint8_t> sample_;
   // Released in this order by ReleaseCaptureGraph. The video renderer only
   // while its input is connected; otherwise the converted preview shows.
   std::unique_ptr<ConvertedPreview> convertedPreview_;
