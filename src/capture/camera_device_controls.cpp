@@ -44,6 +44,11 @@ void CameraSource::ReadCaptureSize() {
   }
 }
 
+std::uint32_t CameraSource::CaptureFormat() const {
+  if (!captureBuilder_ || !captureFilter_) return 0;
+  return CaptureFormatCode(*captureBuilder_.Get(), *captureFilter_.Get());
+}
+
 void CameraSource::ShowTunerProperties(HWND owner, bool showMessage) {
   if (!captureBuilder_) return;
   const ComPtr<IAMTVTuner> tuner = Tuner();

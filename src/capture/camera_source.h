@@ -58,6 +58,8 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   void PlacePreview() override;
 
   bool GraphBuilt() const { return static_cast<bool>(graphBuilder_); }
+  // The subtype code of the capture format in use; 0 without a graph.
+  std::uint32_t CaptureFormat() const;
   // Whether the graph runs (asks the graph itself).
   bool GraphRunning() const;
 

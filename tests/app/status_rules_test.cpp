@@ -18,7 +18,7 @@ TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
   for (int id = -1; id <= 70; ++id) {
     const bool error = id == kMsgCameraNotResponding || id == kMsgPictureFailed ||
                        id == kMsgFtpConnectFailed || id == kMsgUploadFailed ||
-                       id == kMsgInternetFailed || id == kMsgNoDirectory;
+                       id == kMsgInternetFailed || id == kMsgNoDirectory || id == kMsgCameraInUse;
     EXPECT_EQ(IsErrorStatus(id), error) << id;
     EXPECT_EQ(StatusRaisesBalloon(id, true, false), error) << id;
     EXPECT_FALSE(StatusRaisesBalloon(id, true, true)) << id;

@@ -351,6 +351,35 @@ TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {
   EXPECT_FALSE(camera->GraphRunning());
 }
 
+TEST_F(CameraTest, WebcamFormatIsChosenBySizeThenPreferenceAndPreviewedByKelpo) {
+  constexpr std::uint32_t kYuy2 = MAKEFOURCC('Y', 'U', 'Y', '2');
+  constexpr std::uint32_t kMjpg = MAKEFOURCC('M', 'J', 'P', 'G');
+  Register({kUsb});
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFormats,
+                                            L"MJPG 1280x720,MJPG 640x480,YUY2 640x480"));
+  Start();
+  EXPECT_EQ(camera->CaptureFormat(), kYuy2);
+  // No renderer here takes YUY2: Kelpo shows its own frames, upright.
+  window.Show();
+  EXPECT_TRUE(WaitFor([&] { return PreviewOnScreen() == Orientation::kUpright; }, kGrabWait));
+  Grab yuy2 = RequestPicture();
+  ExpectFrame(yuy2, static_cast<std::uint8_t>(kUsb.tag));
+
+  // The user's pick, then a size only MJPG has.
+  settings.captureformat = kMjpg;
+  Rebuild();
+  EXPECT_EQ(camera->CaptureFormat(), kMjpg);
+  settings.captureformat = 0;
+  settings.capturewidth = 1280;
+  settings.captureheight = 720;
+  Rebuild();
+  EXPECT_EQ(camera->CaptureFormat(), kMjpg);
+  Grab mjpg = RequestPicture();
+  ExpectFrame(mjpg, static_cast<std::uint8_t>(kUsb.tag));
+  ASSERT_NE(mjpg.frame, nullptr);
+  EXPECT_EQ(mjpg.frame->GetWidth(), 1280u);
+}
+
 TEST_F(CameraTest, WarmUpSkipsTheDarkFirstFramesAndZeroTurnsItOff) {
   Register({kUsb});
   ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kDarkFrames, kDarkFrames));
@@ -389,6 +418,21 @@ TEST_F(CameraTest, CameraThatStopsDeliveringEndsTheWaitAtTheBoundAndIsBuiltAgain
   ExpectFrame(thawed, static_cast<std::uint8_t>(kUsb.tag));
   EXPECT_TRUE(camera->GraphBuilt());
   EXPECT_NE(VideoWindow(), nullptr);
+}
+
+TEST_F(CameraTest, CameraHeldByAnotherProgramIsBusyAtOnceAndUsedOnceFree) {
+  Register({kUsb});
+  ASSERT_TRUE(
+      RegisteredCameras::SetControl(kUsb.name, test_camera::kFailRun, static_cast<DWORD>(kBusy)));
+  Start();
+  ASSERT_TRUE(camera->GraphBuilt());
+  Grab held = RequestPicture();
+  EXPECT_EQ(held.request, FrameRequest::kBusy);
+  EXPECT_LT(held.milliseconds, kTestGrabLimit);
+
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFailRun, 0));
+  Grab freed = RequestPicture();
+  ExpectFrame(freed, static_cast<std::uint8_t>(kUsb.tag));
 }
 
 TEST_F(CameraTest, LostDeviceAndFailedStreamReleaseTheGraphUntilTheCameraIsBack) {
