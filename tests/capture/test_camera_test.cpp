@@ -10,10 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "capture/camera_test_support.h"
+#include "capture/frame_conversion.h"
+#include "capture/mjpeg_rules.h"
+#include "picture/gdiplus_session.h"
 #include "support/test_camera/frame_pattern.h"
 #include "support/test_camera/registered_cameras.h"
 
@@ -131,10 +137,11 @@ TEST_F(TestCameraTest, EnumeratorListsEveryRegisteredCameraAndABusyOneDoesNotBin
 }
 
 // Kelpo's graph around a camera: preview to the default renderer, capture
-// through an RGB24 sample grabber to a null renderer.
+// through an RGB24 sample grabber to a null renderer; or, for capability
+// `format`, capture alone through a grabber taking the camera's own format.
 class CaptureGraph {
  public:
-  void Build(IBaseFilter* camera) {
+  void Build(IBaseFilter* camera, int format = -1) {
     ASSERT_EQ(
         ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph_)),
         S_OK);
@@ -143,7 +150,10 @@ class CaptureGraph {
               S_OK);
     ASSERT_EQ(builder_->SetFiltergraph(graph_.Get()), S_OK);
     ASSERT_EQ(graph_->AddFilter(camera, L"vidcap"), S_OK);
-    ChooseSize(camera, kWidth, kHeight);
+    AM_MEDIA_TYPE rgb24{};
+    rgb24.majortype = MEDIATYPE_Video;
+    rgb24.subtype = MEDIASUBTYPE_RGB24;
+    ChooseFormat(camera, format, rgb24.subtype);
 
     ComPtr<IBaseFilter> grabberFilter;
     ASSERT_EQ(::CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
@@ -151,9 +161,6 @@ class CaptureGraph {
               S_OK);
     ASSERT_EQ(graph_->AddFilter(grabberFilter.Get(), L"sample grabber"), S_OK);
     ASSERT_EQ(grabberFilter.As(&grabber_), S_OK);
-    AM_MEDIA_TYPE rgb24{};
-    rgb24.majortype = MEDIATYPE_Video;
-    rgb24.subtype = MEDIASUBTYPE_RGB24;
     ASSERT_EQ(grabber_->SetMediaType(&rgb24), S_OK);
     ComPtr<IBaseFilter> nullRenderer;
     ASSERT_EQ(::CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER,
@@ -163,8 +170,9 @@ class CaptureGraph {
 
     // The camera has no preview pin: the builder puts a Smart Tee behind the
     // capture pin.
-    ASSERT_TRUE(SUCCEEDED(
-        builder_->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera, nullptr, nullptr)));
+    ASSERT_TRUE(format >= 0 ||
+                SUCCEEDED(builder_->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera,
+                                                 nullptr, nullptr)));
     ASSERT_TRUE(SUCCEEDED(builder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera,
                                                  grabberFilter.Get(), nullRenderer.Get())));
     ComPtr<IVideoWindow> window;
@@ -201,6 +209,12 @@ class CaptureGraph {
   }
 
   // The grabber's connected format.
+  BitmapHeader Header() {
+    BitmapHeader header;
+    const BITMAPINFOHEADER info = Format();
+    std::memcpy(header.bytes.data(), &info, sizeof(info));
+    return header;
+  }
   BITMAPINFOHEADER Format() {
     AM_MEDIA_TYPE type{};
     BITMAPINFOHEADER header{};
@@ -215,7 +229,8 @@ class CaptureGraph {
   }
 
  private:
-  void ChooseSize(IBaseFilter* camera, int width, int height) {
+  // Capability `index`, or else the one of kWidth x kHeight; its subtype.
+  void ChooseFormat(IBaseFilter* camera, int index, GUID& subtype) {
     ComPtr<IAMStreamConfig> config;
     ASSERT_EQ(builder_->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera,
                                       IID_PPV_ARGS(&config)),
@@ -230,8 +245,9 @@ class CaptureGraph {
       VIDEO_STREAM_CONFIG_CAPS caps{};
       ASSERT_EQ(config->GetStreamCaps(i, &type, reinterpret_cast<BYTE*>(&caps)), S_OK);
       const auto& header = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat)->bmiHeader;
-      if (header.biWidth == width && header.biHeight == height) {
+      if (index >= 0 ? i == index : header.biWidth == kWidth && header.biHeight == kHeight) {
         EXPECT_EQ(config->SetFormat(type), S_OK);
+        subtype = type->subtype;
         chosen = true;
       }
       ::CoTaskMemFree(type->pbFormat);
@@ -295,6 +311,44 @@ TEST_F(TestCameraTest, CaptureGraphGrabsFreshUprightFramesInTheChosenSize) {
   ASSERT_TRUE(secondStamp);
   EXPECT_TRUE(test_camera::CounterAdvanced(firstStamp->counter, secondStamp->counter))
       << firstStamp->counter << " then " << secondStamp->counter;
+}
+
+TEST_F(TestCameraTest, CameraStreamsEachFormatOfItsListAsKelpoConvertsIt) {
+  GdiplusSession gdiplus;
+  ASSERT_EQ(cameras.result(), S_OK);
+  // The two MJPG kinds differ only in their frames: they need sizes of their own.
+  const std::pair<const wchar_t*, DWORD> formats[] = {
+      {L"YUY2 320x240", MAKEFOURCC('Y', 'U', 'Y', '2')},
+      {L"UYVY 320x240", MAKEFOURCC('U', 'Y', 'V', 'Y')},
+      {L"NV12 320x240", MAKEFOURCC('N', 'V', '1', '2')},
+      {L"I420 320x240", MAKEFOURCC('I', '4', '2', '0')},
+      {L"RGB32 320x240", BI_RGB},
+      {L"MJPG 320x240", MAKEFOURCC('M', 'J', 'P', 'G')},
+      {L"MJPGNODHT 640x480", MAKEFOURCC('M', 'J', 'P', 'G')}};
+  std::wstring list;
+  for (const auto& format : formats)
+    list += (list.empty() ? L"" : L",") + std::wstring(format.first);
+  ASSERT_TRUE(RegisteredCameras::SetControl(kCaptureCard.name, test_camera::kFormats, list));
+  const std::vector<Device> devices = EnumerateCameras();
+  ASSERT_EQ(devices.size(), 3u);
+  for (int i = 0; i < static_cast<int>(std::size(formats)); ++i) {
+    SCOPED_TRACE(formats[i].first);
+    ComPtr<IBaseFilter> camera;
+    ASSERT_EQ(devices[2].moniker->BindToObject(nullptr, nullptr, IID_PPV_ARGS(&camera)), S_OK);
+    CaptureGraph graph;
+    ASSERT_NO_FATAL_FAILURE(graph.Build(camera.Get(), i));
+    const std::vector<BYTE> sample = graph.Grab();
+    const BitmapHeader header = graph.Header();
+    EXPECT_EQ(header.compression(), formats[i].second);
+    const auto scan = FindFirstScan(sample.data(), sample.size());
+    EXPECT_EQ(scan && scan->hasTables, i == 5);
+    const auto rows = std::make_shared<PixelRows>();
+    const auto frame = FrameFromSample(header, sample.data(), sample.size(), rows);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(static_cast<int>(frame->GetWidth()), header.width());
+    EXPECT_EQ(test::OrientationOf(*frame), Orientation::kUpright);
+    EXPECT_TRUE(test::StampOf(*frame));
+  }
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ HRESULT CameraFilter::Load(IPropertyBag* bag, IErrorLog* log) {
     const Lock hold(lock());
     instance_ = std::move(instance);
     pages_ = controls.pages;
-    capturePin_.SetControls(controls.pages, controls.extraFormats);
+    capturePin_.SetControls(controls.pages, controls.extraFormats, controls.formats);
     if (controls.analogInput && !analogPin_) {
       analogPin_ = std::make_unique<AnalogPin>(*this, kAnalogPinName, PINDIR_INPUT,
                                                MEDIATYPE_AnalogVideo, PIN_CATEGORY_ANALOGVIDEOIN);

@@ -27,7 +27,7 @@ constexpr long kBufferCount = 6;
 // The canonical media type of a format: the pin's own fields whatever the
 // caller left out.
 MediaType Canonical(const CaptureFormat& format) {
-  return CaptureMediaType(format.size, format.frameInterval);
+  return CaptureMediaType(format.camera, format.frameInterval);
 }
 
 }  // namespace
@@ -52,9 +52,10 @@ HRESULT CapturePin::QueryExtraInterface(REFIID iid, void** out) {
   return E_NOINTERFACE;
 }
 
-void CapturePin::SetControls(DWORD pages, DWORD extraFormats) {
+void CapturePin::SetControls(DWORD pages, DWORD extraFormats, const std::wstring& formats) {
   const Lock hold(filter().lock());
   pages_ = pages;
+  formats_ = CameraFormats(formats);
   extras_ = ExtraCapabilities(extraFormats);
 }
 
@@ -63,14 +64,14 @@ HRESULT CapturePin::GetPages(CAUUID* pages) { return TestPages(pages); }
 std::vector<MediaType> CapturePin::OfferedTypes() {
   if (chosen_) return {*chosen_};
   std::vector<MediaType> types;
-  for (const FrameSize& size : kCaptureSizes) {
-    types.push_back(CaptureMediaType(size, kDefaultFrameInterval));
+  for (const CameraFormat& format : formats_) {
+    types.push_back(CaptureMediaType(format, kDefaultFrameInterval));
   }
   return types;
 }
 
 bool CapturePin::Accepts(const AM_MEDIA_TYPE& type) {
-  const auto format = FindCaptureFormat(type);
+  const auto format = FindCaptureFormat(type, formats_);
   if (!format) return false;
   if (!chosen_) return true;
   return SameMediaType(Canonical(*format).get(), chosen_->get());
@@ -79,15 +80,14 @@ bool CapturePin::Accepts(const AM_MEDIA_TYPE& type) {
 MediaType CapturePin::CurrentType() {
   if (IsConnected()) return connectedType();
   if (chosen_) return *chosen_;
-  return CaptureMediaType(kCaptureSizes.front(), kDefaultFrameInterval);
+  return CaptureMediaType(formats_.front(), kDefaultFrameInterval);
 }
 
 HRESULT CapturePin::DecideBufferSize(IMemAllocator& allocator,
                                      const ALLOCATOR_PROPERTIES& request) {
-  const auto format = FindCaptureFormat(connectedType().get());
+  const auto format = FindCaptureFormat(connectedType().get(), formats_);
   if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
-  const long imageSize =
-      static_cast<long>(Rgb24View::ImageSize(format->size.width, format->size.height));
+  const long imageSize = FrameBytes(format->camera);
   ALLOCATOR_PROPERTIES wanted{};
   wanted.cBuffers = std::max(request.cBuffers, kBufferCount);
   wanted.cbBuffer = std::max(request.cbBuffer, imageSize);
@@ -108,7 +108,7 @@ HRESULT CapturePin::SetFormat(AM_MEDIA_TYPE* type) {
       chosen_.reset();
       return S_OK;
     }
-    const auto format = FindCaptureFormat(*type);
+    const auto format = FindCaptureFormat(*type, formats_);
     if (!format) {
       // An extra capability is taken as it is, while nothing is connected.
       for (const ExtraCapability& extra : extras_) {
@@ -154,7 +154,7 @@ HRESULT CapturePin::GetFormat(AM_MEDIA_TYPE** type) {
 HRESULT CapturePin::GetNumberOfCapabilities(int* count, int* size) {
   if (count == nullptr || size == nullptr) return E_POINTER;
   const Lock hold(filter().lock());
-  *count = static_cast<int>(kCaptureSizes.size() + extras_.size());
+  *count = static_cast<int>(formats_.size() + extras_.size());
   *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
   return S_OK;
 }
@@ -163,19 +163,19 @@ HRESULT CapturePin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) {
   if (type == nullptr || caps == nullptr) return E_POINTER;
   if (index < 0) return E_INVALIDARG;
   const Lock hold(filter().lock());
-  if (static_cast<std::size_t>(index) >= kCaptureSizes.size() + extras_.size()) return S_FALSE;
+  if (static_cast<std::size_t>(index) >= formats_.size() + extras_.size()) return S_FALSE;
   return Guard([&] {
     const auto position = static_cast<std::size_t>(index);
-    if (position >= kCaptureSizes.size()) {
-      const ExtraCapability& extra = extras_[position - kCaptureSizes.size()];
+    if (position >= formats_.size()) {
+      const ExtraCapability& extra = extras_[position - formats_.size()];
       *type = extra.type.CreateTaskMemCopy();
       if (*type == nullptr) return E_OUTOFMEMORY;
       std::memcpy(caps, &extra.caps, sizeof(extra.caps));
       return S_OK;
     }
-    *type = CaptureMediaType(kCaptureSizes[position], kDefaultFrameInterval).CreateTaskMemCopy();
+    *type = CaptureMediaType(formats_[position], kDefaultFrameInterval).CreateTaskMemCopy();
     if (*type == nullptr) return E_OUTOFMEMORY;
-    const VIDEO_STREAM_CONFIG_CAPS capabilities = CaptureCaps(position);
+    const VIDEO_STREAM_CONFIG_CAPS capabilities = CaptureCaps(formats_[position]);
     std::memcpy(caps, &capabilities, sizeof(capabilities));
     return S_OK;
   });
@@ -211,7 +211,7 @@ HRESULT CapturePin::InitStream(const std::wstring& instance) {
   if (!IsConnected()) return S_OK;
   return Guard([&] {
     Connection current = connection();
-    const auto format = FindCaptureFormat(current.type.get());
+    const auto format = FindCaptureFormat(current.type.get(), formats_);
     if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
     FrameStreamer::Setup setup{std::move(current.peer), std::move(current.input),
                                std::move(current.allocator), *format, instance};

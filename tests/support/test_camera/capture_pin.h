@@ -26,9 +26,9 @@ class CapturePin : public OutputPin,
   CapturePin(BaseFilter& filter, std::wstring name, const GUID& category);
 
   // The instance's controls that shape the pin: which objects offer the test
-  // page and which extra capabilities it has (test_camera.h). Before the pin
-  // connects.
-  void SetControls(DWORD pages, DWORD extraFormats);
+  // page, its capabilities and which extra ones it has (test_camera.h). Before
+  // the pin connects.
+  void SetControls(DWORD pages, DWORD extraFormats, const std::wstring& formats);
 
   // IUnknown, for all four interfaces.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -73,6 +73,7 @@ class CapturePin : public OutputPin,
   // Set by SetFormat: then the only type the pin offers and accepts.
   std::optional<MediaType> chosen_;
   DWORD pages_ = 0;
+  std::vector<CameraFormat> formats_ = CameraFormats(L"");
   std::vector<ExtraCapability> extras_;
   bool streaming_ = false;
   FrameStreamer streamer_;

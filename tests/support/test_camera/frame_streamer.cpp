@@ -104,6 +104,7 @@ void FrameStreamer::Loop(const Setup& setup) {
   });
   const REFERENCE_TIME interval = setup.format.frameInterval;
   auto* const identity = static_cast<IUnknown*>(static_cast<IBaseFilter*>(&filter_));
+  FrameEncoder encoder;  // goes before COM does
   RunState run;
   unsigned runSeen = 0;
   bool lost = false;
@@ -153,7 +154,7 @@ void FrameStreamer::Loop(const Setup& setup) {
     if (now - run.nextFrame > interval) run.nextFrame = now;
     bool delivered = false;
     try {
-      delivered = DeliverFrame(setup, run, controls);
+      delivered = DeliverFrame(setup, run, controls, encoder);
     } catch (...) {
       // Out of memory for the pattern: the frame is dropped.
     }
@@ -171,23 +172,18 @@ void FrameStreamer::WaitFor(REFERENCE_TIME duration, unsigned runSeen) {
 }
 
 bool FrameStreamer::DeliverFrame(const Setup& setup, RunState& run,
-                                 const InstanceControls& controls) {
+                                 const InstanceControls& controls, FrameEncoder& encoder) {
   ComPtr<IMediaSample> sample;
   if (FAILED(setup.allocator->GetBuffer(&sample, nullptr, nullptr, 0))) return false;
-  const FrameSize size = setup.format.size;
-  const std::size_t imageSize = Rgb24View::ImageSize(size.width, size.height);
   BYTE* data = nullptr;
-  if (FAILED(sample->GetPointer(&data)) || sample->GetSize() < static_cast<long>(imageSize)) {
-    return false;
-  }
+  if (FAILED(sample->GetPointer(&data))) return false;
 
   const auto counter = static_cast<std::uint16_t>(frameCounter_++);
-  if (run.frames < controls.darkFrames) {
-    DrawDarkFrame(data, size.width, size.height);
-  } else {
-    DrawFrame(data, size.width, size.height, FrameStamp{controls.tag, counter});
-  }
-  (void)sample->SetActualDataLength(static_cast<long>(imageSize));
+  const std::optional<long> length =
+      encoder.Encode(setup.format.camera, run.frames < controls.darkFrames,
+                     FrameStamp{controls.tag, counter}, data, sample->GetSize());
+  if (!length) return false;
+  (void)sample->SetActualDataLength(*length);
 
   // Stream time of the capture; without a clock there is no stream time.
   if (run.clock != nullptr) {

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "support/test_camera/base_filter.h"
+#include "support/test_camera/frame_encoder.h"
 #include "support/test_camera/instance_controls.h"
 #include "support/test_camera/stream_formats.h"
 
@@ -66,7 +67,8 @@ class FrameStreamer {
   // Waits up to the given time, or until the state changes.
   void WaitFor(REFERENCE_TIME duration, unsigned runSeen);
   // Fills and delivers one frame; false when no buffer was to be had.
-  bool DeliverFrame(const Setup& setup, RunState& run, const InstanceControls& controls);
+  bool DeliverFrame(const Setup& setup, RunState& run, const InstanceControls& controls,
+                    FrameEncoder& encoder);
   REFERENCE_TIME Now(const RunState& run) const;
 
   BaseFilter& filter_;

@@ -64,6 +64,7 @@ InstanceControls ReadInstanceControls(const std::wstring& instance) noexcept {
     controls.tuner = ReadDword(key.get(), kTuner) != 0;
     controls.pages = ReadDword(key.get(), kPages);
     controls.extraFormats = ReadDword(key.get(), kExtraFormats);
+    controls.formats = ReadString(key.get(), kFormats).value_or(L"");
   } catch (...) {
     // Out of memory for the key's path: the controls stay at their defaults.
   }

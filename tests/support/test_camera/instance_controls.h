@@ -23,6 +23,7 @@ struct InstanceControls {
   bool tuner = false;
   DWORD pages = 0;
   DWORD extraFormats = 0;
+  std::wstring formats;
 };
 
 // The instance's controls as they are now; all defaults for an unnamed instance

@@ -5,40 +5,136 @@
 
 #include <dvdmedia.h>
 
+#include <cstring>
+#include <cwctype>
+#include <sstream>
+
 namespace kelpo::test_camera {
 namespace {
 
 constexpr WORD kBitsPerPixel = 24;
 
-LONG ImageSize(FrameSize size) {
-  return static_cast<LONG>(Rgb24View::ImageSize(size.width, size.height));
+// What each format is called in kFormats, and how a bitmap header says it.
+struct PixelFormatName {
+  const wchar_t* name;
+  FrameFormat pixels;
+  bool huffmanTables;
+  DWORD compression;  // BI_RGB or the FOURCC
+  WORD bits;
+};
+
+constexpr DWORD FourCc(const char (&code)[5]) {
+  return static_cast<DWORD>(code[0]) | static_cast<DWORD>(code[1]) << 8 |
+         static_cast<DWORD>(code[2]) << 16 | static_cast<DWORD>(code[3]) << 24;
 }
 
-DWORD BitRate(FrameSize size, REFERENCE_TIME frameInterval) {
-  return static_cast<DWORD>(static_cast<LONGLONG>(ImageSize(size)) * 8 * kUnitsPerSecond /
+constexpr PixelFormatName kPixelFormats[] = {
+    {L"RGB24", FrameFormat::kRgb24, true, BI_RGB, 24},
+    {L"RGB32", FrameFormat::kRgb32, true, BI_RGB, 32},
+    {L"YUY2", FrameFormat::kYuy2, true, FourCc("YUY2"), 16},
+    {L"UYVY", FrameFormat::kUyvy, true, FourCc("UYVY"), 16},
+    {L"NV12", FrameFormat::kNv12, true, FourCc("NV12"), 12},
+    {L"I420", FrameFormat::kI420, true, FourCc("I420"), 12},
+    {L"MJPG", FrameFormat::kMjpg, true, FourCc("MJPG"), 24},
+    {L"MJPGNODHT", FrameFormat::kMjpg, false, FourCc("MJPG"), 24},
+};
+
+const PixelFormatName& NameOf(const CameraFormat& format) {
+  for (const PixelFormatName& name : kPixelFormats) {
+    if (name.pixels == format.pixels && name.huffmanTables == format.huffmanTables) return name;
+  }
+  return kPixelFormats[0];
+}
+
+// Subtypes other than RGB are the FOURCC in the DirectShow base GUID.
+GUID Subtype(const PixelFormatName& name) {
+  if (name.pixels == FrameFormat::kRgb24) return MEDIASUBTYPE_RGB24;
+  if (name.pixels == FrameFormat::kRgb32) return MEDIASUBTYPE_RGB32;
+  GUID subtype = MEDIASUBTYPE_YUY2;
+  subtype.Data1 = name.compression;
+  return subtype;
+}
+
+BITMAPINFOHEADER HeaderOf(const CameraFormat& format) {
+  const PixelFormatName& name = NameOf(format);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = format.size.width;
+  header.biHeight = format.size.height;  // positive: RGB bottom-up
+  header.biPlanes = 1;
+  header.biBitCount = name.bits;
+  header.biCompression = name.compression;
+  header.biSizeImage = static_cast<DWORD>(FrameBytes(format));
+  return header;
+}
+
+DWORD BitRate(const CameraFormat& format, REFERENCE_TIME frameInterval) {
+  return static_cast<DWORD>(static_cast<LONGLONG>(FrameBytes(format)) * 8 * kUnitsPerSecond /
                             frameInterval);
 }
 
 }  // namespace
 
-MediaType CaptureMediaType(FrameSize size, REFERENCE_TIME frameInterval) {
+std::vector<CameraFormat> CameraFormats(const std::wstring& text) {
+  std::vector<CameraFormat> formats;
+  std::wistringstream items(text);
+  std::wstring item;
+  while (std::getline(items, item, L',')) {
+    std::wistringstream parts(item);
+    std::wstring name;
+    wchar_t by = 0;
+    CameraFormat format;
+    if (!(parts >> name >> format.size.width >> by >> format.size.height) || by != L'x' ||
+        format.size.width <= 0 || format.size.height <= 0) {
+      return CameraFormats(L"");
+    }
+    bool known = false;
+    for (const PixelFormatName& entry : kPixelFormats) {
+      if (name == entry.name) {
+        format.pixels = entry.pixels;
+        format.huffmanTables = entry.huffmanTables;
+        known = true;
+      }
+    }
+    if (!known) return CameraFormats(L"");
+    formats.push_back(format);
+  }
+  if (formats.empty()) {
+    for (const FrameSize& size : kCaptureSizes)
+      formats.push_back({FrameFormat::kRgb24, true, size});
+  }
+  return formats;
+}
+
+long FrameBytes(const CameraFormat& format) {
+  // Uncompressed frames by Kelpo's own layout; a JPEG fits in the RGB size.
+  BitmapHeader header;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(info);
+  info.biWidth = format.size.width;
+  info.biHeight = format.size.height;
+  info.biBitCount = NameOf(format).bits;
+  info.biCompression = NameOf(format).compression;
+  std::memcpy(header.bytes.data(), &info, sizeof(info));
+  const std::optional<FrameLayout> layout = UncompressedLayout(header);
+  if (!layout)
+    return static_cast<long>(Rgb24View::ImageSize(format.size.width, format.size.height));
+  return static_cast<long>(layout->sampleSize);
+}
+
+MediaType CaptureMediaType(const CameraFormat& camera, REFERENCE_TIME frameInterval) {
+  const FrameSize size = camera.size;
   VIDEOINFOHEADER format{};
   format.rcSource = RECT{0, 0, size.width, size.height};
   format.rcTarget = format.rcSource;
-  format.dwBitRate = BitRate(size, frameInterval);
+  format.dwBitRate = BitRate(camera, frameInterval);
   format.AvgTimePerFrame = frameInterval;
-  format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  format.bmiHeader.biWidth = size.width;
-  format.bmiHeader.biHeight = size.height;  // positive: bottom-up
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = kBitsPerPixel;
-  format.bmiHeader.biCompression = BI_RGB;
-  format.bmiHeader.biSizeImage = static_cast<DWORD>(ImageSize(size));
+  format.bmiHeader = HeaderOf(camera);
 
   AM_MEDIA_TYPE type{};
   type.majortype = MEDIATYPE_Video;
-  type.subtype = MEDIASUBTYPE_RGB24;
-  type.bFixedSizeSamples = TRUE;
+  type.subtype = Subtype(NameOf(camera));
+  type.bFixedSizeSamples = camera.pixels != FrameFormat::kMjpg;
   type.bTemporalCompression = FALSE;
   type.lSampleSize = format.bmiHeader.biSizeImage;
   type.formattype = FORMAT_VideoInfo;
@@ -47,8 +143,8 @@ MediaType CaptureMediaType(FrameSize size, REFERENCE_TIME frameInterval) {
   return MediaType(type);
 }
 
-VIDEO_STREAM_CONFIG_CAPS CaptureCaps(std::size_t index) {
-  const FrameSize size = kCaptureSizes[index];
+VIDEO_STREAM_CONFIG_CAPS CaptureCaps(const CameraFormat& format) {
+  const FrameSize size = format.size;
   const SIZE extent{size.width, size.height};
   VIDEO_STREAM_CONFIG_CAPS caps{};
   caps.guid = FORMAT_VideoInfo;
@@ -66,8 +162,8 @@ VIDEO_STREAM_CONFIG_CAPS CaptureCaps(std::size_t index) {
   caps.OutputGranularityY = 0;
   caps.MinFrameInterval = kMinFrameInterval;
   caps.MaxFrameInterval = kMaxFrameInterval;
-  caps.MinBitsPerSecond = static_cast<LONG>(BitRate(size, kMaxFrameInterval));
-  caps.MaxBitsPerSecond = static_cast<LONG>(BitRate(size, kMinFrameInterval));
+  caps.MinBitsPerSecond = static_cast<LONG>(BitRate(format, kMaxFrameInterval));
+  caps.MaxBitsPerSecond = static_cast<LONG>(BitRate(format, kMinFrameInterval));
   return caps;
 }
 
@@ -84,8 +180,7 @@ BITMAPINFOHEADER Rgb24Header(FrameSize size) {
   header.biPlanes = 1;
   header.biBitCount = kBitsPerPixel;
   header.biCompression = BI_RGB;
-  header.biSizeImage = static_cast<DWORD>(
-      ImageSize(FrameSize{size.width, size.height < 0 ? -size.height : size.height}));
+  header.biSizeImage = static_cast<DWORD>(Rgb24View::ImageSize(size.width, size.height));
   return header;
 }
 
@@ -124,7 +219,8 @@ MediaType TopDownType(FrameSize size) {
 }
 
 VIDEO_STREAM_CONFIG_CAPS ExtraCaps(const GUID& formatType, FrameSize size) {
-  VIDEO_STREAM_CONFIG_CAPS caps = CaptureCaps(0);
+  VIDEO_STREAM_CONFIG_CAPS caps =
+      CaptureCaps(CameraFormat{FrameFormat::kRgb24, true, kCaptureSizes[0]});
   const SIZE extent{size.width, size.height < 0 ? -size.height : size.height};
   caps.guid = formatType;
   caps.InputSize = extent;
@@ -149,21 +245,23 @@ std::vector<ExtraCapability> ExtraCapabilities(DWORD extraFormats) {
   return extras;
 }
 
-std::optional<CaptureFormat> FindCaptureFormat(const AM_MEDIA_TYPE& type) {
-  if (type.majortype != MEDIATYPE_Video || type.subtype != MEDIASUBTYPE_RGB24 ||
-      type.formattype != FORMAT_VideoInfo || type.pbFormat == nullptr ||
-      type.cbFormat < sizeof(VIDEOINFOHEADER)) {
+std::optional<CaptureFormat> FindCaptureFormat(const AM_MEDIA_TYPE& type,
+                                               const std::vector<CameraFormat>& formats) {
+  if (type.majortype != MEDIATYPE_Video || type.formattype != FORMAT_VideoInfo ||
+      type.pbFormat == nullptr || type.cbFormat < sizeof(VIDEOINFOHEADER)) {
     return std::nullopt;
   }
   const auto& format = *reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
   const BITMAPINFOHEADER& header = format.bmiHeader;
-  if (header.biBitCount != kBitsPerPixel || header.biCompression != BI_RGB) return std::nullopt;
   REFERENCE_TIME interval = format.AvgTimePerFrame;
   if (interval == 0) interval = kDefaultFrameInterval;
   if (interval < kMinFrameInterval || interval > kMaxFrameInterval) return std::nullopt;
-  for (const FrameSize& size : kCaptureSizes) {
-    if (header.biWidth == size.width && header.biHeight == size.height) {
-      return CaptureFormat{size, interval};
+  for (const CameraFormat& camera : formats) {
+    const PixelFormatName& name = NameOf(camera);
+    if (type.subtype == Subtype(name) && header.biBitCount == name.bits &&
+        header.biCompression == name.compression && header.biWidth == camera.size.width &&
+        header.biHeight == camera.size.height) {
+      return CaptureFormat{camera, interval};
     }
   }
   return std::nullopt;

@@ -82,6 +82,15 @@ constexpr DWORD kPagesTuner = 4;
 constexpr wchar_t kExtraFormats[] = L"ExtraFormats";
 constexpr DWORD kExtraVideoInfo2 = 1;  // 352 x 288 in a VIDEOINFOHEADER2
 constexpr DWORD kExtraTopDown = 2;     // 176 x -144 (top-down rows)
+// A string read when the filter is created: the capabilities of the capture
+// pin, as a USB camera lists them, comma-separated, each a format and a size,
+// e.g. "YUY2 640x480,MJPG 1280x720,MJPGNODHT 640x480". Formats: RGB24 and
+// RGB32 (bottom-up), YUY2, UYVY, NV12, I420, MJPG (JPEG frames with their
+// Huffman tables) and MJPGNODHT (without them, as most webcams send them).
+// Every one streams the same pattern, converted from RGB by BT.601 limited
+// range or encoded by WIC's JPEG encoder. Absent or unreadable: RGB24 at
+// 640 x 480, 320 x 240 and 1280 x 960.
+constexpr wchar_t kFormats[] = L"Formats";
 
 // The property page every page-offering object names. Its window has a button
 // kPageButtonText that switches the capture pin between 640 x 480 and
