@@ -21,6 +21,8 @@ using Microsoft::WRL::ComPtr;
 
 // How long GraphRunning waits for a graph in transition.
 constexpr DWORD kStateWait = 200;
+// The graph ran, but the camera stayed stopped.
+const HRESULT kCameraRefusedToStart = HRESULT_FROM_WIN32(ERROR_BUSY);
 
 }  // namespace
 
@@ -235,7 +237,14 @@ void CameraSource::HideVideoWindow() {
 HRESULT CameraSource::RunGraph() {
   const ComPtr<IMediaControl> control = MediaControl(graphBuilder_.Get());
   if (!control) return E_NOINTERFACE;
-  const HRESULT result = control->Run();
+  HRESULT result = control->Run();
+  // A camera held by another program refuses to start, but the graph may
+  // report only its own start (Wine's does): the camera itself is asked.
+  FILTER_STATE cameraState = State_Running;
+  if (SUCCEEDED(result) && SUCCEEDED(captureFilter_->GetState(0, &cameraState)) &&
+      cameraState == State_Stopped) {
+    result = kCameraRefusedToStart;
+  }
   running_ = SUCCEEDED(result);
   lastStart_ = ::GetTickCount();
   UpdateConvertedPreview();
