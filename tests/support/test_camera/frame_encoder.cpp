@@ -83,11 +83,7 @@ std::optional<long> FrameEncoder::Encode(const CameraFormat& format, bool dark, 
   }
   if (format.pixels == FrameFormat::kMjpg) return EncodeJpeg(format, out, capacity);
 
-  BitmapHeader header;
-  const MediaType type = CaptureMediaType(format, kDefaultFrameInterval);
-  const BITMAPINFOHEADER info = type.VideoInfo()->bmiHeader;
-  std::memcpy(header.bytes.data(), &info, sizeof(info));
-  const std::optional<FrameLayout> layout = UncompressedLayout(header);
+  const std::optional<FrameLayout> layout = UncompressedLayout(FrameHeader(format));
   if (!layout || static_cast<long>(layout->sampleSize) > capacity) return std::nullopt;
   if (format.pixels == FrameFormat::kRgb32) {
     // Bottom-up, the unused byte opaque.

@@ -6,7 +6,6 @@
 #include <dvdmedia.h>
 
 #include <cstring>
-#include <cwctype>
 #include <sstream>
 
 namespace kelpo::test_camera {
@@ -64,7 +63,6 @@ BITMAPINFOHEADER HeaderOf(const CameraFormat& format) {
   header.biPlanes = 1;
   header.biBitCount = name.bits;
   header.biCompression = name.compression;
-  header.biSizeImage = static_cast<DWORD>(FrameBytes(format));
   return header;
 }
 
@@ -106,19 +104,19 @@ std::vector<CameraFormat> CameraFormats(const std::wstring& text) {
   return formats;
 }
 
+BitmapHeader FrameHeader(const CameraFormat& format) {
+  const BITMAPINFOHEADER info = HeaderOf(format);
+  BitmapHeader header;
+  std::memcpy(header.bytes.data(), &info, sizeof(info));
+  return header;
+}
+
 long FrameBytes(const CameraFormat& format) {
   // Uncompressed frames by Kelpo's own layout; a JPEG fits in the RGB size.
-  BitmapHeader header;
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof(info);
-  info.biWidth = format.size.width;
-  info.biHeight = format.size.height;
-  info.biBitCount = NameOf(format).bits;
-  info.biCompression = NameOf(format).compression;
-  std::memcpy(header.bytes.data(), &info, sizeof(info));
-  const std::optional<FrameLayout> layout = UncompressedLayout(header);
-  if (!layout)
+  const std::optional<FrameLayout> layout = UncompressedLayout(FrameHeader(format));
+  if (!layout) {
     return static_cast<long>(Rgb24View::ImageSize(format.size.width, format.size.height));
+  }
   return static_cast<long>(layout->sampleSize);
 }
 
@@ -130,6 +128,7 @@ MediaType CaptureMediaType(const CameraFormat& camera, REFERENCE_TIME frameInter
   format.dwBitRate = BitRate(camera, frameInterval);
   format.AvgTimePerFrame = frameInterval;
   format.bmiHeader = HeaderOf(camera);
+  format.bmiHeader.biSizeImage = static_cast<DWORD>(FrameBytes(camera));
 
   AM_MEDIA_TYPE type{};
   type.majortype = MEDIATYPE_Video;

@@ -45,7 +45,9 @@ struct CameraFormat {
 // The instance's capabilities from its kFormats text; the RGB24 sizes of
 // kCaptureSizes for an empty or unreadable one.
 std::vector<CameraFormat> CameraFormats(const std::wstring& text);
-// The bytes the largest frame of a format takes.
+// The bitmap header of a format's frames (its image size left 0), and the
+// bytes the largest of them takes.
+BitmapHeader FrameHeader(const CameraFormat& format);
 long FrameBytes(const CameraFormat& format);
 
 // The media type of a capability at a frame interval.
