@@ -740,6 +740,24 @@ TEST_F(CameraTest, DriverPropertyFramesOpenAndTheFormatPageRebuildsTheGraphInThe
   EXPECT_EQ(grab.frame->GetWidth(), 320u);
 }
 
+TEST_F(CameraTest, FormatPickedOnTheFormatPageIsKeptForTheNextStart) {
+  constexpr std::uint32_t kMjpg = MAKEFOURCC('M', 'J', 'P', 'G');
+  Register({kUsb});
+  ASSERT_TRUE(
+      RegisteredCameras::SetControl(kUsb.name, test_camera::kPages, test_camera::kPagesCapturePin));
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFormats,
+                                            L"YUY2 640x480,MJPG 320x240,YUY2 320x240"));
+  Start();
+  DialogCloser closer(window.handle());
+  VideoDeviceControls& controls = *camera->DeviceControls();
+  // The page takes the second capability: MJPG, where Kelpo would take YUY2.
+  controls.ShowVideoFormatProperties(window.handle(), true);
+  controls.ReadCaptureSize();
+  EXPECT_EQ(settings.captureformat, kMjpg);
+  Rebuild();
+  EXPECT_EQ(camera->CaptureFormat(), kMjpg);
+}
+
 TEST_F(CameraTest, DeviceWithoutPagesSaysSoAndKeepsItsGraph) {
   Register({kCard});
   // An analog input with nothing in front of it: no route and no tuner.
