@@ -5,6 +5,7 @@
 #include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
 #include "app/status_rules.h"
+#include "capture/camera_turn.h"
 #include "picture/leftover_files.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"
@@ -103,6 +104,7 @@ void Application::OpenSource() {
   host.previewControl = window_.PreviewControl();
   host.graphMessage = WM_GRAPHNOTIFY;
   host.grabTimer = this;
+  host.cameraTurnWait = cycle_.OneShot() ? CameraTurn::kWaitBound : 0;
   // The new source is made before the old one goes: if it cannot be made,
   // the old one stays in use. The cycle is told first, so that nothing the
   // old one's end sets off (its graph's last messages) reaches it half gone.
@@ -143,6 +145,10 @@ void Application::OnSettingsRequested() { OpenSettingsSheet(window_.handle(), *t
 
 void Application::OnShown(bool shown) {
   if (source_) source_->OnWindowShown(shown);
+}
+
+void Application::OnMoved() {
+  if (source_) source_->PlacePreview();
 }
 
 void Application::OnSessionEnding() { SaveAllSettings(settings_); }

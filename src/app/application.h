@@ -19,9 +19,7 @@
 
 namespace kelpo {
 
-class Application final : public MainWindowEvents,
-                          public SettingsSheetHost,
-                          private GrabTimer {
+class Application final : public MainWindowEvents, public SettingsSheetHost, private GrabTimer {
  public:
   using Options = PictureCycle::Options;
 
@@ -56,6 +54,7 @@ class Application final : public MainWindowEvents,
   void OnGrabTimer() override { cycle_.OnGrabTimer(); }
   void OnSettingsRequested() override;
   void OnShown(bool shown) override;
+  void OnMoved() override;
   void OnSessionEnding() override;
   void OnUnhandledError(std::exception_ptr error) noexcept override;
 

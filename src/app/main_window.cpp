@@ -98,6 +98,9 @@ INT_PTR MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnEndSession(wParam != FALSE);
     case WM_SHOWWINDOW:
       return OnShowWindow(wParam != FALSE);
+    case WM_MOVE:
+      if (events_ != nullptr) events_->OnMoved();
+      return FALSE;
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam));
     case WM_TIMER:

@@ -37,6 +37,8 @@ class MainWindowEvents {
   virtual void OnGrabTimer() = 0;  // the camera's grab timer fired
   virtual void OnSettingsRequested() = 0;
   virtual void OnShown(bool shown) = 0;
+  // The window moved: what sits in its preview is placed again.
+  virtual void OnMoved() {}
   // The session may end: save what must survive it.
   virtual void OnSessionEnding() = 0;
   // A handler failed; the error cannot cross the system's frames.

@@ -58,6 +58,8 @@ enum MessageId : int {
   kMsgUnknownArgument = IDS_UNKNOWN_ARGUMENT,
   kMsgCrashed = IDS_CRASHED,
   kMsgCrashReportWritten = IDS_CRASH_REPORT_WRITTEN,
+  kMsgCannotRenderStream = IDS_CANNOT_RENDER_STREAM,
+  kMsgCameraInUse = IDS_CAMERA_IN_USE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

@@ -43,6 +43,10 @@ void PictureCycle::RequestPicture() {
       window_.SetStatus(kMsgPictureFailed);
       QuitOneShot();
       break;
+    case FrameRequest::kBusy:
+      window_.SetStatus(kMsgCameraInUse);
+      QuitOneShot();
+      break;
   }
 }
 
@@ -82,7 +86,9 @@ void PictureCycle::TakePicture() {
     return;
   }
   // The camera answers again: its trouble is over.
-  if (window_.LastStatus() == kMsgCameraNotResponding) window_.SetStatus(kMsgNone);
+  if (window_.LastStatus() == kMsgCameraNotResponding || window_.LastStatus() == kMsgCameraInUse) {
+    window_.SetStatus(kMsgNone);
+  }
   const PictureOutcome outcome = pictures_.MakePicture(*frame, settings_);
   frame.reset();
   switch (outcome) {

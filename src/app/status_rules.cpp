@@ -29,6 +29,7 @@ bool IsErrorStatus(int statusId) {
     case kMsgNoDirectory:
     case kMsgCropOutsidePicture:
     case kMsgLocalCopyFailed:
+    case kMsgCameraInUse:
       return true;
     default:
       return false;

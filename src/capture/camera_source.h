@@ -5,7 +5,11 @@
 #include "capture/camera_turn.h"
 #include "capture/directshow.h"
 #include "capture/frame_source.h"
+#include "capture/preview_control.h"
 #include "picture/pixel_bitmap.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace kelpo {
 
@@ -24,7 +28,8 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   CameraSource& operator=(const CameraSource&) = delete;
 
   // Builds the capture graph for the configured device and writes the chosen
-  // device's path back; raises the catalogue ID of the step that failed.
+  // device's path back; raises the catalogue ID of the step that failed
+  // (kMsgCannotRenderStream when the camera's picture cannot reach Kelpo).
   void BuildCaptureGraph();
   // Lets go of the graph and everything in it.
   void ReleaseCaptureGraph();
@@ -54,6 +59,8 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   void PlacePreview() override;
 
   bool GraphBuilt() const { return static_cast<bool>(graphBuilder_); }
+  // The subtype code of the capture format in use; 0 without a graph.
+  std::uint32_t CaptureFormat() const;
   // Whether the graph runs (asks the graph itself).
   bool GraphRunning() const;
 
@@ -67,17 +74,29 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   // The preview and capture streams from the capture filter on: preview
   // renderer, sample grabber, null renderer.
   void RenderStreams();
-  // Puts the sample grabber between the capture stream and the null renderer.
+  // Puts the sample grabber between the capture stream and the null renderer,
+  // connected directly; raises kMsgCannotRenderStream where it does not connect.
   void SpliceGrabber();
+  // Raises kMsgCannotRenderStream unless the grabber's format is one Kelpo
+  // converts.
+  void CheckGrabberFormat();
   // The graph's events to the window, and its video window into the preview.
   void AttachToWindow(bool requireVideoWindow);
+  // The video window fills the preview control.
+  void PlaceVideoWindow();
+  void HideVideoWindow();
+  // Where no video renderer shows the camera: the converted preview runs
+  // while the graph does, the window shows and no grab is on its way.
+  void UpdateConvertedPreview();
+  std::unique_ptr<Gdiplus::Bitmap> PreviewFrame();
   // After the format pages: what RemoveDownstream took out comes back in the
   // new format, and the graph runs.
   void RenderDownstream();
   Microsoft::WRL::ComPtr<IAMTVTuner> Tuner() const;
   // Detaches the graph from the window, stops it and lets go of it.
   void TearDownGraph();
-  void RunGraph();
+  HRESULT RunGraph();
+  HRESULT Restart();
   void Arm();
   void Disarm();
   // Milliseconds of warm-up the camera still needs since it was last started.
@@ -98,7 +117,10 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   std::shared_ptr<PixelRows> frameRows_;
   // The last sample of a format converted into the rows, its memory reused.
   std::vector<std::uint8_t> sample_;
-  // Released in this order by ReleaseCaptureGraph.
+  // Released in this order by ReleaseCaptureGraph. The video renderer only
+  // while its input is connected; otherwise the converted preview shows.
+  std::unique_ptr<ConvertedPreview> convertedPreview_;
+  Microsoft::WRL::ComPtr<IBaseFilter> previewRenderer_;
   Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer_;
   Microsoft::WRL::ComPtr<IBaseFilter> sampleGrabberFilter_;
   Microsoft::WRL::ComPtr<IBaseFilter> captureFilter_;
@@ -111,6 +133,10 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   bool lost_ = false;
   bool formatPageOpen_ = false;  // the graph is taken apart for the format pages
   CameraTurn turn_;              // held while the graph runs
+  bool shown_ = false;           // the main window shows, or is about to
+  // The capture format's subtype code when the Video Format page opened.
+  std::uint32_t formatBeforePage_ = 0;
+  bool formatPicked_ = false;  // the user picked another format on the page
 };
 
 }  // namespace kelpo

@@ -16,4 +16,14 @@ void DeleteMediaType(AM_MEDIA_TYPE* type) noexcept {
   ::CoTaskMemFree(type);
 }
 
+Microsoft::WRL::ComPtr<IMediaEventEx> MediaEvents(IGraphBuilder* graph) {
+  return QueryByIid<IMediaEventEx>(graph, IID_IMediaEventEx);
+}
+
+Microsoft::WRL::ComPtr<IMediaControl> MediaControl(IGraphBuilder* graph) {
+  Microsoft::WRL::ComPtr<IMediaControl> control;
+  if (graph == nullptr || FAILED(graph->QueryInterface(IID_PPV_ARGS(&control)))) return nullptr;
+  return control;
+}
+
 }  // namespace kelpo

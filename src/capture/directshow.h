@@ -36,4 +36,8 @@ Microsoft::WRL::ComPtr<Interface> QueryByIid(IUnknown* object, REFIID iid) {
   return result;
 }
 
+// The graph's event queue and its control; null without a graph.
+Microsoft::WRL::ComPtr<IMediaEventEx> MediaEvents(IGraphBuilder* graph);
+Microsoft::WRL::ComPtr<IMediaControl> MediaControl(IGraphBuilder* graph);
+
 }  // namespace kelpo

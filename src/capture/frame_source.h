@@ -33,6 +33,10 @@ struct PreviewHost {
   HWND previewControl = nullptr;
   UINT graphMessage = 0;
   GrabTimer* grabTimer = nullptr;
+  // How long a camera waits for another Kelpo to finish with it before
+  // running anyway: a one-shot run waits its turn, while the tray program
+  // never holds its window up for one (a camera still busy then says so).
+  DWORD cameraTurnWait = 0;
 };
 
 // What a picture request leads to.
@@ -42,6 +46,7 @@ enum class FrameRequest {
   kNone,     // no frame will come
   kLost,     // no frame will come: the camera does not answer
   kFailed,   // no frame will come, and the picture has failed ("Cannot take picture")
+  kBusy,     // no frame will come: another program holds the camera
 };
 
 // What became of the camera when its graph reported or its grab timer fired.

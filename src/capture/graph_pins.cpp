@@ -1,5 +1,7 @@
 #include "capture/graph_pins.h"
 
+#include <algorithm>
+
 namespace kelpo {
 
 namespace {
@@ -69,6 +71,45 @@ void RemoveDownstreamFrom(IFilterGraph& graph, IBaseFilter& filter, int depth) {
 
 void RemoveDownstream(IFilterGraph& graph, IBaseFilter& filter) {
   RemoveDownstreamFrom(graph, filter, 0);
+}
+
+bool IsConnected(IPin& pin) {
+  ComPtr<IPin> connected;
+  return pin.ConnectedTo(&connected) == S_OK && connected;
+}
+
+std::vector<ComPtr<IBaseFilter>> GraphFilters(IFilterGraph& graph) {
+  std::vector<ComPtr<IBaseFilter>> filters;
+  ComPtr<IEnumFilters> all;
+  if (FAILED(graph.EnumFilters(&all)) || !all) return filters;
+  ComPtr<IBaseFilter> filter;
+  while (all->Next(1, filter.ReleaseAndGetAddressOf(), nullptr) == S_OK) filters.push_back(filter);
+  return filters;
+}
+
+void RemoveUnconnectedFilters(IFilterGraph& graph, const std::vector<ComPtr<IBaseFilter>>& kept) {
+  // Collected first: removing a filter while enumerating invalidates the
+  // enumeration.
+  for (const ComPtr<IBaseFilter>& filter : GraphFilters(graph)) {
+    if (std::find(kept.begin(), kept.end(), filter) != kept.end()) continue;
+    bool connected = false;
+    for (unsigned i = 0; !connected; ++i) {
+      const ComPtr<IPin> input = FindPin(*filter.Get(), PINDIR_INPUT, i);
+      const ComPtr<IPin> output = FindPin(*filter.Get(), PINDIR_OUTPUT, i);
+      if (!input && !output) break;
+      connected = (input && IsConnected(*input.Get())) || (output && IsConnected(*output.Get()));
+    }
+    if (!connected) (void)graph.RemoveFilter(filter.Get());
+  }
+}
+
+ComPtr<IBaseFilter> ConnectedVideoRenderer(IFilterGraph& graph) {
+  for (const ComPtr<IBaseFilter>& filter : GraphFilters(graph)) {
+    if (!QueryByIid<IVideoWindow>(filter.Get(), IID_IVideoWindow)) continue;
+    const ComPtr<IPin> input = FindPin(*filter.Get(), PINDIR_INPUT, 0);
+    if (input && IsConnected(*input.Get())) return filter;
+  }
+  return nullptr;
 }
 
 HRESULT GetPinCategory(IPin& pin, GUID& category) {

@@ -1,5 +1,6 @@
 #include "capture/still_image_source.h"
 
+#include "capture/preview_control.h"
 #include "capture/still_image_rules.h"
 #include "common/unique_handle.h"
 #include "picture/edge_pixels.h"
@@ -12,18 +13,6 @@ namespace {
 
 // The preview's background where the fitted image leaves the bitmap empty.
 const Gdiplus::Color kPreviewBackground(0x00, 0xFF, 0xFF, 0xFF);
-
-// Hands the bitmap to the static control and deletes the one it gives back. A
-// version 6 static control may keep its own copy of a 32-bit bitmap instead of
-// the one it was given; then ours is not in use and is deleted too.
-void ShowInPreviewControl(HWND control, unique_hbitmap bitmap) {
-  unique_hbitmap previous(reinterpret_cast<HBITMAP>(
-      ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()))));
-  const auto shown =
-      reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-  if (shown == bitmap.get()) (void)bitmap.release();
-  if (previous.get() == shown) (void)previous.release();
-}
 
 }  // namespace
 

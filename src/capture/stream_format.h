@@ -15,9 +15,13 @@ namespace kelpo {
 std::optional<BitmapHeader> MediaTypeBitmapHeader(const AM_MEDIA_TYPE& type);
 
 // Selects the capture pin's format whose size is exactly capturewidth x
-// captureheight; without one the device keeps its format.
+// captureheight, in the format the user picked or else the one Kelpo
+// converts best; without one the device keeps its format.
 void ApplyCaptureSize(ICaptureGraphBuilder2& builder, IBaseFilter& captureFilter,
                       const Settings& settings);
+
+// The subtype code of the capture pin's current format; 0 without one.
+std::uint32_t CaptureFormatCode(ICaptureGraphBuilder2& builder, IBaseFilter& captureFilter);
 
 // Copies the capture pin's current frame size into capturewidth and
 // captureheight (in memory only).

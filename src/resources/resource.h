@@ -183,6 +183,7 @@
 #define IDS_UNKNOWN_ARGUMENT 80
 #define IDS_CRASHED 81
 #define IDS_CRASH_REPORT_WRITTEN 82
+#define IDS_CAMERA_IN_USE 70
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

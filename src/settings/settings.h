@@ -65,6 +65,9 @@ struct Settings {
   std::uint32_t CropHeight{};
   // Milliseconds the camera runs before its frame is taken; 0 takes the first.
   std::uint32_t warmuptime{};
+  // The capture format the user picked on the device's Video Format page, by
+  // its subtype code (the FOURCC of YUV and MJPG formats); 0 lets Kelpo choose.
+  std::uint32_t captureformat{};
 
   // Overlay group
   std::wstring overlayfilename;

@@ -92,6 +92,7 @@ constexpr SettingField kSchema[] = {
     {L"CropHeight", G::kVideo, DwordSetting{&S::CropHeight, 240, kPictureSideRange}},
     {L"CropEnable", G::kVideo, FlagSetting{&S::CropEnable, false}},
     {L"warmuptime", G::kVideo, DwordSetting{&S::warmuptime, kWarmUpTimeDefault, kWarmUpTimeRange}},
+    {L"captureformat", G::kVideo, DwordSetting{&S::captureformat, 0, std::nullopt}},
 
     {L"overlayfilename", G::kOverlay, StringSetting{&S::overlayfilename, L""}},
     {L"overlayscale", G::kOverlay,

@@ -210,6 +210,22 @@ class CameraTest : public test::RegistryTest {
   // The camera's video window: a child of the preview control.
   HWND VideoWindow() { return ::GetWindow(window.PreviewControl(), GW_CHILD); }
 
+  // The preview control as it shows on the screen, read as the test pattern.
+  Orientation PreviewOnScreen() {
+    const HWND control = window.PreviewControl();
+    RECT client{};
+    (void)::GetClientRect(control, &client);
+    (void)::MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const HDC screen = ::GetDC(nullptr);
+    const Orientation seen = test_camera::ReadOrientation(
+        client.right - client.left, client.bottom - client.top, [&](int x, int y) {
+          const COLORREF colour = ::GetPixel(screen, client.left + x, client.top + y);
+          return test_camera::Rgb{GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+        });
+    (void)::ReleaseDC(nullptr, screen);
+    return seen;
+  }
+
   ComSession com;
   GdiplusSession gdiplus;
   std::unique_ptr<RegisteredCameras> cameras;
@@ -317,6 +333,14 @@ TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {
   ASSERT_NE(video, nullptr);
   EXPECT_TRUE(::IsWindowVisible(video));
   EXPECT_NE(::GetWindowLongPtrW(video, GWL_STYLE) & WS_CHILD, 0);
+  // The video fills the control, where the user sees it.
+  RECT placed{};
+  RECT client{};
+  (void)::GetWindowRect(video, &placed);
+  (void)::MapWindowPoints(nullptr, window.PreviewControl(), reinterpret_cast<POINT*>(&placed), 2);
+  (void)::GetClientRect(window.PreviewControl(), &client);
+  EXPECT_TRUE(::EqualRect(&placed, &client));
+  EXPECT_TRUE(WaitFor([&] { return PreviewOnScreen() == Orientation::kUpright; }, kGrabWait));
 
   Grab grab = RequestPicture();
   ExpectFrame(grab, static_cast<std::uint8_t>(kUsb.tag));
@@ -325,6 +349,35 @@ TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {
 
   (void)::ShowWindow(window.handle(), SW_HIDE);
   EXPECT_FALSE(camera->GraphRunning());
+}
+
+TEST_F(CameraTest, WebcamFormatIsChosenBySizeThenPreferenceAndPreviewedByKelpo) {
+  constexpr std::uint32_t kYuy2 = MAKEFOURCC('Y', 'U', 'Y', '2');
+  constexpr std::uint32_t kMjpg = MAKEFOURCC('M', 'J', 'P', 'G');
+  Register({kUsb});
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFormats,
+                                            L"MJPG 1280x720,MJPG 640x480,YUY2 640x480"));
+  Start();
+  EXPECT_EQ(camera->CaptureFormat(), kYuy2);
+  // No renderer here takes YUY2: Kelpo shows its own frames, upright.
+  window.Show();
+  EXPECT_TRUE(WaitFor([&] { return PreviewOnScreen() == Orientation::kUpright; }, kGrabWait));
+  Grab yuy2 = RequestPicture();
+  ExpectFrame(yuy2, static_cast<std::uint8_t>(kUsb.tag));
+
+  // The user's pick, then a size only MJPG has.
+  settings.captureformat = kMjpg;
+  Rebuild();
+  EXPECT_EQ(camera->CaptureFormat(), kMjpg);
+  settings.captureformat = 0;
+  settings.capturewidth = 1280;
+  settings.captureheight = 720;
+  Rebuild();
+  EXPECT_EQ(camera->CaptureFormat(), kMjpg);
+  Grab mjpg = RequestPicture();
+  ExpectFrame(mjpg, static_cast<std::uint8_t>(kUsb.tag));
+  ASSERT_NE(mjpg.frame, nullptr);
+  EXPECT_EQ(mjpg.frame->GetWidth(), 1280u);
 }
 
 TEST_F(CameraTest, WarmUpSkipsTheDarkFirstFramesAndZeroTurnsItOff) {
@@ -367,11 +420,27 @@ TEST_F(CameraTest, CameraThatStopsDeliveringEndsTheWaitAtTheBoundAndIsBuiltAgain
   EXPECT_NE(VideoWindow(), nullptr);
 }
 
+TEST_F(CameraTest, CameraHeldByAnotherProgramIsBusyAtOnceAndUsedOnceFree) {
+  Register({kUsb});
+  ASSERT_TRUE(
+      RegisteredCameras::SetControl(kUsb.name, test_camera::kFailRun, static_cast<DWORD>(kBusy)));
+  Start();
+  ASSERT_TRUE(camera->GraphBuilt());
+  Grab held = RequestPicture();
+  EXPECT_EQ(held.request, FrameRequest::kBusy);
+  EXPECT_LT(held.milliseconds, kTestGrabLimit);
+
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFailRun, 0));
+  Grab freed = RequestPicture();
+  ExpectFrame(freed, static_cast<std::uint8_t>(kUsb.tag));
+}
+
 TEST_F(CameraTest, LostDeviceAndFailedStreamReleaseTheGraphUntilTheCameraIsBack) {
   // The lost camera is the configured one; another camera must not take its
-  // place while it is away.
+  // place while it is away, and the choice stored for the next start stays.
   Register({kCard, kUsb});
   Start();
+  ASSERT_TRUE(WriteString(L"devicePath", kCardPath));
   window.Show();
   ASSERT_TRUE(camera->GraphRunning());
 
@@ -412,7 +481,7 @@ TEST_F(CameraTest, LostDeviceAndFailedStreamReleaseTheGraphUntilTheCameraIsBack)
   ExpectFrame(streaming, static_cast<std::uint8_t>(kUsb.tag));
   std::wstring stored;
   EXPECT_TRUE(ReadString(L"devicePath", stored));
-  EXPECT_EQ(stored, kUsbPath);
+  EXPECT_EQ(stored, kCardPath);
 }
 
 // Capture cards: a crossbar (or two) in front of the analog video input.
@@ -484,21 +553,32 @@ TEST_F(CameraTest, OnlyAnExactCapabilitySizeIsChosenAndTheDeviceSizeIsReadBack) 
   struct Case {
     std::int32_t width, height;  // asked for
     std::int32_t readWidth, readHeight;
+    bool streams;
   };
+  // The extra capabilities are set but never stream: such a graph is not
+  // used half built, and says why.
   const Case cases[] = {
-      {320, 240, 320, 240},   {400, 300, 640, 480},  // no such capability: the device's own size
-      {352, 288, 352, 288},                          // a VIDEOINFOHEADER2 capability
-      {176, -144, 176, -144},                        // top-down rows match only a negative height
-      {176, 144, 640, 480},
+      {320, 240, 320, 240, true},
+      {400, 300, 640, 480, true},     // no such capability: the device's own size
+      {352, 288, 352, 288, false},    // a VIDEOINFOHEADER2 capability
+      {176, -144, 176, -144, false},  // top-down rows match only a negative height
+      {176, 144, 640, 480, true},
   };
   for (const Case& c : cases) {
     settings.capturewidth = static_cast<std::uint32_t>(c.width);
     settings.captureheight = static_cast<std::uint32_t>(c.height);
-    if (camera) {
-      Rebuild();
-    } else {
-      Start();
+    MessageId raised = kMsgNone;
+    try {
+      if (camera) {
+        Rebuild();
+      } else {
+        Start();
+      }
+    } catch (const Error& error) {
+      raised = error.id;
+      camera->ReadCaptureSize();
     }
+    EXPECT_EQ(raised, c.streams ? kMsgNone : kMsgCannotRenderStream) << c.width;
     EXPECT_EQ(static_cast<std::int32_t>(settings.capturewidth), c.readWidth) << c.width;
     EXPECT_EQ(static_cast<std::int32_t>(settings.captureheight), c.readHeight) << c.height;
   }
@@ -658,6 +738,24 @@ TEST_F(CameraTest, DriverPropertyFramesOpenAndTheFormatPageRebuildsTheGraphInThe
   ExpectFrame(grab, static_cast<std::uint8_t>(kCard.tag));
   ASSERT_NE(grab.frame, nullptr);
   EXPECT_EQ(grab.frame->GetWidth(), 320u);
+}
+
+TEST_F(CameraTest, FormatPickedOnTheFormatPageIsKeptForTheNextStart) {
+  constexpr std::uint32_t kMjpg = MAKEFOURCC('M', 'J', 'P', 'G');
+  Register({kUsb});
+  ASSERT_TRUE(
+      RegisteredCameras::SetControl(kUsb.name, test_camera::kPages, test_camera::kPagesCapturePin));
+  ASSERT_TRUE(RegisteredCameras::SetControl(kUsb.name, test_camera::kFormats,
+                                            L"YUY2 640x480,MJPG 320x240,YUY2 320x240"));
+  Start();
+  DialogCloser closer(window.handle());
+  VideoDeviceControls& controls = *camera->DeviceControls();
+  // The page takes the second capability: MJPG, where Kelpo would take YUY2.
+  controls.ShowVideoFormatProperties(window.handle(), true);
+  controls.ReadCaptureSize();
+  EXPECT_EQ(settings.captureformat, kMjpg);
+  Rebuild();
+  EXPECT_EQ(camera->CaptureFormat(), kMjpg);
 }
 
 TEST_F(CameraTest, DeviceWithoutPagesSaysSoAndKeepsItsGraph) {

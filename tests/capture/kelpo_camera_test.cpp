@@ -111,6 +111,21 @@ TEST_F(KelpoCamera, OneShotKeepsAFreshUprightPictureFromTheCamera) {
   EXPECT_EQ(second->tag, kLaterTag);
 }
 
+TEST_F(KelpoCamera, OneShotKeepsAnUprightPictureInEveryFormatAWebcamSends) {
+  Register();
+  for (const wchar_t* format : {L"YUY2 1280x960", L"NV12 1280x960", L"MJPG 1280x960",
+                                L"MJPGNODHT 1280x960", L"UYVY 1280x960", L"I420 1280x960"}) {
+    ASSERT_TRUE(RegisteredCameras::SetControl(kWebcam.name, test_camera::kFormats, format));
+    (void)::DeleteFileW(picture.c_str());
+    DWORD exitCode = 1;
+    DWORD took = 0;
+    ASSERT_TRUE(RunOneShot(exitCode, took)) << format;
+    EXPECT_EQ(exitCode, 0u) << format;
+    const auto stamp = KeptPicture();
+    EXPECT_TRUE(stamp && stamp->tag == kWebcam.tag) << format;
+  }
+}
+
 TEST_F(KelpoCamera, OneShotEndsWithoutAPictureWhenThereIsNoCameraOrItDeliversNothing) {
   // No camera at all: the image-file source without a file.
   DWORD exitCode = 0;
@@ -123,6 +138,15 @@ TEST_F(KelpoCamera, OneShotEndsWithoutAPictureWhenThereIsNoCameraOrItDeliversNot
   ASSERT_TRUE(RegisteredCameras::SetControl(kWebcam.name, test_camera::kFrozen, 1));
   EXPECT_TRUE(RunOneShot(exitCode, took));
   EXPECT_GE(took, kGrabBound);
+  EXPECT_FALSE(test::IsJpeg(picture));
+
+  // A camera held by another program: said at once, without that wait.
+  ASSERT_TRUE(RegisteredCameras::SetControl(kWebcam.name, test_camera::kFrozen, 0));
+  ASSERT_TRUE(RegisteredCameras::SetControl(kWebcam.name, test_camera::kFailRun,
+                                            static_cast<DWORD>(E_ACCESSDENIED)));
+  EXPECT_TRUE(RunOneShot(exitCode, took));
+  EXPECT_LT(took, kGrabBound);
+  EXPECT_NE(exitCode, 0u);
   EXPECT_FALSE(test::IsJpeg(picture));
 }
 

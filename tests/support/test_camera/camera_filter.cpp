@@ -140,7 +140,11 @@ void CameraFilter::BuildCard(IFilterGraph& graph) {
   }
 }
 
-HRESULT CameraFilter::InitStream() { return capturePin_.InitStream(instance_); }
+HRESULT CameraFilter::InitStream() {
+  const HRESULT refused = ReadInstanceControls(instance_).failRun;
+  if (FAILED(refused)) return refused;
+  return capturePin_.InitStream(instance_);
+}
 
 HRESULT CameraFilter::StartStream(REFERENCE_TIME start, IReferenceClock* clock) {
   capturePin_.StartStream(start, clock);

@@ -54,6 +54,7 @@ InstanceControls ReadInstanceControls(const std::wstring& instance) noexcept {
     controls.tag = static_cast<std::uint8_t>(ReadDword(key.get(), kTag));
     controls.frozen = ReadDword(key.get(), kFrozen) != 0;
     controls.failStreaming = ControlAsFailure(ReadDword(key.get(), kFailStreaming));
+    controls.failRun = ControlAsFailure(ReadDword(key.get(), kFailRun));
     controls.deviceLost = ReadDword(key.get(), kDeviceLost) != 0;
     controls.darkFrames = ReadDword(key.get(), kDarkFrames);
     const std::optional<std::wstring> crossbar = ReadString(key.get(), kCrossbar);

@@ -14,6 +14,7 @@ struct InstanceControls {
   std::uint8_t tag = 0;
   bool frozen = false;
   HRESULT failStreaming = S_OK;
+  HRESULT failRun = S_OK;
   bool deviceLost = false;
   DWORD darkFrames = 0;
   bool analogInput = false;  // the Crossbar value exists

@@ -46,6 +46,9 @@ constexpr wchar_t kFailStreaming[] = L"FailStreaming";
 // EC_DEVICE_LOST (the filter's IUnknown, 1) and the frames resume. The event
 // adds no reference to the filter.
 constexpr wchar_t kDeviceLost[] = L"DeviceLost";
+// An HRESULT: the filter fails to start with it (its Pause, and so a Run
+// from stopped), as a camera held by another program does.
+constexpr wchar_t kFailRun[] = L"FailRun";
 // N: the first N frames after every start (a Run of the graph) are dark.
 constexpr wchar_t kDarkFrames[] = L"DarkFrames";
 
