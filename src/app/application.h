@@ -11,17 +11,15 @@
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
 #include "ui/settings_sheet_host.h"
-#include "upload/ftp_uploader.h"
 #include "upload/internet_session.h"
+#include "upload/uploader.h"
 
 #include <exception>
 #include <memory>
 
 namespace kelpo {
 
-class Application final : public MainWindowEvents,
-                          public SettingsSheetHost,
-                          private GrabTimer {
+class Application final : public MainWindowEvents, public SettingsSheetHost, private GrabTimer {
  public:
   using Options = PictureCycle::Options;
 
@@ -89,7 +87,7 @@ class Application final : public MainWindowEvents,
   std::unique_ptr<FrameSource> source_;
   MainWindow window_;
   PictureCycle cycle_;
-  std::unique_ptr<FtpUploader> uploader_;
+  std::unique_ptr<Uploader> uploader_;
   // The first error a window procedure kept, raised again by Run.
   std::exception_ptr pendingError_;
 };
