@@ -16,8 +16,8 @@ class InternetSession;
 class FtpUploader final : public Uploader {
  public:
   // `window` belongs to the UI thread; its procedure passes every
-  // `newsMessage` to OnNews. Each step but the transfer is bounded by the
-  // session's time-out as well.
+  // `newsMessage` to OnNews. The connect is bounded by the session's time-out
+  // as well.
   FtpUploader(const InternetSession& session, HWND window, UINT newsMessage,
               UploadObserver& observer);
   // Abandons a running upload: nothing of it reaches anybody afterwards.
