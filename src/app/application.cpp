@@ -12,6 +12,7 @@
 #include "settings/settings_store.h"
 #include "ui/settings_sheet.h"
 #include "upload/dial_up.h"
+#include "upload/ftp_uploader.h"
 
 #include <utility>
 
@@ -138,7 +139,7 @@ void Application::UseImageFileInstead() {
 }
 
 void Application::OnUploadCompletion(WPARAM wParam, LPARAM lParam) {
-  if (uploader_) uploader_->OnCompletion(wParam, lParam);
+  if (uploader_) uploader_->OnNews(wParam, lParam);
 }
 
 void Application::OnSettingsRequested() { OpenSettingsSheet(window_.handle(), *this); }

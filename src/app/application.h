@@ -11,8 +11,8 @@
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
 #include "ui/settings_sheet_host.h"
-#include "upload/ftp_uploader.h"
 #include "upload/internet_session.h"
+#include "upload/uploader.h"
 
 #include <exception>
 #include <memory>
@@ -88,7 +88,7 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   std::unique_ptr<FrameSource> source_;
   MainWindow window_;
   PictureCycle cycle_;
-  std::unique_ptr<FtpUploader> uploader_;
+  std::unique_ptr<Uploader> uploader_;
   // The first error a window procedure kept, raised again by Run.
   std::exception_ptr pendingError_;
 };

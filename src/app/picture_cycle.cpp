@@ -14,7 +14,7 @@ PictureCycle::PictureCycle(const Settings& settings, PicturePipeline& pictures, 
                            const Options& options)
     : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
 
-void PictureCycle::Connect(FrameSource& source, FtpUploader& uploader) {
+void PictureCycle::Connect(FrameSource& source, Uploader& uploader) {
   source_ = &source;
   uploader_ = &uploader;
 }
@@ -129,6 +129,7 @@ void PictureCycle::StartUpload() {
   job.filename = settings_.filename;
   job.localFile = pictures_.TempFilePath();
   job.passive = settings_.passiveftp;
+  job.timeLimit = options_.uploadTimeLimit;
   const bool connected = !settings_.dialup || IsDialUpConnected();
   if (!connected || !uploader_->Start(job)) {
     // The normal run says nothing here; a one-shot run's log must say why it failed.

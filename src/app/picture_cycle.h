@@ -5,7 +5,7 @@
 
 #include "app/one_shot_rules.h"
 #include "capture/frame_source.h"
-#include "upload/ftp_uploader.h"
+#include "upload/uploader.h"
 
 #include <vector>
 
@@ -19,7 +19,7 @@ class PictureCycle final : public UploadObserver {
  public:
   struct Options {
     bool oneShot = false;
-    UINT uploadTimeLimit = 60000;  // from the connection to the end of the upload
+    UINT uploadTimeLimit = 60000;  // from the start of the upload to its end
   };
 
   PictureCycle(const Settings& settings, PicturePipeline& pictures, MainWindow& window,
@@ -28,7 +28,7 @@ class PictureCycle final : public UploadObserver {
   PictureCycle& operator=(const PictureCycle&) = delete;
 
   // The parts that come to life after the cycle.
-  void Connect(FrameSource& source, FtpUploader& uploader);
+  void Connect(FrameSource& source, Uploader& uploader);
 
   // A trigger: start-up, the button, another program, the timer.
   void RequestPicture();
@@ -68,7 +68,7 @@ class PictureCycle final : public UploadObserver {
   MainWindow& window_;
   Options options_;
   FrameSource* source_ = nullptr;
-  FtpUploader* uploader_ = nullptr;
+  Uploader* uploader_ = nullptr;
   // What a one-shot run has delivered so far.
   bool pictureMade_ = false;
   bool uploaded_ = false;

@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kMaxStringLength = 8192;
 // The longest text and a terminating NUL.
 constexpr DWORD kStringBufferBytes = (kMaxStringLength + 1) * sizeof(wchar_t);
+constexpr DWORD kMaxBinaryBytes = 64 * 1024;
 
 unique_hkey OpenProductKey(REGSAM access) {
   unique_hkey key;
@@ -98,6 +99,35 @@ bool WriteString(const wchar_t* name, const std::wstring& text) {
   const DWORD bytes = static_cast<DWORD>((length + 1) * sizeof(wchar_t));
   return ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           bytes) == ERROR_SUCCESS;
+}
+
+bool ReadBinary(const wchar_t* name, std::vector<std::uint8_t>& bytes) {
+  unique_hkey key = OpenProductKey(KEY_READ);
+  if (!key) return false;
+  std::vector<std::uint8_t> buffer(kMaxBinaryBytes);
+  DWORD type = REG_NONE;
+  DWORD size = kMaxBinaryBytes;
+  if (::RegQueryValueExW(key.get(), name, nullptr, &type, buffer.data(), &size) != ERROR_SUCCESS ||
+      type != REG_BINARY) {
+    return false;
+  }
+  buffer.resize(size);
+  bytes.swap(buffer);
+  return true;
+}
+
+bool WriteBinary(const wchar_t* name, const std::vector<std::uint8_t>& bytes) {
+  unique_hkey key = CreateProductKey();
+  if (!key) return false;
+  return ::RegSetValueExW(key.get(), name, 0, REG_BINARY, bytes.data(),
+                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
+bool DeleteValue(const wchar_t* name) {
+  unique_hkey key = OpenProductKey(KEY_SET_VALUE);
+  if (!key) return true;
+  const LSTATUS result = ::RegDeleteValueW(key.get(), name);
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace kelpo

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelpo {
 
@@ -17,5 +18,10 @@ bool ReadString(const wchar_t* name, std::wstring& text);
 bool WriteDword(const wchar_t* name, std::uint32_t value);
 bool WriteBool(const wchar_t* name, bool flag);
 bool WriteString(const wchar_t* name, const std::wstring& text);
+// REG_BINARY, at most 64 KB.
+bool ReadBinary(const wchar_t* name, std::vector<std::uint8_t>& bytes);
+bool WriteBinary(const wchar_t* name, const std::vector<std::uint8_t>& bytes);
+// True also when there was no such value.
+bool DeleteValue(const wchar_t* name);
 
 }  // namespace kelpo

@@ -29,10 +29,13 @@ struct SettingRange {
   bool aboveMeansLowest = false;
 };
 
-// REG_SZ.
+// REG_SZ; or, with `protectedName`, REG_BINARY under that name, protected for
+// the current user. A plain REG_SZ under the field's name (an older Kelpo's, a
+// .reg file's) is read in its place, and goes at the next save.
 struct StringSetting {
   std::wstring Settings::*member;
   const wchar_t* defaultValue;
+  const wchar_t* protectedName = nullptr;
 };
 
 // REG_DWORD.

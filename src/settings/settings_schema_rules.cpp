@@ -38,7 +38,7 @@ using S = Settings;
 constexpr SettingField kSchema[] = {
     {L"server", G::kFileTransfer, StringSetting{&S::server, L""}},
     {L"user", G::kFileTransfer, StringSetting{&S::user, L""}},
-    {L"password", G::kFileTransfer, StringSetting{&S::password, L""}},
+    {L"password", G::kFileTransfer, StringSetting{&S::password, L"", L"passwordprotected"}},
     {L"directory", G::kFileTransfer, StringSetting{&S::directory, L""}},
     {L"filename", G::kFileTransfer, StringSetting{&S::filename, L"webcam.jpg"}},
     {L"timevalue", G::kFileTransfer, DwordSetting{&S::timevalue, 1, kTimeValueRange}},

@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include "settings/protected_text.h"
 #include "settings/registry_store.h"
 #include "settings/run_at_logon.h"
 #include "settings/settings_rules.h"
@@ -20,7 +21,14 @@ Overloaded(Handlers...) -> Overloaded<Handlers...>;
 void LoadField(Settings& settings, const SettingField& field) {
   std::visit(
       Overloaded{
-          [&](const StringSetting& kind) { (void)ReadString(field.name, settings.*kind.member); },
+          [&](const StringSetting& kind) {
+            // Every save removes a plain value beside the protected one, so
+            // one found here came later: an older Kelpo's, a .reg file's.
+            if (ReadString(field.name, settings.*kind.member)) return;
+            if (kind.protectedName != nullptr) {
+              (void)ReadProtectedText(kind.protectedName, settings.*kind.member);
+            }
+          },
           [&](const DwordSetting& kind) { (void)ReadDword(field.name, settings.*kind.member); },
           [&](const FlagSetting& kind) { (void)ReadBool(field.name, settings.*kind.member); },
           [&](const ColourSetting& kind) {
@@ -42,7 +50,15 @@ void LoadField(Settings& settings, const SettingField& field) {
 void SaveField(const Settings& settings, const SettingField& field) {
   std::visit(
       Overloaded{
-          [&](const StringSetting& kind) { (void)WriteString(field.name, settings.*kind.member); },
+          [&](const StringSetting& kind) {
+            if (kind.protectedName == nullptr) {
+              (void)WriteString(field.name, settings.*kind.member);
+            } else if (WriteProtectedText(kind.protectedName, settings.*kind.member)) {
+              // Never in clear beside it; where it cannot be protected, the
+              // stored values stay as they were.
+              (void)DeleteValue(field.name);
+            }
+          },
           [&](const DwordSetting& kind) { (void)WriteDword(field.name, settings.*kind.member); },
           [&](const FlagSetting& kind) { (void)WriteBool(field.name, settings.*kind.member); },
           [&](const ColourSetting& kind) {

@@ -5,47 +5,82 @@
 #include "upload/internet_session.h"
 #include "upload/upload_routes.h"
 
+#include <initializer_list>
 #include <memory>
+#include <string>
 
 namespace kelpo {
 
 namespace {
 
-// What the connecting worker needs, its own copies: it may outlive the
-// uploader, the job and even the session object.
-struct ConnectRequest {
-  HINTERNET session;
+// What the worker needs, its own copies: it may outlive the uploader.
+struct FtpRequest {
   DWORD_PTR upload;
-  std::wstring server;
-  std::wstring user;
-  std::wstring password;
-  DWORD flags;
-  bool wantsUtf8;  // the names differ in UTF-8: ask the server whether it takes it
-  DWORD timeout;
+  UploadJob job;
+  DWORD stepTimeout;
+  DWORD started;  // tick count when the upload started
+  // The remote names, and their form for WinInet to send them in UTF-8 (empty
+  // when that cannot be done); asked about (FEAT) only where they differ.
+  std::wstring directory;
+  std::wstring utf8Directory;
+  std::wstring utf8Filename;
+  bool wantsUtf8;
 };
 
-// Issues the connect away from the UI thread: Wine's InternetConnectW
-// completes synchronously, after the whole connect and login. A result it
-// returns at once goes the way the status callback sends a later one. Names
-// with characters beyond ASCII are first asked about (FEAT).
-DWORD WINAPI ConnectWorker(LPVOID parameter) {
-  std::unique_ptr<ConnectRequest> request(static_cast<ConnectRequest*>(parameter));
+void SetTimeouts(HINTERNET handle, std::initializer_list<DWORD> options, DWORD timeout) {
+  for (DWORD option : options) {
+    DWORD value = timeout;
+    (void)::InternetSetOptionW(handle, option, &value, sizeof(value));
+  }
+}
+
+// Asks the server to take names in UTF-8. Servers that announce UTF8 take them
+// anyway (RFC 2640); some want to be told. The answer does not matter.
+void SwitchUtf8On(HINTERNET connection) {
+  (void)::FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"OPTS UTF8 ON", 0, nullptr);
+}
+
+void RunFtpUpload(const FtpRequest& request) {
+  // Abandoned before it began: no connection is made at all.
+  if (!UploadRouteOpen(request.upload)) return;
+  const UploadJob& job = request.job;
+  const bool utf8 = request.wantsUtf8 && FtpServerAnnouncesUtf8(job.server, request.stepTimeout);
+  // A session of its own, without INTERNET_FLAG_ASYNC: every call returns when
+  // its step is over, and the worker owns every handle it makes.
+  unique_hinternet session(
+      ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (session) {
+    SetTimeouts(session.get(),
+                {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                 INTERNET_OPTION_SEND_TIMEOUT},
+                request.stepTimeout);
+  }
+  unique_hinternet connection(
+      session ? ::InternetConnectW(session.get(), job.server.c_str(), INTERNET_DEFAULT_FTP_PORT,
+                                   job.user.c_str(), job.password.c_str(), INTERNET_SERVICE_FTP,
+                                   job.passive ? INTERNET_FLAG_PASSIVE : 0, 0)
+              : nullptr);
+  if (!PostUploadNews(request.upload, UploadNews::Connected, connection ? TRUE : FALSE) ||
+      !connection) {
+    return;
+  }
+  if (utf8) SwitchUtf8On(connection.get());
+  // A transfer still under way is ended by the owner's limit, not by these.
+  SetTimeouts(connection.get(), {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT},
+              StretchedTimeout(job.timeLimit, ::GetTickCount() - request.started));
+  const BOOL entered = ::FtpSetCurrentDirectoryW(
+      connection.get(), utf8 ? request.utf8Directory.c_str() : request.directory.c_str());
+  if (!PostUploadNews(request.upload, UploadNews::DirectoryEntered, entered) || !entered) return;
+  const BOOL sent = ::FtpPutFileW(connection.get(), job.localFile.c_str(),
+                                  utf8 ? request.utf8Filename.c_str() : job.filename.c_str(),
+                                  FTP_TRANSFER_TYPE_BINARY, 0);
+  (void)PostUploadNews(request.upload, UploadNews::Sent, sent);
+}
+
+DWORD WINAPI FtpWorker(LPVOID parameter) {
+  const std::unique_ptr<FtpRequest> request(static_cast<FtpRequest*>(parameter));
   try {
-    HINTERNET connection = nullptr;
-    bool pending = false;
-    // Abandoned before it began: no connection is made at all.
-    if (UploadRouteOpen(request->upload)) {
-      SetUploadUtf8(request->upload, request->wantsUtf8 &&
-                                         FtpServerAnnouncesUtf8(request->server, request->timeout));
-      connection =
-          ::InternetConnectW(request->session, request->server.c_str(), INTERNET_DEFAULT_FTP_PORT,
-                             request->user.c_str(), request->password.c_str(), INTERNET_SERVICE_FTP,
-                             request->flags, request->upload);
-      pending =
-          ClassifyConnectResult(connection != nullptr, ::GetLastError() == ERROR_IO_PENDING) ==
-          RequestOutcome::Pending;
-    }
-    if (!pending) FinishConnect(request->upload, connection);
+    RunFtpUpload(*request);
   } catch (...) {
     // Nothing may leave a pool thread.
   }
@@ -54,58 +89,42 @@ DWORD WINAPI ConnectWorker(LPVOID parameter) {
 
 }  // namespace
 
-namespace detail {
-void CloseFtpConnection(void* connection) noexcept {
-  CloseFtpConnectionHandle(static_cast<HINTERNET>(connection));
-}
-}  // namespace detail
-
-FtpUploader::FtpUploader(InternetSession& session, HWND window, UINT completionMessage,
+FtpUploader::FtpUploader(const InternetSession& session, HWND window, UINT newsMessage,
                          UploadObserver& observer)
-    : session_(session),
+    : stepTimeout_(session.timeout()),
       window_(window),
-      completionMessage_(completionMessage),
+      newsMessage_(newsMessage),
       observer_(observer) {}
 
 FtpUploader::~FtpUploader() {
   if (Running()) Abandon();
-  // Completions posted before are taken out of the queue, so none reaches the
-  // owner after us; a connection one brings is closed. Sent messages wait:
-  // no other code runs here. (A message filter of 0 to 0 would take all.)
-  if (completionMessage_ == 0) return;
-  MSG message;
-  while (::PeekMessageW(&message, window_, completionMessage_, completionMessage_,
-                        PM_REMOVE | PM_QS_POSTMESSAGE)) {
-    if (CompletionIsConnect(message.wParam)) {
-      CloseFtpConnectionHandle(reinterpret_cast<HINTERNET>(message.lParam));
-    }
-  }
 }
 
 bool FtpUploader::Start(const UploadJob& job) {
   if (!UploadMayStart(!Running(), true, job.server)) return false;
-  job_ = job;
+  auto request = std::make_unique<FtpRequest>();
+  request->job = job;
+  request->stepTimeout = stepTimeout_;
+  request->started = ::GetTickCount();
   // Names beyond ASCII go in UTF-8 where the server takes it, and where the
   // ANSI code page can carry its bytes through WinInet.
-  utf8Directory_ = AsUtf8ForWinInet(RemoteDirectory(job.directory));
-  utf8Filename_ = AsUtf8ForWinInet(job.filename);
-  const bool wantsUtf8 = (NeedsUtf8(job.directory) || NeedsUtf8(job.filename)) &&
-                         !utf8Directory_.empty() && !utf8Filename_.empty();
-  utf8_ = false;
-  auto request = std::make_unique<ConnectRequest>(ConnectRequest{
-      session_.get(), 0, job.server, job.user, job.password,
-      job.passive ? static_cast<DWORD>(INTERNET_FLAG_PASSIVE) : 0u, wantsUtf8, session_.timeout()});
-  upload_ = OpenUploadRoute(window_, completionMessage_);
+  request->directory = RemoteDirectory(job.directory);
+  request->utf8Directory = AsUtf8ForWinInet(request->directory);
+  request->utf8Filename = AsUtf8ForWinInet(job.filename);
+  request->wantsUtf8 = (NeedsUtf8(job.directory) || NeedsUtf8(job.filename)) &&
+                       !request->utf8Directory.empty() && !request->utf8Filename.empty();
+  upload_ = OpenUploadRoute(window_, newsMessage_);
   step_ = UploadStep::Connecting;
   request->upload = upload_;
-  if (::QueueUserWorkItem(&ConnectWorker, request.get(), WT_EXECUTELONGFUNCTION)) {
+  if (::QueueUserWorkItem(&FtpWorker, request.get(), WT_EXECUTELONGFUNCTION)) {
     (void)request.release();
   } else {
-    // No worker: the connect fails at once, and says so the usual way.
-    (void)ReportUploadCompletion(upload_, 0);
+    // No worker: the connect fails, and says so the usual way.
+    (void)PostUploadNews(upload_, UploadNews::Connected, FALSE);
   }
-  // Whatever the connect brings arrives as a message, after this status.
+  // Whatever the worker brings arrives as a message, after these.
   observer_.OnUploadStatus(kMsgConnecting);
+  observer_.StartUploadTimeLimit();
   return true;
 }
 
@@ -115,69 +134,30 @@ void FtpUploader::Cancel() {
   observer_.StopUploadTimeLimit();
 }
 
-void FtpUploader::OnCompletion(WPARAM wParam, LPARAM lParam) {
-  const bool connect = CompletionIsConnect(wParam);
-  HINTERNET connection = connect ? reinterpret_cast<HINTERNET>(lParam) : nullptr;
-  if (CompletionUpload(wParam) != upload_ || !Running() ||
-      connect != (step_ == UploadStep::Connecting)) {
-    // An abandoned upload's: dropped, and a connection it made after all closed.
-    CloseFtpConnectionHandle(connection);
-    return;
+void FtpUploader::OnNews(WPARAM wParam, LPARAM lParam) {
+  // News of an abandoned upload, or a step reported twice, is dropped.
+  if (NewsUpload(wParam) != upload_ || !Running()) return;
+  const UploadTransition transition = NextUploadStep(step_, NewsKind(wParam), lParam != 0);
+  switch (transition.action) {
+    case UploadAction::Ignore:
+      return;
+    case UploadAction::Continue:
+      step_ = transition.next;
+      observer_.OnUploadStatus(transition.status);
+      return;
+    case UploadAction::Finish:
+      Finish(transition.status);
+      return;
   }
-  if (connect) {
-    connection_.reset(connection);
-    utf8_ = CompletionIsUtf8(wParam);
-  }
-  Advance(lParam != 0);
 }
 
 bool FtpUploader::OnTimeLimit() {
-  // The limit guards a connected upload; one still connecting is bounded by
-  // WinInet's own connect time-out.
-  if (step_ != UploadStep::ChangingDirectory && step_ != UploadStep::Uploading) {
+  if (!Running()) {
     observer_.StopUploadTimeLimit();
     return false;
   }
   Finish(kMsgUploadTooLong);
   return true;
-}
-
-void FtpUploader::Advance(bool succeeded) {
-  const std::uintptr_t upload = upload_;
-  for (;;) {
-    const UploadTransition transition = NextUploadStep(step_, succeeded);
-    step_ = transition.next;
-    BOOL issued = FALSE;
-    switch (transition.action) {
-      case UploadAction::Ignore:
-        return;
-      case UploadAction::Finish:
-        Finish(transition.status);
-        return;
-      case UploadAction::ChangeDirectory:
-        observer_.OnUploadStatus(transition.status);
-        // The time limit runs from the moment the connection is made.
-        observer_.StartUploadTimeLimit();
-        if (upload_ != upload) return;  // the observer cancelled it
-        issued = ::FtpSetCurrentDirectoryW(
-            connection_.get(),
-            utf8_ ? utf8Directory_.c_str() : RemoteDirectory(job_.directory).c_str());
-        break;
-      case UploadAction::PutFile:
-        observer_.OnUploadStatus(transition.status);
-        if (upload_ != upload) return;
-        issued = ::FtpPutFileW(connection_.get(), job_.localFile.c_str(),
-                               utf8_ ? utf8Filename_.c_str() : job_.filename.c_str(),
-                               FTP_TRANSFER_TYPE_BINARY, upload);
-        break;
-    }
-    if (ClassifyRequestResult(issued != FALSE, ::GetLastError() == ERROR_IO_PENDING) ==
-        RequestOutcome::Pending) {
-      return;
-    }
-    // Refused at once: no completion follows, so the failure is fed in here.
-    succeeded = false;
-  }
 }
 
 void FtpUploader::Finish(int status) {
@@ -189,7 +169,6 @@ void FtpUploader::Finish(int status) {
 
 void FtpUploader::Abandon() {
   CloseUploadRoute(upload_);
-  connection_.reset();
   upload_ = 0;
   step_ = UploadStep::Idle;
 }

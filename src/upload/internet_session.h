@@ -1,5 +1,6 @@
-// The program's asynchronous WinInet session: every upload's connection is
-// made on it and inherits its status callback and time-outs.
+// The program's WinInet session, opened at start so that a system without
+// WinInet is told at once; it keeps the time-out of each upload step. Each
+// upload's worker opens a session of its own with that time-out.
 #pragma once
 
 #include "common/unique_handle.h"
@@ -19,12 +20,9 @@ class InternetSession {
  public:
   static constexpr DWORD kDefaultTimeout = 30000;
 
-  // Opens the session with the upload status callback and `timeout` (ms) for
-  // connecting, receiving and sending. Raises kMsgInternetFailed with the
-  // platform's error, having closed what it opened.
+  // Opens the session with `timeout` (ms) for connecting, receiving and
+  // sending. Raises kMsgInternetFailed with the platform's error.
   explicit InternetSession(DWORD timeout = kDefaultTimeout);
-  // Detaches the callback and closes the session.
-  ~InternetSession();
   InternetSession(const InternetSession&) = delete;
   InternetSession& operator=(const InternetSession&) = delete;
 

@@ -7,24 +7,26 @@
 
 namespace kelpo {
 
-UploadTransition NextUploadStep(UploadStep step, bool succeeded) {
+UploadTransition NextUploadStep(UploadStep step, UploadNews news, bool succeeded) {
   switch (step) {
     case UploadStep::Connecting:
+      if (news != UploadNews::Connected) break;
       if (succeeded) {
-        return {UploadStep::ChangingDirectory, UploadAction::ChangeDirectory,
-                kMsgChangingDirectory};
+        return {UploadStep::ChangingDirectory, UploadAction::Continue, kMsgChangingDirectory};
       }
       return {UploadStep::Idle, UploadAction::Finish, kMsgFtpConnectFailed};
     case UploadStep::ChangingDirectory:
-      if (succeeded) return {UploadStep::Uploading, UploadAction::PutFile, kMsgUploading};
+      if (news != UploadNews::DirectoryEntered) break;
+      if (succeeded) return {UploadStep::Uploading, UploadAction::Continue, kMsgUploading};
       return {UploadStep::Idle, UploadAction::Finish, kMsgNoDirectory};
     case UploadStep::Uploading:
+      if (news != UploadNews::Sent) break;
       return {UploadStep::Idle, UploadAction::Finish,
               succeeded ? kMsgUploadSucceeded : kMsgUploadFailed};
     case UploadStep::Idle:
       break;
   }
-  return {UploadStep::Idle, UploadAction::Ignore, 0};
+  return {step, UploadAction::Ignore, 0};
 }
 
 bool UploadMayStart(bool idle, bool dialUpConnected, const std::wstring& server) {
@@ -36,13 +38,11 @@ std::wstring RemoteDirectory(const std::wstring& directory) {
   return directory;
 }
 
-RequestOutcome ClassifyConnectResult(bool handleReturned, bool ioPending) {
-  if (handleReturned) return RequestOutcome::Succeeded;
-  return ioPending ? RequestOutcome::Pending : RequestOutcome::Failed;
-}
-
-RequestOutcome ClassifyRequestResult(bool returnedTrue, bool ioPending) {
-  return returnedTrue || ioPending ? RequestOutcome::Pending : RequestOutcome::Failed;
+unsigned long StretchedTimeout(unsigned long timeLimit, unsigned long elapsed) {
+  // Room for the owner's timer to fire and the cancel to land first.
+  constexpr unsigned long kMargin = 5000;
+  const unsigned long left = elapsed < timeLimit ? timeLimit - elapsed : 0;
+  return left + kMargin;
 }
 
 bool NeedsUtf8(const std::wstring& name) {

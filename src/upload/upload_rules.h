@@ -7,20 +7,22 @@
 
 namespace kelpo {
 
-// Where an upload stands: the request it has outstanding.
+// Where an upload stands: the step its worker is busy with.
 enum class UploadStep {
   Idle,               // no upload, or the last one is over
-  Connecting,         // InternetConnectW outstanding
-  ChangingDirectory,  // FtpSetCurrentDirectoryW outstanding
-  Uploading,          // FtpPutFileW outstanding
+  Connecting,         // connecting and logging in
+  ChangingDirectory,  // entering the remote directory
+  Uploading,          // sending the file
 };
 
-// What to do after a request has completed.
+// What the worker reports: the step it has finished.
+enum class UploadNews { Connected, DirectoryEntered, Sent };
+
+// What to do with news of the running upload.
 enum class UploadAction {
-  Ignore,           // the completion belongs to no running upload
-  ChangeDirectory,  // connected: start the time limit, enter the directory
-  PutFile,          // directory entered: send the file
-  Finish,           // the upload is over: close its connection (if any), show the status
+  Ignore,    // it belongs to no step of the running upload: late, or doubled
+  Continue,  // show the next step's status; the worker goes on by itself
+  Finish,    // the upload is over: show the final status
 };
 
 struct UploadTransition {
@@ -29,8 +31,8 @@ struct UploadTransition {
   int status;  // catalogue ID to show, 0 for none
 };
 
-// The move from `step` once its request completed with `succeeded`.
-UploadTransition NextUploadStep(UploadStep step, bool succeeded);
+// The move from `step` on `news` that the step finished with `succeeded`.
+UploadTransition NextUploadStep(UploadStep step, UploadNews news, bool succeeded);
 
 // An upload starts only when no other one runs, the dial-up check passes and a
 // server name of at least two characters is configured.
@@ -40,16 +42,11 @@ bool UploadMayStart(bool idle, bool dialUpConnected, const std::wstring& server)
 // none is configured.
 std::wstring RemoteDirectory(const std::wstring& directory);
 
-// How an asynchronous WinInet call stands when it returns.
-enum class RequestOutcome { Pending, Succeeded, Failed };
-// InternetConnectW: a handle means connected at once (no completion follows);
-// no handle and ERROR_IO_PENDING means the completion follows; no handle and
-// another error means it failed at once (no completion follows either).
-RequestOutcome ClassifyConnectResult(bool handleReturned, bool ioPending);
-// FtpSetCurrentDirectoryW and FtpPutFileW: TRUE only says the request was
-// accepted (Wine queues it and reports the completion later), so only FALSE
-// without ERROR_IO_PENDING ends the request at once.
-RequestOutcome ClassifyRequestResult(bool returnedTrue, bool ioPending);
+// How long WinInet may wait on one exchange with the server once connected:
+// past whatever is left of the owner's `timeLimit` after `elapsed` ms, so the
+// owner's limit ends a slow transfer (and says so), never WinInet's time-outs.
+// The worker of an abandoned transfer still gives up soon after that limit.
+unsigned long StretchedTimeout(unsigned long timeLimit, unsigned long elapsed);
 
 // Whether a remote name travels differently in UTF-8 than in the ANSI code
 // page: only names with characters beyond ASCII do.

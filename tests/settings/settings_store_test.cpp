@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <set>
@@ -36,6 +37,9 @@ std::set<std::wstring> NamesOf(const std::vector<SettingsGroup>& groups) {
       if (field.group != group) continue;
       if (const auto* colour = std::get_if<ColourSetting>(&field.kind)) {
         names.insert(colour->componentNames.begin(), colour->componentNames.end());
+      } else if (const auto* text = std::get_if<StringSetting>(&field.kind);
+                 text != nullptr && text->protectedName != nullptr) {
+        names.insert(text->protectedName);
       } else {
         names.insert(field.name);
       }
@@ -219,6 +223,36 @@ TEST_F(SettingsStore, BadStoredDataLeavesTheDefaults) {
   Settings settings;
   LoadSettings(settings, false);
   ExpectSameSettings(Settings(), settings);
+}
+
+TEST_F(SettingsStore, PasswordIsStoredProtectedAndAPlainOneIsReadThenReplaced) {
+  const std::wstring secret = L"s3cret \u00e9t\u00e9";
+  SetRawString(L"password", secret + L'\0');
+  Settings settings;
+  LoadSettings(settings, false);
+  EXPECT_EQ(settings.password, secret);
+
+  SaveSettings(settings, SettingsGroup::kFileTransfer);
+  ASSERT_EQ(test::GetRawValue(L"passwordprotected").value_or(test::RawValue{}).type,
+            static_cast<DWORD>(REG_BINARY));
+  EXPECT_FALSE(test::GetRawValue(L"password"));
+  // Nowhere in the key in clear, in UTF-16 or in ANSI.
+  const std::string ansi = "s3cret";
+  for (const std::wstring& name : ValueNames()) {
+    const std::vector<BYTE> data = test::GetRawValue(name.c_str())->data;
+    const auto* wide = reinterpret_cast<const BYTE*>(secret.data());
+    EXPECT_EQ(std::search(data.begin(), data.end(), wide, wide + secret.size() * 2), data.end())
+        << name;
+    EXPECT_EQ(std::search(data.begin(), data.end(), ansi.begin(), ansi.end()), data.end()) << name;
+  }
+
+  Settings reloaded;
+  LoadSettings(reloaded, false);
+  EXPECT_EQ(reloaded.password, secret);
+  // A plain value written later (a .reg file) is the one that counts.
+  SetRawString(L"password", std::wstring(L"newer") + L'\0');
+  LoadSettings(reloaded, false);
+  EXPECT_EQ(reloaded.password, L"newer");
 }
 
 TEST_F(SettingsStore, RunEntryHoldsTheQuotedProgramPathWhileRunAtStartupIsOn) {

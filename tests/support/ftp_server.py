@@ -10,6 +10,7 @@ users meet. Every account's home lies under --root:
   stall / secret     STOR is accepted (150) and then never completes
   drop / secret      STOR is accepted, and the connection is dropped as soon
                      as the first bytes of the file have arrived
+  slow / secret      files arrive at SLOW_RATE bytes a second, still flowing
   mute               USER is never answered
 
 A wrong password for any account is refused at login. File names are UTF-8,
@@ -27,13 +28,15 @@ import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 PASSWORD = "secret"
 UPLOAD_DIRECTORY = "webcam"
 STALLING_USER = "stall"
 DROPPING_USER = "drop"
+SLOW_USER = "slow"
+SLOW_RATE = 16 * 1024  # the tests know it as kSlowRate
 MUTE_USER = "mute"
 GREETING_DELAY = 2.0  # seconds; the tests know it as kLateGreeting
 
@@ -79,7 +82,12 @@ class KelpoTestHandler(FTPHandler):
         return super().ftp_STOR(file, mode)
 
 
-class DroppingDTPHandler(DTPHandler):
+class KelpoDTPHandler(ThrottledDTPHandler):
+    def __init__(self, sock, cmd_channel):
+        if cmd_channel.username == SLOW_USER:
+            self.read_limit = SLOW_RATE
+        super().__init__(sock, cmd_channel)
+
     def handle_read(self):
         super().handle_read()
         if self.cmd_channel.username == DROPPING_USER and self.tot_bytes_received > 0:
@@ -145,6 +153,7 @@ def main():
                         perm=full)
     authorizer.add_user(DROPPING_USER, PASSWORD, make_home(args.root, DROPPING_USER, True),
                         perm=full)
+    authorizer.add_user(SLOW_USER, PASSWORD, make_home(args.root, SLOW_USER, True), perm=full)
 
     handler = KelpoTestHandler
     handler.authorizer = authorizer
@@ -153,7 +162,7 @@ def main():
     # Login failures are answered at once: the tests must not wait for them.
     handler.auth_failed_timeout = 0
 
-    handler.dtp_handler = DroppingDTPHandler
+    handler.dtp_handler = KelpoDTPHandler
     handler.count_file = args.count_file
     handler.received_file = args.received_file
     write_count(args.received_file, 0)

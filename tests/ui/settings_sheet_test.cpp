@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <variant>
 #include <vector>
 
 namespace kelpo {
@@ -153,7 +154,10 @@ TEST_F(SettingsSheetTest, FirstStartOpensTheSheetOnFileTransferAndOkSavesOnlyTha
   // The file-transfer group and nothing else: no text, video or overlay value.
   std::set<std::wstring> expected{kFirstRunValue, L"deviceType", L"devicePath"};
   for (const SettingField& field : SettingsSchema()) {
-    if (field.group == SettingsGroup::kFileTransfer) expected.insert(field.name);
+    if (field.group != SettingsGroup::kFileTransfer) continue;
+    const auto* text = std::get_if<StringSetting>(&field.kind);
+    expected.insert(text != nullptr && text->protectedName != nullptr ? text->protectedName
+                                                                      : field.name);
   }
   EXPECT_EQ(test::ValueNames(), expected);
   EXPECT_FALSE(test::GetRunEntry().has_value());

@@ -32,6 +32,9 @@ constexpr wchar_t kReadOnlyUser[] = L"readonly";
 constexpr wchar_t kStallingUser[] = L"stall";
 // The server drops the connection once the first bytes of the file arrived.
 constexpr wchar_t kDroppingUser[] = L"drop";
+// Files arrive at kSlowRate bytes a second.
+constexpr wchar_t kSlowUser[] = L"slow";
+constexpr std::size_t kSlowRate = 16 * 1024;
 
 inline std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path);
 

@@ -1,5 +1,5 @@
 // The uploader against the real local FTP servers. The test plays its owner:
-// a real window passes the completion message and the time-limit timer to the
+// a real window passes the news message and the time-limit timer to the
 // uploader, and an observer records what the uploader reports and arms that
 // timer on the window.
 #include "upload/ftp_uploader.h"
@@ -76,7 +76,7 @@ class OwnerWindow {
     auto* self = reinterpret_cast<OwnerWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr && message == kCompletionMessage) {
       ++self->completions;
-      if (self->uploader != nullptr) self->uploader->OnCompletion(wParam, lParam);
+      if (self->uploader != nullptr) self->uploader->OnNews(wParam, lParam);
       return 0;
     }
     if (self != nullptr && message == WM_TIMER && wParam == kTimeLimitTimer) {
@@ -116,7 +116,7 @@ class FtpUpload : public testing::Test {
     picture_ = SampleJpegBytes(96 * 1024, ++seed_);
     ASSERT_TRUE(WriteWholeFile(localFile_, picture_));
     job_ = {kFtpServer,         kNormalUser, kFtpPassword, kFtpDirectory,
-            L"upload-test.jpg", localFile_,  false};
+            L"upload-test.jpg", localFile_,  false,        kDefaultTimeLimit};
   }
 
   void TearDown() override {
@@ -142,6 +142,7 @@ class FtpUpload : public testing::Test {
     (void)::DeleteFileW(Remote().c_str());
     observer_.statuses.clear();
     observer_.ended.clear();
+    job_.timeLimit = observer_.timeLimit;
     EXPECT_TRUE(uploader_->Start(job_));
     EXPECT_TRUE(WaitFor([this] { return Ended(); }, kFinalStatusWait));
     EXPECT_EQ(observer_.ended.size(), 1u);
@@ -212,7 +213,7 @@ TEST_F(FtpUpload, EachFailureEndsWithItsStatusAndClosesTheConnection) {
   }
 }
 
-// The connect completes away from the window; the time limit must still be a
+// The steps complete away from the window; the time limit must still be a
 // timer of the window's thread, or it never fires.
 TEST_F(FtpUpload, TimeLimitRunsOnTheWindowsThreadAndCutsANeverEndingTransferShort) {
   observer_.timeLimit = kShortTimeLimit;
@@ -259,13 +260,31 @@ TEST_F(FtpUpload, FinishedUploadLeavesNoTimeLimitBehind) {
   EXPECT_EQ(observer_.statuses, kSucceeded);
 }
 
-// A tick while connecting is not the upload's: WinInet's connect time-out
-// bounds that step, and the completion still ends the upload.
-TEST_F(FtpUpload, CompletionStillEndsTheUploadAfterAStrayTimeLimitTick) {
-  ASSERT_TRUE(uploader_->Start(job_));
-  EXPECT_FALSE(uploader_->OnTimeLimit());
-  ASSERT_TRUE(WaitFor([this] { return Ended(); }, kFinalStatusWait));
-  EXPECT_EQ(observer_.statuses, kSucceeded);
+// The limit covers the whole exchange: a server that never greets is given up
+// on by it, not only by WinInet's connect time-out.
+TEST_F(FtpUpload, TimeLimitCoversTheConnect) {
+  observer_.timeLimit = kShortTimeLimit;
+  job_.server = kSilentServer;
+  EXPECT_EQ(Upload(), kMsgUploadTooLong);
+  EXPECT_EQ(observer_.statuses, (std::vector<int>{kMsgConnecting, kMsgUploadTooLong}));
+}
+
+// A transfer still flowing is ended by the owner's limit alone, however short
+// WinInet's own time-outs are, and then it took too long.
+TEST_F(FtpUpload, SlowTransferRunsUntilTheTimeLimitRatherThanWinInetsTimeOuts) {
+  uploader_.reset();
+  session_ = std::make_unique<InternetSession>(kShortTimeLimit);
+  MakeUploader();
+  job_.user = kSlowUser;
+  picture_ = SampleJpegBytes(kSlowRate * 3, ++seed_);
+  ASSERT_TRUE(WriteWholeFile(localFile_, picture_));
+  observer_.timeLimit = kFinalStatusWait / 2;
+  EXPECT_EQ(Upload(), kMsgUploadSucceeded);
+  EXPECT_EQ(ReadWholeFile(Remote()), picture_);
+
+  observer_.timeLimit = kShortTimeLimit / 2;
+  EXPECT_EQ(Upload(), kMsgUploadTooLong);
+  EXPECT_EQ(observer_.statuses.back(), kMsgUploadTooLong);
 }
 
 TEST_F(FtpUpload, CancelAbandonsARunningUploadAndTheNextOneSucceeds) {

@@ -5,31 +5,37 @@
 namespace kelpo {
 namespace {
 
-TEST(UploadRules, EachCompletionMovesTheUploadOn) {
+TEST(UploadRules, EachStepsNewsMovesTheUploadOnAndOtherNewsIsDropped) {
+  using N = UploadNews;
+  using S = UploadStep;
+  using A = UploadAction;
   struct Case {
-    UploadStep step;
+    S step;
+    N news;
     bool succeeded;
-    UploadStep next;
-    UploadAction action;
+    S next;
+    A action;
     int status;
   };
   const Case cases[] = {
-      {UploadStep::Connecting, true, UploadStep::ChangingDirectory, UploadAction::ChangeDirectory,
-       18},
-      {UploadStep::Connecting, false, UploadStep::Idle, UploadAction::Finish, 11},
-      {UploadStep::ChangingDirectory, true, UploadStep::Uploading, UploadAction::PutFile, 17},
-      {UploadStep::ChangingDirectory, false, UploadStep::Idle, UploadAction::Finish, 22},
-      {UploadStep::Uploading, true, UploadStep::Idle, UploadAction::Finish, 12},
-      {UploadStep::Uploading, false, UploadStep::Idle, UploadAction::Finish, 19},
-      // A completion after the upload was abandoned or finished changes nothing.
-      {UploadStep::Idle, true, UploadStep::Idle, UploadAction::Ignore, 0},
-      {UploadStep::Idle, false, UploadStep::Idle, UploadAction::Ignore, 0},
+      {S::Connecting, N::Connected, true, S::ChangingDirectory, A::Continue, 18},
+      {S::Connecting, N::Connected, false, S::Idle, A::Finish, 11},
+      {S::ChangingDirectory, N::DirectoryEntered, true, S::Uploading, A::Continue, 17},
+      {S::ChangingDirectory, N::DirectoryEntered, false, S::Idle, A::Finish, 22},
+      {S::Uploading, N::Sent, true, S::Idle, A::Finish, 12},
+      {S::Uploading, N::Sent, false, S::Idle, A::Finish, 19},
+      // A step reported twice, or news after the upload was abandoned or over.
+      {S::ChangingDirectory, N::Connected, true, S::ChangingDirectory, A::Ignore, 0},
+      {S::Uploading, N::DirectoryEntered, false, S::Uploading, A::Ignore, 0},
+      {S::Idle, N::Sent, true, S::Idle, A::Ignore, 0},
   };
   for (const Case& c : cases) {
-    const UploadTransition t = NextUploadStep(c.step, c.succeeded);
-    EXPECT_EQ(t.next, c.next) << static_cast<int>(c.step) << " " << c.succeeded;
-    EXPECT_EQ(t.action, c.action) << static_cast<int>(c.step) << " " << c.succeeded;
-    EXPECT_EQ(t.status, c.status) << static_cast<int>(c.step) << " " << c.succeeded;
+    const UploadTransition t = NextUploadStep(c.step, c.news, c.succeeded);
+    const int step = static_cast<int>(c.step);
+    const int news = static_cast<int>(c.news);
+    EXPECT_EQ(t.next, c.next) << step << " " << news << " " << c.succeeded;
+    EXPECT_EQ(t.action, c.action) << step << " " << news << " " << c.succeeded;
+    EXPECT_EQ(t.status, c.status) << step << " " << news << " " << c.succeeded;
   }
 }
 
@@ -50,13 +56,11 @@ TEST(UploadRules, EmptyDirectoryMeansTheLoginDirectory) {
   EXPECT_EQ(RemoteDirectory(L"/pub/cam"), L"/pub/cam");
 }
 
-TEST(UploadRules, ImmediateResultsAndTheTimeLimit) {
-  EXPECT_EQ(ClassifyConnectResult(true, false), RequestOutcome::Succeeded);
-  EXPECT_EQ(ClassifyConnectResult(false, true), RequestOutcome::Pending);
-  EXPECT_EQ(ClassifyConnectResult(false, false), RequestOutcome::Failed);
-  EXPECT_EQ(ClassifyRequestResult(true, false), RequestOutcome::Pending);
-  EXPECT_EQ(ClassifyRequestResult(false, true), RequestOutcome::Pending);
-  EXPECT_EQ(ClassifyRequestResult(false, false), RequestOutcome::Failed);
+TEST(UploadRules, TheOwnersLimitOutlastsWinInetsTimeOutsAndEndsWithAPicture) {
+  EXPECT_GT(StretchedTimeout(60000, 0), 60000u);
+  EXPECT_GT(StretchedTimeout(60000, 59000), 1000u);
+  EXPECT_LT(StretchedTimeout(60000, 59000), 60000u);
+  EXPECT_EQ(StretchedTimeout(60000, 70000), StretchedTimeout(60000, 60000));
 
   EXPECT_TRUE(PictureAfterTimeLimit(true, false, false));
   EXPECT_FALSE(PictureAfterTimeLimit(true, true, false));
