@@ -29,6 +29,16 @@ struct Settings {
   bool disableTimer{};
   bool savetofile{};
   std::wstring localfilename;
+  // How the picture travels (common/transfer_protocol.h) and to which port;
+  // 0 is the protocol's own.
+  std::uint32_t protocol{};
+  std::uint32_t port{};
+  // The SFTP server's host key as `ssh-keygen -l` prints it ("SHA256:" and
+  // base64), learnt at the first connection; empty until then.
+  std::wstring hostkey;
+  // A certificate the user trusts by its SHA-256 fingerprint (64 hex digits);
+  // empty: the Windows trust store decides.
+  std::wstring certpin;
 
   // Text group
   std::wstring wisdom;

@@ -1,5 +1,6 @@
 #include "settings/settings_schema.h"
 
+#include "common/transfer_protocol.h"
 #include "settings/settings_rules.h"
 
 #include <iterator>
@@ -29,6 +30,10 @@ constexpr SettingRange kOverlayPercentRange{0, 400};
 constexpr SettingRange kCropOriginRange{0, kMaxPictureSide - 1};
 // The crossbar router counts its inputs with an int.
 constexpr SettingRange kCrossbarInputRange{0, 0x7FFFFFFF};
+// An unknown protocol has always meant plain FTP; an impossible port, the
+// protocol's own.
+constexpr SettingRange kProtocolRange{0, kLastTransferProtocol, true};
+constexpr SettingRange kPortRange{0, kMaxPort, true};
 
 using G = SettingsGroup;
 using S = Settings;
@@ -51,6 +56,10 @@ constexpr SettingField kSchema[] = {
     {L"disableTimer", G::kFileTransfer, FlagSetting{&S::disableTimer, false}},
     {L"savetofile", G::kFileTransfer, FlagSetting{&S::savetofile, false}},
     {L"localfilename", G::kFileTransfer, StringSetting{&S::localfilename, L""}},
+    {L"protocol", G::kFileTransfer, DwordSetting{&S::protocol, 0, kProtocolRange}},
+    {L"port", G::kFileTransfer, DwordSetting{&S::port, 0, kPortRange}},
+    {L"hostkey", G::kFileTransfer, StringSetting{&S::hostkey, L""}},
+    {L"certpin", G::kFileTransfer, StringSetting{&S::certpin, L""}},
 
     {L"wisdom", G::kText, StringSetting{&S::wisdom, L""}},
     {L"timestamp", G::kText, FlagSetting{&S::timestamp, true}},
