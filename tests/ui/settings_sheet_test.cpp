@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/message_catalogue.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
@@ -257,6 +258,81 @@ TEST_F(SettingsSheetTest, FileTransferGroupsFollowTheirBoxesAtOnceAndCancelKeeps
   sheet.CloseBox();
   EXPECT_EQ(kelpo.SettingsNow().server, longName.substr(0, 511));
   EXPECT_EQ(StoredString(L"server"), longName.substr(0, 511));
+}
+
+TEST_F(SettingsSheetTest, TheProtocolChoosesTheServerChecksAndABadPinIsNotApplied) {
+  NotTheFirstStart();
+  const std::wstring key = L"SHA256:" + std::wstring(43, L'k');
+  ASSERT_TRUE(WriteString(L"hostkey", key));
+  ASSERT_TRUE(WriteDword(L"passiveftp", 1));
+  KelpoThread kelpo;
+  const SheetDriver sheet = OpenFromButton(kelpo);
+  const int page = kFileTransferTab;
+  const auto enabled = [&](int id) { return ::IsWindowEnabled(sheet.Control(page, id)) != FALSE; };
+  const auto portHint = [&] {
+    wchar_t hint[16] = {};
+    (void)::SendMessageW(sheet.Control(page, IDC_PORT), EM_GETCUEBANNER,
+                         reinterpret_cast<WPARAM>(hint), 16);
+    return std::wstring(hint);
+  };
+  const HWND protocol = sheet.Control(page, IDC_PROTOCOL);
+  EXPECT_EQ(TextOf(protocol), L"FTP");
+  EXPECT_EQ(TextOf(sheet.Control(page, IDC_PORT)), L"");
+  EXPECT_EQ(portHint(), L"21");
+  EXPECT_EQ(TextOf(sheet.Control(page, IDC_HOST_KEY)), key);
+
+  // SFTP: no passive mode, the host key and its Forget, but only while uploading.
+  test::PressKey(protocol, VK_DOWN);
+  test::PressKey(protocol, VK_DOWN);
+  EXPECT_EQ(TextOf(protocol), L"SFTP (SSH)");
+  EXPECT_EQ(portHint(), L"22");
+  EXPECT_FALSE(enabled(IDC_FORGET_HOST_KEY));
+  Click(sheet.Control(page, IDC_DISABLE_FTP));
+  EXPECT_FALSE(enabled(IDC_PASSIVE_FTP));
+  EXPECT_TRUE(enabled(IDC_HOST_KEY) && enabled(IDC_FORGET_HOST_KEY));
+  EXPECT_FALSE(enabled(IDC_CERT_PIN));
+  Click(sheet.Control(page, IDC_FORGET_HOST_KEY));
+  EXPECT_EQ(TextOf(sheet.Control(page, IDC_HOST_KEY)), L"None yet: stored at the first connection");
+  EXPECT_FALSE(enabled(IDC_FORGET_HOST_KEY));
+  EXPECT_EQ(StoredString(L"hostkey"), key);
+  Click(sheet.Control(page, IDC_DISABLE_FTP));
+  sheet.Apply();
+  EXPECT_EQ(StoredString(L"hostkey"), L"");
+  EXPECT_EQ(StoredDword(L"protocol"), 2u);
+  EXPECT_EQ(StoredDword(L"passiveftp"), 1u);
+
+  // HTTPS: a pin that is no SHA-256 fingerprint is refused, and nothing applied.
+  test::PressKey(protocol, VK_DOWN);
+  Click(sheet.Control(page, IDC_DISABLE_FTP));
+  EXPECT_TRUE(enabled(IDC_CERT_PIN));
+  EXPECT_FALSE(enabled(IDC_HOST_KEY));
+  const HWND pin = sheet.Control(page, IDC_CERT_PIN);
+  Type(pin, L"12:34:56");
+  ClickLater(sheet.ApplyButton());
+  HWND box = nullptr;
+  ASSERT_TRUE(test::WaitFor(
+      [&] {
+        box = ::GetLastActivePopup(sheet.sheet());
+        return box != nullptr && box != sheet.sheet() && ::IsWindowVisible(box);
+      },
+      test::kDialogTimeout));
+  EXPECT_NE(::FindWindowExW(box, nullptr, L"Static",
+                            LoadText(kMsgCertPinInvalid, kErrorTextCapacity).c_str()),
+            nullptr);
+  Click(::GetDlgItem(box, IDOK));
+  ASSERT_TRUE(test::WaitUntilGone(box));
+  EXPECT_EQ(StoredDword(L"protocol"), 2u);
+  EXPECT_EQ(StoredDword(L"disableFTP"), 1u);
+  EXPECT_TRUE(::IsWindowEnabled(sheet.ApplyButton()));
+  // The fingerprint as openssl prints it is stored as its 64 digits.
+  std::wstring printed = L"sha256 Fingerprint=AB";
+  std::wstring digits = L"ab";
+  for (int i = 1; i < 32; ++i, digits += L"ab") printed += L":AB";
+  Type(pin, printed);
+  Click(sheet.Control(page, IDC_DISABLE_FTP));
+  sheet.Ok();
+  EXPECT_EQ(StoredString(L"certpin"), digits);
+  EXPECT_EQ(StoredDword(L"protocol"), 3u);
 }
 
 TEST_F(SettingsSheetTest, EveryApplyBringsTheStartAtLogonEntryInLine) {
