@@ -267,71 +267,48 @@ TEST_F(SettingsSheetTest, TheProtocolChoosesTheServerChecksAndABadPinIsNotApplie
   ASSERT_TRUE(WriteDword(L"passiveftp", 1));
   KelpoThread kelpo;
   const SheetDriver sheet = OpenFromButton(kelpo);
-  const int page = kFileTransferTab;
-  const auto enabled = [&](int id) { return ::IsWindowEnabled(sheet.Control(page, id)) != FALSE; };
-  const auto portHint = [&] {
-    wchar_t hint[16] = {};
-    (void)::SendMessageW(sheet.Control(page, IDC_PORT), EM_GETCUEBANNER,
-                         reinterpret_cast<WPARAM>(hint), 16);
-    return std::wstring(hint);
-  };
-  const HWND protocol = sheet.Control(page, IDC_PROTOCOL);
-  EXPECT_EQ(TextOf(protocol), L"FTP");
-  EXPECT_EQ(TextOf(sheet.Control(page, IDC_PORT)), L"");
-  EXPECT_EQ(portHint(), L"21");
-  EXPECT_EQ(TextOf(sheet.Control(page, IDC_HOST_KEY)), key);
-
-  // SFTP: no passive mode, the host key and its Forget, but only while uploading.
-  test::PressKey(protocol, VK_DOWN);
-  test::PressKey(protocol, VK_DOWN);
-  EXPECT_EQ(TextOf(protocol), L"SFTP (SSH)");
-  EXPECT_EQ(portHint(), L"22");
+  const auto control = [&](int id) { return sheet.Control(kFileTransferTab, id); };
+  const auto enabled = [&](int id) { return ::IsWindowEnabled(control(id)) != FALSE; };
+  EXPECT_EQ(TextOf(control(IDC_HOST_KEY)), key);
+  // SFTP: no passive mode, the host key and Forget, but only while uploading.
+  test::PressKey(control(IDC_PROTOCOL), VK_END);
+  test::PressKey(control(IDC_PROTOCOL), VK_UP);
+  EXPECT_EQ(TextOf(control(IDC_PROTOCOL)), L"SFTP (SSH)");
+  wchar_t hint[8] = {};
+  (void)::SendMessageW(control(IDC_PORT), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(hint), 8);
+  EXPECT_STREQ(hint, L"22");
   EXPECT_FALSE(enabled(IDC_FORGET_HOST_KEY));
-  Click(sheet.Control(page, IDC_DISABLE_FTP));
-  EXPECT_FALSE(enabled(IDC_PASSIVE_FTP));
+  Click(control(IDC_DISABLE_FTP));
+  EXPECT_FALSE(enabled(IDC_PASSIVE_FTP) || enabled(IDC_CERT_PIN));
   EXPECT_TRUE(enabled(IDC_HOST_KEY) && enabled(IDC_FORGET_HOST_KEY));
-  EXPECT_FALSE(enabled(IDC_CERT_PIN));
-  Click(sheet.Control(page, IDC_FORGET_HOST_KEY));
-  EXPECT_EQ(TextOf(sheet.Control(page, IDC_HOST_KEY)), L"None yet: stored at the first connection");
-  EXPECT_FALSE(enabled(IDC_FORGET_HOST_KEY));
+  Click(control(IDC_FORGET_HOST_KEY));
+  EXPECT_EQ(TextOf(control(IDC_HOST_KEY)), L"None yet: stored at the first connection");
   EXPECT_EQ(StoredString(L"hostkey"), key);
-  Click(sheet.Control(page, IDC_DISABLE_FTP));
+  Click(control(IDC_DISABLE_FTP));
   sheet.Apply();
   EXPECT_EQ(StoredString(L"hostkey"), L"");
   EXPECT_EQ(StoredDword(L"protocol"), 2u);
   EXPECT_EQ(StoredDword(L"passiveftp"), 1u);
 
   // HTTPS: a pin that is no SHA-256 fingerprint is refused, and nothing applied.
-  test::PressKey(protocol, VK_DOWN);
-  Click(sheet.Control(page, IDC_DISABLE_FTP));
-  EXPECT_TRUE(enabled(IDC_CERT_PIN));
-  EXPECT_FALSE(enabled(IDC_HOST_KEY));
-  const HWND pin = sheet.Control(page, IDC_CERT_PIN);
-  Type(pin, L"12:34:56");
+  test::PressKey(control(IDC_PROTOCOL), VK_END);
+  Click(control(IDC_DISABLE_FTP));
+  EXPECT_TRUE(enabled(IDC_CERT_PIN) && !enabled(IDC_HOST_KEY));
+  Type(control(IDC_CERT_PIN), L"12:34:56");
   ClickLater(sheet.ApplyButton());
   HWND box = nullptr;
-  ASSERT_TRUE(test::WaitFor(
-      [&] {
-        box = ::GetLastActivePopup(sheet.sheet());
-        return box != nullptr && box != sheet.sheet() && ::IsWindowVisible(box);
-      },
-      test::kDialogTimeout));
-  EXPECT_NE(::FindWindowExW(box, nullptr, L"Static",
-                            LoadText(kMsgCertPinInvalid, kErrorTextCapacity).c_str()),
-            nullptr);
+  ASSERT_TRUE(
+      test::WaitFor([&] { return (box = ::GetLastActivePopup(sheet.sheet())) != sheet.sheet(); },
+                    test::kDialogTimeout));
+  const std::wstring refusal = LoadText(kMsgCertPinInvalid, kErrorTextCapacity);
+  EXPECT_NE(::FindWindowExW(box, nullptr, L"Static", refusal.c_str()), nullptr);
   Click(::GetDlgItem(box, IDOK));
   ASSERT_TRUE(test::WaitUntilGone(box));
-  EXPECT_EQ(StoredDword(L"protocol"), 2u);
   EXPECT_EQ(StoredDword(L"disableFTP"), 1u);
-  EXPECT_TRUE(::IsWindowEnabled(sheet.ApplyButton()));
-  // The fingerprint as openssl prints it is stored as its 64 digits.
-  std::wstring printed = L"sha256 Fingerprint=AB";
-  std::wstring digits = L"ab";
-  for (int i = 1; i < 32; ++i, digits += L"ab") printed += L":AB";
-  Type(pin, printed);
-  Click(sheet.Control(page, IDC_DISABLE_FTP));
+  Type(control(IDC_CERT_PIN), std::wstring(64, L'C'));
+  Click(control(IDC_DISABLE_FTP));
   sheet.Ok();
-  EXPECT_EQ(StoredString(L"certpin"), digits);
+  EXPECT_EQ(StoredString(L"certpin"), std::wstring(64, L'c'));
   EXPECT_EQ(StoredDword(L"protocol"), 3u);
 }
 
