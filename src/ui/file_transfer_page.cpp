@@ -94,7 +94,9 @@ void FileTransferPage::ShowPort() {
 }
 
 bool FileTransferPage::AcceptsInput() {
-  if (CertPinFromText(ControlText(IDC_CERT_PIN))) return true;
+  // A pin the protocol does not use is not asked for: bad text there keeps the stored pin.
+  const bool used = ::IsWindowEnabled(Control(IDC_CERT_PIN)) != FALSE;
+  if (!used || CertPinFromText(ControlText(IDC_CERT_PIN))) return true;
   const std::wstring text = LoadText(kMsgCertPinInvalid, kErrorTextCapacity);
   const std::wstring caption = LoadText(kMsgProductName, kErrorTextCapacity);
   (void)::MessageBoxW(::GetParent(window()), text.c_str(), caption.c_str(), MB_ICONWARNING);
