@@ -157,8 +157,7 @@ bool ShootKelpo(const std::wstring& folder) {
     return false;
   }
   // SFTP chosen (the last but one protocol), to show the stored host key.
-  const auto page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-  const HWND protocol = ::GetDlgItem(page, IDC_PROTOCOL);
+  const HWND protocol = ::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_PROTOCOL);
   for (UINT key : {VK_END, VK_UP}) (void)::SendMessageW(protocol, WM_KEYDOWN, key, 0);
   for (int tab = 0; tab < static_cast<int>(std::size(kTabFiles)); ++tab) {
     if (kTabFiles[tab] == nullptr) continue;
