@@ -44,6 +44,8 @@ enum MessageId : int {
   kMsgProductName = IDS_PRODUCT_NAME,
   kMsgCannotModifyCapture = IDS_CANNOT_MODIFY_CAPTURE,
   kMsgSettingsCaption = IDS_SETTINGS_CAPTION,
+  kMsgNoHostKey = IDS_NO_HOST_KEY,
+  kMsgCertPinInvalid = IDS_CERT_PIN_INVALID,
   kMsgCannotModifyTuner = IDS_CANNOT_MODIFY_TUNER,
   kMsgPositionFirst = IDS_POSITION_UPPER_LEFT,
   kMsgBackgroundFirst = IDS_BACKGROUND_SOLID,

@@ -42,6 +42,13 @@
 #define IDC_SAVE_TO_FILE 1064
 #define IDC_LOCAL_FILE_OPEN 1065
 #define IDC_DISABLE_TIMER 1066
+#define IDC_PROTOCOL 1110
+#define IDC_PORT 1111
+#define IDC_HOST_KEY_LABEL 1112
+#define IDC_HOST_KEY 1113
+#define IDC_FORGET_HOST_KEY 1114
+#define IDC_CERT_PIN_LABEL 1115
+#define IDC_CERT_PIN 1116
 
 // Video Capture page controls
 #define IDC_IMAGE_CONTROLS 1014
@@ -184,6 +191,13 @@
 #define IDS_CRASHED 81
 #define IDS_CRASH_REPORT_WRITTEN 82
 #define IDS_CAMERA_IN_USE 70
+// The File Transfer page's protocols, in the order of the `protocol` values
+#define IDS_PROTOCOL_FTP 130
+#define IDS_PROTOCOL_FTPS 131
+#define IDS_PROTOCOL_SFTP 132
+#define IDS_PROTOCOL_HTTPS 133
+#define IDS_NO_HOST_KEY 134
+#define IDS_CERT_PIN_INVALID 135
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

@@ -84,12 +84,22 @@ INT_PTR SettingsPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == static_cast<UINT>(PSN_KILLACTIVE)) {
+        // TRUE keeps the page in front: the tab does not change, nothing is applied.
+        ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, AcceptsInput() ? FALSE : TRUE);
+        return TRUE;
+      }
       if (header->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+      // The sheet asks the page in front before it applies; a page behind it
+      // was asked as it was left, so this refuses only what slipped past.
+      if (!AcceptsInput()) {
+        ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, PSNRET_INVALID);
+        return TRUE;
+      }
       {
         QuietScope quiet(quiet_);
         OnApplied();
       }
-      // A page never refuses an apply.
       ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, PSNRET_NOERROR);
       return TRUE;
     }

@@ -1,6 +1,8 @@
 // One page of the Settings sheet, and the protocol every page follows:
 //   created  - the page fills its controls from the settings;
 //   changed  - a user edit tells the sheet, which enables Apply;
+//   leaving  - another tab, OK or Apply: a page may refuse input it cannot
+//              correct, after telling the user, and then stays in front;
 //   applied  - OK or Apply: the page reads its controls into the settings,
 //              shows corrected values, saves its group, carries out its
 //              immediate effects, and turns Cancel into Close.
@@ -34,6 +36,9 @@ class SettingsPage {
   // Applied: read the controls (ReadBindings does the bound ones), save,
   // carry out the immediate effects.
   virtual void OnApplied() = 0;
+  // Whether the page's input can be applied; a page that refuses it says
+  // why and puts the focus where the user can mend it.
+  virtual bool AcceptsInput() { return true; }
   // A command from a control, after a bound control's edit has been marked.
   virtual void OnCommand(int /*controlId*/, int /*notification*/) {}
   // A trackbar moved, after a bound one's move has been marked.

@@ -15,16 +15,29 @@ using G = SettingsGroup;
 
 // File Transfer page.
 constexpr ControlBinding kFileTransferControls[] = {
-    {IDC_FTP_SERVER, L"server", R::kText},        {IDC_FTP_USER, L"user", R::kText},
-    {IDC_FTP_PASSWORD, L"password", R::kText},    {IDC_FTP_DIRECTORY, L"directory", R::kText},
-    {IDC_FTP_FILENAME, L"filename", R::kText},    {IDC_TIME_VALUE, L"timevalue", R::kNumber},
-    {IDC_TIME_UNIT, L"timeunit", R::kListIndex},  {IDC_DIAL_UP, L"dialup", R::kCheck},
-    {IDC_PASSIVE_FTP, L"passiveftp", R::kCheck},  {IDC_RUN_AT_STARTUP, L"runatstartup", R::kCheck},
-    {IDC_DISABLE_FTP, L"disableFTP", R::kCheck},  {IDC_DISABLE_TIMER, L"disableTimer", R::kCheck},
-    {IDC_SAVE_TO_FILE, L"savetofile", R::kCheck}, {IDC_LOCAL_FILE, L"localfilename", R::kText},
+    {IDC_FTP_SERVER, L"server", R::kText},
+    {IDC_FTP_USER, L"user", R::kText},
+    {IDC_FTP_PASSWORD, L"password", R::kText},
+    {IDC_FTP_DIRECTORY, L"directory", R::kText},
+    {IDC_FTP_FILENAME, L"filename", R::kText},
+    {IDC_TIME_VALUE, L"timevalue", R::kNumber},
+    {IDC_TIME_UNIT, L"timeunit", R::kListIndex},
+    {IDC_DIAL_UP, L"dialup", R::kCheck},
+    {IDC_PASSIVE_FTP, L"passiveftp", R::kCheck},
+    {IDC_RUN_AT_STARTUP, L"runatstartup", R::kCheck},
+    {IDC_DISABLE_FTP, L"disableFTP", R::kCheck},
+    {IDC_DISABLE_TIMER, L"disableTimer", R::kCheck},
+    {IDC_SAVE_TO_FILE, L"savetofile", R::kCheck},
+    {IDC_LOCAL_FILE, L"localfilename", R::kText},
+    {IDC_PROTOCOL, L"protocol", R::kListIndex, M::kKept},
+    {IDC_PORT, L"port", R::kNumber},
+    {IDC_CERT_PIN, L"certpin", R::kText},
 };
-constexpr int kFtpGroup[] = {IDC_FTP_SERVER,   IDC_FTP_USER, IDC_FTP_PASSWORD, IDC_FTP_DIRECTORY,
-                             IDC_FTP_FILENAME, IDC_DIAL_UP,  IDC_PASSIVE_FTP};
+// The page itself enables the passive box, the host key and the certificate
+// pin by the protocol as well.
+constexpr int kFtpGroup[] = {IDC_PROTOCOL,     IDC_FTP_SERVER,   IDC_PORT,
+                             IDC_FTP_USER,     IDC_FTP_PASSWORD, IDC_FTP_DIRECTORY,
+                             IDC_FTP_FILENAME, IDC_DIAL_UP,      IDC_PASSIVE_FTP};
 constexpr int kTimerGroup[] = {IDC_TIME_VALUE, IDC_TIME_VALUE_SPIN, IDC_TIME_UNIT};
 constexpr int kSaveToFileGroup[] = {IDC_LOCAL_FILE, IDC_LOCAL_FILE_BROWSE, IDC_LOCAL_FILE_OPEN};
 constexpr EnableRule kFileTransferRules[] = {

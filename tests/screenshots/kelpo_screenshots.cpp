@@ -156,6 +156,9 @@ bool ShootKelpo(const std::wstring& folder) {
     std::printf("the Settings sheet did not open\n");
     return false;
   }
+  // SFTP chosen (the last but one protocol), to show the stored host key.
+  const HWND protocol = ::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_PROTOCOL);
+  for (UINT key : {VK_END, VK_UP}) (void)::SendMessageW(protocol, WM_KEYDOWN, key, 0);
   for (int tab = 0; tab < static_cast<int>(std::size(kTabFiles)); ++tab) {
     if (kTabFiles[tab] == nullptr) continue;
     (void)::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);

@@ -79,7 +79,7 @@ TEST(SettingsSchema, RegistryNamesAreUniqueAndGroupedAsSaved) {
       add(field.name, field.group);
     }
   }
-  EXPECT_EQ(valuesPerGroup[SettingsGroup::kFileTransfer], 14);
+  EXPECT_EQ(valuesPerGroup[SettingsGroup::kFileTransfer], 18);
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kText], 19);
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kVideo], 17);
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kOverlay], 9);

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/message_catalogue.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
@@ -257,6 +258,57 @@ TEST_F(SettingsSheetTest, FileTransferGroupsFollowTheirBoxesAtOnceAndCancelKeeps
   sheet.CloseBox();
   EXPECT_EQ(kelpo.SettingsNow().server, longName.substr(0, 511));
   EXPECT_EQ(StoredString(L"server"), longName.substr(0, 511));
+}
+
+TEST_F(SettingsSheetTest, TheProtocolChoosesTheServerChecksAndABadPinIsNotApplied) {
+  NotTheFirstStart();
+  const std::wstring key = L"SHA256:" + std::wstring(43, L'k');
+  ASSERT_TRUE(WriteString(L"hostkey", key));
+  ASSERT_TRUE(WriteDword(L"passiveftp", 1));
+  KelpoThread kelpo;
+  const SheetDriver sheet = OpenFromButton(kelpo);
+  const auto control = [&](int id) { return sheet.Control(kFileTransferTab, id); };
+  const auto enabled = [&](int id) { return ::IsWindowEnabled(control(id)) != FALSE; };
+  EXPECT_EQ(TextOf(control(IDC_HOST_KEY)), key);
+  // SFTP: no passive mode, the host key and Forget, but only while uploading.
+  test::PressKey(control(IDC_PROTOCOL), VK_END);
+  test::PressKey(control(IDC_PROTOCOL), VK_UP);
+  EXPECT_EQ(TextOf(control(IDC_PROTOCOL)), L"SFTP (SSH)");
+  wchar_t hint[8] = {};
+  (void)::SendMessageW(control(IDC_PORT), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(hint), 8);
+  EXPECT_STREQ(hint, L"22");
+  Click(control(IDC_DISABLE_FTP));
+  EXPECT_FALSE(enabled(IDC_PASSIVE_FTP) || enabled(IDC_CERT_PIN));
+  EXPECT_TRUE(enabled(IDC_HOST_KEY) && enabled(IDC_FORGET_HOST_KEY));
+  Click(control(IDC_FORGET_HOST_KEY));
+  EXPECT_EQ(TextOf(control(IDC_HOST_KEY)), L"None yet: stored at the first connection");
+  EXPECT_EQ(StoredString(L"hostkey"), key);
+  Click(control(IDC_DISABLE_FTP));
+  sheet.Apply();
+  EXPECT_EQ(StoredString(L"hostkey"), L"");
+  EXPECT_EQ(StoredDword(L"protocol"), 2u);
+  EXPECT_EQ(StoredDword(L"passiveftp"), 1u);
+
+  // HTTPS: a pin that is no SHA-256 fingerprint is refused, and nothing applied.
+  test::PressKey(control(IDC_PROTOCOL), VK_END);
+  Click(control(IDC_DISABLE_FTP));
+  EXPECT_TRUE(enabled(IDC_CERT_PIN) && !enabled(IDC_HOST_KEY));
+  Type(control(IDC_CERT_PIN), L"12:34:56");
+  ClickLater(sheet.ApplyButton());
+  HWND box = nullptr;
+  ASSERT_TRUE(
+      test::WaitFor([&] { return (box = ::GetLastActivePopup(sheet.sheet())) != sheet.sheet(); },
+                    test::kDialogTimeout));
+  const std::wstring refusal = LoadText(kMsgCertPinInvalid, kErrorTextCapacity);
+  EXPECT_NE(::FindWindowExW(box, nullptr, L"Static", refusal.c_str()), nullptr);
+  Click(::GetDlgItem(box, IDOK));
+  ASSERT_TRUE(test::WaitUntilGone(box));
+  EXPECT_EQ(StoredDword(L"disableFTP"), 1u);
+  Type(control(IDC_CERT_PIN), std::wstring(64, L'C'));
+  Click(control(IDC_DISABLE_FTP));
+  sheet.Ok();
+  EXPECT_EQ(StoredString(L"certpin"), std::wstring(64, L'c'));
+  EXPECT_EQ(StoredDword(L"protocol"), 3u);
 }
 
 TEST_F(SettingsSheetTest, EveryApplyBringsTheStartAtLogonEntryInLine) {
