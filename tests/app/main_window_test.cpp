@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
   Send(WM_TRAYICON, 0, WM_RBUTTONDOWN);
   Send(WM_TRAYICON, 0, WM_RBUTTONUP);
   Send(WM_TRAYICON, 0, WM_MOUSEMOVE);
-  Send(WM_TRAYICON, 1, WM_LBUTTONDOWN);  // not Kelpo's icon
+  Send(WM_TRAYICON, 0, MAKELPARAM(WM_LBUTTONDOWN, 1));  // not Kelpo's icon
   EXPECT_FALSE(Visible());
 
   Send(WM_TRAYICON, 0, WM_LBUTTONDOWN);
@@ -123,6 +123,43 @@ TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
   // Hiding never ends the program.
   EXPECT_FALSE(TakeQuitMessage());
   EXPECT_TRUE(::IsWindow(handle));
+}
+
+// Dispatches this thread's messages until the loop is asked to end.
+bool PumpUntilQuit(DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < timeoutMs) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return true;
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollInterval, QS_ALLINPUT);
+  }
+  return false;
+}
+
+// The shell's version-4 news of a right click or the Menu key opens the menu
+// at the anchor it gives; the keys queued behind it pick an item, and Esc
+// closes a menu whose item could not be picked.
+TEST_F(MainWindowTest, TrayMenuTakesAPictureShowsTheWindowAndExits) {
+  ASSERT_TRUE(window->Tray().Version4());
+  const auto pick = [&](wchar_t mnemonic) {
+    ::PostMessageW(handle, WM_TRAYICON, MAKEWPARAM(200, 150), MAKELPARAM(WM_CONTEXTMENU, 0));
+    ::PostMessageW(handle, WM_CHAR, mnemonic, 0);
+    ::PostMessageW(handle, WM_KEYDOWN, VK_ESCAPE, 0);
+  };
+  window->SetUploadRunning(true);
+  pick(L'p');
+  EXPECT_FALSE(WaitFor([&] { return events.pictures > 0; }, kNoBalloonWait));
+  window->SetUploadRunning(false);
+  pick(L'p');
+  EXPECT_TRUE(WaitFor([&] { return events.pictures == 1; }, kTimerTimeout));
+  pick(L'k');
+  EXPECT_TRUE(WaitFor([&] { return Visible(); }, kTimerTimeout));
+  pick(L'x');
+  EXPECT_TRUE(PumpUntilQuit(kTimerTimeout));
 }
 
 TEST_F(MainWindowTest, ExitAndQuitAppEndTheLoopALogOffOnlyWhenItReallyHappens) {
