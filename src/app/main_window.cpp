@@ -2,6 +2,7 @@
 
 #include "app/message_catalogue.h"
 #include "app/status_rules.h"
+#include "app/tray_rules.h"
 #include "common/kelpo_window.h"
 
 #include <commctrl.h>
@@ -24,10 +25,20 @@ constexpr UINT_PTR kGrabTimerId = 4;
 constexpr UINT_PTR kOneShotBoundTimerId = 5;
 
 HICON LoadProgramIcon(int widthMetric, int heightMetric) {
-  // Shared: the dialog class keeps these for the program's whole life.
   return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELPO),
                                          IMAGE_ICON, ::GetSystemMetrics(widthMetric),
-                                         ::GetSystemMetrics(heightMetric), LR_SHARED));
+                                         ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+// The time of a status in the user's own format, without seconds.
+std::wstring ShortTimeNow() {
+  constexpr int kTimeCapacity = 64;
+  wchar_t text[kTimeCapacity] = {};
+  if (::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, text,
+                        kTimeCapacity) == 0) {
+    return {};
+  }
+  return text;
 }
 
 }  // namespace
@@ -128,10 +139,12 @@ INT_PTR MainWindow::OnInitDialog() {
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_BAR_CLASSES | ICC_UPDOWN_CLASS;
   if (!::InitCommonControlsEx(&controls)) ::PostQuitMessage(0);
-  ::SetClassLongPtrW(window_, GCLP_HICONSM,
-                     reinterpret_cast<LONG_PTR>(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)));
-  ::SetClassLongPtrW(window_, GCLP_HICON,
-                     reinterpret_cast<LONG_PTR>(LoadProgramIcon(SM_CXICON, SM_CYICON)));
+  // This window's icons alone: the dialog class is every dialog's in the
+  // process.
+  smallIcon_.reset(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
+  bigIcon_.reset(LoadProgramIcon(SM_CXICON, SM_CYICON));
+  (void)::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  (void)::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   return TRUE;
 }
 
@@ -164,13 +177,19 @@ INT_PTR MainWindow::OnCommand(int controlId) {
       (void)::ShowWindow(window_, SW_HIDE);
       return TRUE;
     case IDC_EXIT:
+    case IDM_TRAY_EXIT:
       ::PostQuitMessage(0);
       return TRUE;
     case IDC_TAKE_PICTURE:
+    case IDM_TRAY_TAKE_PICTURE:
       if (events_ != nullptr) events_->OnPictureRequested();
       return TRUE;
     case IDC_SETTINGS:
+    case IDM_TRAY_SETTINGS:
       if (events_ != nullptr) events_->OnSettingsRequested();
+      return TRUE;
+    case IDM_TRAY_SHOW:
+      Show();
       return TRUE;
     case IDC_HOME_PAGE:
       (void)::ShellExecuteW(window_, nullptr, kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
@@ -204,13 +223,56 @@ INT_PTR MainWindow::OnTimer(UINT_PTR timerId) {
   }
 }
 
-INT_PTR MainWindow::OnTrayIcon(WPARAM iconId, LPARAM mouseMessage) {
-  if (iconId == kTrayIconId &&
-      (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_LBUTTONDBLCLK ||
-       mouseMessage == NIN_BALLOONUSERCLICK)) {
-    Show();
+INT_PTR MainWindow::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
+  const TrayNews news = DecodeTrayNews(tray_.Version4(), wParam, lParam);
+  if (news.iconId != kTrayIconId) return TRUE;
+  switch (news.event) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case NIN_BALLOONUSERCLICK:
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+      Show();
+      break;
+    case WM_CONTEXTMENU: {
+      // The shell's anchor: the click, or the icon when the keyboard asked.
+      POINT anchor{news.x, news.y};
+      if (!news.hasAnchor) (void)::GetCursorPos(&anchor);
+      ShowTrayMenu(anchor);
+      break;
+    }
+    case WM_RBUTTONUP:
+      // A shell without version 4 sends no WM_CONTEXTMENU.
+      if (!tray_.Version4()) {
+        POINT anchor{};
+        (void)::GetCursorPos(&anchor);
+        ShowTrayMenu(anchor);
+      }
+      break;
+    default:
+      break;
   }
   return TRUE;
+}
+
+void MainWindow::ShowTrayMenu(POINT anchor) {
+  unique_hmenu menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+  HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+  if (popup == nullptr) return;
+  // A click on the icon shows the window: the menu's default says so.
+  (void)::SetMenuDefaultItem(popup, IDM_TRAY_SHOW, FALSE);
+  // Like the window's button, off while an upload runs.
+  const bool pictureAllowed = ::IsWindowEnabled(::GetDlgItem(window_, IDC_TAKE_PICTURE)) != FALSE;
+  (void)::EnableMenuItem(popup, IDM_TRAY_TAKE_PICTURE,
+                         MF_BYCOMMAND | (pictureAllowed ? MF_ENABLED : MF_GRAYED));
+  // Without the foreground the menu would stay open when the user clicks
+  // elsewhere; the WM_NULL after it lets the shell's task switch complete.
+  (void)::SetForegroundWindow(window_);
+  const UINT alignment =
+      ::GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+  (void)::TrackPopupMenuEx(popup, alignment | TPM_RIGHTBUTTON, anchor.x, anchor.y, window_,
+                           nullptr);
+  (void)::PostMessageW(window_, WM_NULL, 0, 0);
 }
 
 // The shell was restarted and has forgotten the icon, or some program says so
@@ -250,6 +312,9 @@ void MainWindow::SetStatus(int id) {
     lastStatus_ = id;
     const std::wstring text = LoadText(id, kStatusTextCapacity);
     (void)::SetDlgItemTextW(window_, IDC_STATUS, text.c_str());
+    tray_.SetTip(text.empty() ? LoadText(kMsgTrayTip, kTipTextCapacity)
+                              : TrayTipText(LoadText(kMsgTrayTipStatus, kTipTextCapacity), text,
+                                            ShortTimeNow()));
     if (StatusRaisesBalloon(id, balloonTips_, Visible())) {
       tray_.ShowBalloon(LoadText(kMsgErrorTitle, kTipTextCapacity), text);
     }

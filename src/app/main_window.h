@@ -74,8 +74,8 @@ class MainWindow {
   void Show();
   void ShowNormal() { (void)::ShowWindow(window_, SW_SHOWNORMAL); }
 
-  // Shows the status text; an error while the window is hidden also appears
-  // as a balloon.
+  // Shows the status text, and in the tray icon's tooltip with the time it
+  // came; an error while the window is hidden also appears as a balloon.
   void SetStatus(int id);
   int LastStatus() const { return lastStatus_; }
   // The picture button is disabled while an upload runs.
@@ -105,13 +105,18 @@ class MainWindow {
   INT_PTR OnShowWindow(bool shown);
   INT_PTR OnCommand(int controlId);
   INT_PTR OnTimer(UINT_PTR timerId);
-  INT_PTR OnTrayIcon(WPARAM iconId, LPARAM mouseMessage);
+  INT_PTR OnTrayIcon(WPARAM wParam, LPARAM lParam);
+  // The icon's context menu at `anchor`; its command arrives as WM_COMMAND.
+  void ShowTrayMenu(POINT anchor);
   INT_PTR OnTaskbarCreated();
   void AddTrayIcon(bool again);
 
   HWND window_ = nullptr;
   MainWindowEvents* events_ = nullptr;
   TrayIcon tray_;
+  // The window's own icons, sized for the title bar and for Alt+Tab.
+  unique_hicon smallIcon_;
+  unique_hicon bigIcon_;
   bool balloonTips_ = false;
   int lastStatus_ = 0;
   unsigned trayAttempts_ = 0;

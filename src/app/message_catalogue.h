@@ -11,6 +11,7 @@ namespace kelpo {
 enum MessageId : int {
   kMsgNone = 0,
   kMsgTrayTip = IDS_TRAY_TIP,
+  kMsgTrayTipStatus = IDS_TRAY_TIP_STATUS,
   kMsgUnexpectedError = IDS_UNEXPECTED_ERROR,
   kMsgCameraNotResponding = IDS_CAMERA_NOT_RESPONDING,
   kMsgTrayIconFailed = IDS_TRAY_ICON_FAILED,

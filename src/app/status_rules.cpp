@@ -41,7 +41,16 @@ bool StatusRaisesBalloon(int statusId, bool balloonTips, bool windowVisible) {
 }
 
 std::wstring CutText(const std::wstring& text, std::size_t maxLength) {
-  return text.substr(0, maxLength);
+  if (text.size() <= maxLength) return text;
+  std::size_t length = maxLength;
+  // Half a surrogate pair would show as a broken character.
+  constexpr wchar_t kHighSurrogateFirst = 0xD800;
+  constexpr wchar_t kHighSurrogateLast = 0xDBFF;
+  if (length > 0 && text[length - 1] >= kHighSurrogateFirst &&
+      text[length - 1] <= kHighSurrogateLast) {
+    --length;
+  }
+  return text.substr(0, length);
 }
 
 int PictureEndStatus(bool uploadFollows, bool localCopyWanted, bool localCopyWritten,

@@ -22,6 +22,7 @@ bool StatusRaisesBalloon(int statusId, bool balloonTips, bool windowVisible);
 // and 256 with their terminating NUL).
 constexpr std::size_t kBalloonTitleLength = 62;
 constexpr std::size_t kBalloonTextLength = 254;
+// At most maxLength characters, never between the halves of a surrogate pair.
 std::wstring CutText(const std::wstring& text, std::size_t maxLength);
 
 // The status a finished picture ends with, saying what became of it: its

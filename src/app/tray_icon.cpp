@@ -2,6 +2,7 @@
 
 #include "app/message_catalogue.h"
 #include "app/status_rules.h"
+#include "app/tray_rules.h"
 
 #include <shellapi.h>
 
@@ -46,14 +47,29 @@ bool TrayIcon::Add(HWND window, UINT callbackMessage) {
         ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELPO), IMAGE_ICON,
         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
   }
-  // The first, shortest layout: every shell version accepts it.
-  NOTIFYICONDATAW icon = IconData(window_, NOTIFYICONDATAW_V1_SIZE);
-  icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  if (tip_.empty()) tip_ = LoadText(kMsgTrayTip, kTipTextCapacity);
+  // The layout of Windows Vista, the oldest Kelpo runs on: with version 4 the
+  // standard tooltip shows only when NIF_SHOWTIP asks for it.
+  NOTIFYICONDATAW icon = IconData(window_, sizeof(NOTIFYICONDATAW));
+  icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   icon.uCallbackMessage = callbackMessage_;
   icon.hIcon = icon_.get();
-  CopyField(icon.szTip, LoadText(kMsgTrayTip, kTipTextCapacity), kTipTextCapacity);
+  CopyField(icon.szTip, CutText(tip_, kTrayTipCapacity - 1));
   shown_ = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
-  return shown_;
+  if (!shown_) return false;
+  // Asked again at every addition: the shell forgets it with the icon.
+  icon.uVersion = NOTIFYICON_VERSION_4;
+  version4_ = ::Shell_NotifyIconW(NIM_SETVERSION, &icon) != FALSE;
+  return true;
+}
+
+void TrayIcon::SetTip(const std::wstring& text) {
+  tip_ = text;
+  if (!shown_) return;
+  NOTIFYICONDATAW icon = IconData(window_, sizeof(NOTIFYICONDATAW));
+  icon.uFlags = NIF_TIP | NIF_SHOWTIP;
+  CopyField(icon.szTip, CutText(tip_, kTrayTipCapacity - 1));
+  (void)::Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 bool TrayIcon::AddAgain() {

@@ -1,5 +1,5 @@
-// The one notification-area icon, owned by the main window, with its error
-// balloons.
+// The one notification-area icon, owned by the main window, with its tooltip
+// and error balloons.
 #pragma once
 
 #include "common/unique_handle.h"
@@ -27,6 +27,12 @@ class TrayIcon {
   void Remove();
 
   bool Shown() const { return shown_; }
+  // Whether the shell took version 4 of the callback protocol: the event in
+  // LOWORD(lParam), the anchor point in wParam, WM_CONTEXTMENU for the menu.
+  bool Version4() const { return version4_; }
+
+  // The tooltip, kept for the icon's next addition; cut to the shell's field.
+  void SetTip(const std::wstring& text);
 
   // An error balloon; nothing when the icon is not shown.
   void ShowBalloon(const std::wstring& title, const std::wstring& text);
@@ -35,6 +41,8 @@ class TrayIcon {
   HWND window_ = nullptr;
   UINT callbackMessage_ = 0;
   bool shown_ = false;
+  bool version4_ = false;
+  std::wstring tip_;
   unique_hicon icon_;
 };
 

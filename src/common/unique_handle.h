@@ -60,6 +60,7 @@ inline void CloseGlobal(HGLOBAL memory) noexcept { (void)::GlobalFree(memory); }
 inline void CloseCoTaskMem(void* memory) noexcept { ::CoTaskMemFree(memory); }
 inline void CloseWindowHandle(HWND window) noexcept { (void)::DestroyWindow(window); }
 inline void CloseDc(HDC dc) noexcept { (void)::DeleteDC(dc); }
+inline void CloseMenu(HMENU menu) noexcept { (void)::DestroyMenu(menu); }
 }  // namespace detail
 
 using unique_hkey = unique_handle<HKEY, detail::CloseKey>;
@@ -72,6 +73,7 @@ using unique_cotaskmem = unique_handle<void*, detail::CloseCoTaskMem>;
 using unique_hwnd = unique_handle<HWND, detail::CloseWindowHandle>;
 using unique_hdc = unique_handle<HDC, detail::CloseDc>;
 using unique_hicon = unique_handle<HICON, detail::CloseIcon>;
+using unique_hmenu = unique_handle<HMENU, detail::CloseMenu>;
 using unique_hbitmap = unique_handle<HBITMAP, detail::CloseGdiObject>;
 using unique_hbrush = unique_handle<HBRUSH, detail::CloseGdiObject>;
 using unique_hfont = unique_handle<HFONT, detail::CloseGdiObject>;

@@ -15,6 +15,13 @@
 #define IDI_KELPO 102
 #define IDB_PREVIEW 117
 
+// The tray icon's menu and its commands
+#define IDR_TRAY_MENU 1130
+#define IDM_TRAY_TAKE_PICTURE 1131
+#define IDM_TRAY_SETTINGS 1132
+#define IDM_TRAY_SHOW 1133
+#define IDM_TRAY_EXIT 1134
+
 // Main window controls
 #define IDC_EXIT 1001
 #define IDC_TAKE_PICTURE 1003
@@ -198,6 +205,7 @@
 #define IDS_PROTOCOL_HTTPS 133
 #define IDS_NO_HOST_KEY 134
 #define IDS_CERT_PIN_INVALID 135
+#define IDS_TRAY_TIP_STATUS 150
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

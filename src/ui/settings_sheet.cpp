@@ -71,8 +71,10 @@ void OpenSettingsSheet(HWND owner, SettingsSheetHost& host) {
 
   PROPSHEETHEADERW sheet{};
   sheet.dwSize = sizeof(sheet);
-  // Kelpo has no help to offer.
-  sheet.dwFlags = PSH_NOCONTEXTHELP;
+  // Kelpo has no help to offer. The icon is the sheet's own: dialogs share
+  // their class.
+  sheet.dwFlags = PSH_NOCONTEXTHELP | PSH_USEICONID;
+  sheet.pszIcon = MAKEINTRESOURCEW(IDI_KELPO);
   sheet.hwndParent = owner;
   sheet.hInstance = module;
   sheet.pszCaption = MAKEINTRESOURCEW(IDS_SETTINGS_CAPTION);

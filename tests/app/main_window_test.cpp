@@ -22,6 +22,7 @@ using test::WaitFor;
 constexpr DWORD kNoBalloonWait = 4000;
 constexpr DWORD kBalloonTimeout = 10000;
 constexpr DWORD kTimerTimeout = 4000;
+constexpr DWORD kMenuWait = 2000;
 constexpr DWORD kPollInterval = 50;
 constexpr UINT kOneSecond = 1000;
 constexpr UINT_PTR kCaptureTimer = 1;
@@ -103,7 +104,7 @@ TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
   Send(WM_TRAYICON, 0, WM_RBUTTONDOWN);
   Send(WM_TRAYICON, 0, WM_RBUTTONUP);
   Send(WM_TRAYICON, 0, WM_MOUSEMOVE);
-  Send(WM_TRAYICON, 1, WM_LBUTTONDOWN);  // not Kelpo's icon
+  Send(WM_TRAYICON, 0, MAKELPARAM(WM_LBUTTONDOWN, 1));  // not Kelpo's icon
   EXPECT_FALSE(Visible());
 
   Send(WM_TRAYICON, 0, WM_LBUTTONDOWN);
@@ -123,6 +124,29 @@ TEST_F(MainWindowTest, LeftClicksAndBalloonClicksShowItCloseAndEscHideIt) {
   // Hiding never ends the program.
   EXPECT_FALSE(TakeQuitMessage());
   EXPECT_TRUE(::IsWindow(handle));
+}
+
+// The shell's version-4 news of a right click or the Menu key opens the menu
+// at the anchor it gives; the keys queued behind it pick an item, and Esc
+// closes a menu whose item could not be picked.
+TEST_F(MainWindowTest, TrayMenuTakesAPictureShowsTheWindowAndExits) {
+  ASSERT_TRUE(window->Tray().Version4());
+  const auto pick = [&](wchar_t mnemonic) {
+    ::PostMessageW(handle, WM_TRAYICON, MAKEWPARAM(200, 150), MAKELPARAM(WM_CONTEXTMENU, 0));
+    ::PostMessageW(handle, WM_CHAR, mnemonic, 0);
+    ::PostMessageW(handle, WM_KEYDOWN, VK_ESCAPE, 0);
+  };
+  window->SetUploadRunning(true);
+  pick(L'p');
+  EXPECT_FALSE(WaitFor([&] { return events.pictures > 0; }, kNoBalloonWait));
+  window->SetUploadRunning(false);
+  pick(L'p');
+  EXPECT_TRUE(WaitFor([&] { return events.pictures == 1; }, kTimerTimeout));
+  pick(L'k');
+  EXPECT_TRUE(WaitFor([&] { return Visible(); }, kTimerTimeout));
+  pick(L'x');
+  (void)WaitFor([] { return false; }, kMenuWait);  // the quit request stays queued
+  EXPECT_TRUE(TakeQuitMessage());
 }
 
 TEST_F(MainWindowTest, ExitAndQuitAppEndTheLoopALogOffOnlyWhenItReallyHappens) {

@@ -71,6 +71,16 @@ checksums_cover_both() {
 }
 check "SHA256SUMS holds the right sums of both artefacts" checksums_cover_both
 
+winget_manifest_matches() {
+  local sum
+  sum=$(sha256sum "$msi32" | awk '{print toupper($1)}')
+  grep -qx "    InstallerSha256: $sum" "$release/Marrowby.Kelpo.installer.yaml" &&
+    for file in Marrowby.Kelpo.yaml Marrowby.Kelpo.installer.yaml Marrowby.Kelpo.locale.en-US.yaml; do
+      grep -qx "PackageVersion: $version" "$release/$file" || return 1
+    done
+}
+check "the winget manifest carries the MSI's hash and version $version" winget_manifest_matches
+
 zip_holds_the_release() {
   local top="Kelpo-$version"
   diff <(unzip -Z1 "$zip32" | sort) - <<EOF
