@@ -21,11 +21,11 @@ enum CurlResult : int {
 
 // What Kelpo's own check of the server decided before curl went on.
 enum class ServerVerdict {
-  kNotAsked,     // nothing checked yet (or the check is not Kelpo's)
+  kNotAsked,  // nothing checked yet (or the check is not Kelpo's)
   kAccepted,
   kHostKeyChanged,
-  kNotTrusted,   // the chain engine refused the certificate
-  kNotPinned,    // a pin is set and the certificate is another one
+  kNotTrusted,  // the chain engine refused the certificate
+  kNotPinned,   // a pin is set and the certificate is another one
 };
 
 // The final status of a transfer that ended with `result`; `httpCode` is the

@@ -14,24 +14,29 @@
 
 namespace kelpo {
 
-static_assert(kCurlCouldntResolveHost == CURLE_COULDNT_RESOLVE_HOST);
-static_assert(kCurlCouldntConnect == CURLE_COULDNT_CONNECT);
-static_assert(kCurlRemoteAccessDenied == CURLE_REMOTE_ACCESS_DENIED);
-static_assert(kCurlOperationTimedOut == CURLE_OPERATION_TIMEDOUT);
-static_assert(kCurlAbortedByCallback == CURLE_ABORTED_BY_CALLBACK);
-static_assert(kCurlPeerFailedVerification == CURLE_PEER_FAILED_VERIFICATION);
-static_assert(kCurlUseSslFailed == CURLE_USE_SSL_FAILED);
-static_assert(kCurlLoginDenied == CURLE_LOGIN_DENIED);
-static_assert(kCurlRemoteFileNotFound == CURLE_REMOTE_FILE_NOT_FOUND);
+static_assert(kCurlCouldntResolveHost == static_cast<int>(CURLE_COULDNT_RESOLVE_HOST));
+static_assert(kCurlCouldntConnect == static_cast<int>(CURLE_COULDNT_CONNECT));
+static_assert(kCurlRemoteAccessDenied == static_cast<int>(CURLE_REMOTE_ACCESS_DENIED));
+static_assert(kCurlOperationTimedOut == static_cast<int>(CURLE_OPERATION_TIMEDOUT));
+static_assert(kCurlAbortedByCallback == static_cast<int>(CURLE_ABORTED_BY_CALLBACK));
+static_assert(kCurlPeerFailedVerification == static_cast<int>(CURLE_PEER_FAILED_VERIFICATION));
+static_assert(kCurlUseSslFailed == static_cast<int>(CURLE_USE_SSL_FAILED));
+static_assert(kCurlLoginDenied == static_cast<int>(CURLE_LOGIN_DENIED));
+static_assert(kCurlRemoteFileNotFound == static_cast<int>(CURLE_REMOTE_FILE_NOT_FOUND));
 
 namespace {
 
 struct EasyCloser {
   void operator()(CURL* easy) const noexcept { ::curl_easy_cleanup(easy); }
 };
+struct ListCloser {
+  void operator()(curl_slist* list) const noexcept { ::curl_slist_free_all(list); }
+};
 
 // The transfer's state, shared by its callbacks on the worker.
 struct Transfer {
+  explicit Transfer(const CurlRequest& forRequest) : request(forRequest) {}
+
   const CurlRequest& request;
   CURL* easy = nullptr;
   HANDLE file = nullptr;
@@ -40,6 +45,7 @@ struct Transfer {
   bool connectedPosted = false;
   bool flowPosted = false;
   bool abandoned = false;
+  std::unique_ptr<curl_slist, ListCloser> headers;
 };
 
 // Checks the TLS server's certificate as soon as the handshake brought it.
@@ -54,9 +60,9 @@ bool CheckCertificateOnce(Transfer& transfer) {
       session == nullptr || session->backend != CURLSSLBACKEND_SCHANNEL) {
     return true;
   }
-  transfer.check = CheckServerCertificate(static_cast<CtxtHandle*>(session->internals),
-                                          transfer.request.job.server,
-                                          transfer.request.job.certPin);
+  transfer.check =
+      CheckServerCertificate(static_cast<CtxtHandle*>(session->internals),
+                             transfer.request.job.server, transfer.request.job.certPin);
   return transfer.check.verdict == ServerVerdict::kNotAsked ||
          transfer.check.verdict == ServerVerdict::kAccepted;
 }
@@ -104,7 +110,7 @@ int OnHostKey(void* data, int, const char* key, size_t size) noexcept {
   try {
     transfer.check = CheckHostKey(key, size, transfer.request.job.hostKey);
     return transfer.check.verdict == ServerVerdict::kAccepted ? CURLKHMATCH_OK
-                                                               : CURLKHMATCH_MISMATCH;
+                                                              : CURLKHMATCH_MISMATCH;
   } catch (...) {
     transfer.check.verdict = ServerVerdict::kHostKeyChanged;
     return CURLKHMATCH_MISMATCH;
@@ -135,7 +141,9 @@ int OnSeek(void* data, curl_off_t offset, int origin) noexcept {
   auto& transfer = *static_cast<Transfer*>(data);
   LARGE_INTEGER distance{};
   distance.QuadPart = offset;
-  const DWORD method = origin == SEEK_CUR ? FILE_CURRENT : origin == SEEK_END ? FILE_END : FILE_BEGIN;
+  const DWORD method = origin == SEEK_CUR   ? FILE_CURRENT
+                       : origin == SEEK_END ? FILE_END
+                                            : FILE_BEGIN;
   return ::SetFilePointerEx(transfer.file, distance, nullptr, method) ? CURL_SEEKFUNC_OK
                                                                       : CURL_SEEKFUNC_FAIL;
 }
@@ -159,8 +167,8 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
   const CurlRequest& request = transfer.request;
   const UploadJob& job = request.job;
   CURL* easy = transfer.easy;
-  const long timeout = static_cast<long>(
-      StretchedTimeout(job.timeLimit, ::GetTickCount() - request.started));
+  const long timeout =
+      static_cast<long>(StretchedTimeout(job.timeLimit, ::GetTickCount() - request.started));
   bool ok = true;
   auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
   set(::curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str()));
@@ -199,13 +207,19 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
       // Neither the password nor the picture goes with the first request.
       set(::curl_easy_setopt(easy, CURLOPT_HTTPAUTH,
                              static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST)));
+      // The picture waits for the server's go-ahead: a request the server
+      // refuses for want of a password does not carry it.
+      transfer.headers.reset(::curl_slist_append(nullptr, "Expect: 100-continue"));
+      set(transfer.headers ? ::curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headers.get())
+                           : CURLE_OUT_OF_MEMORY);
       break;
     case TransferProtocol::kFtp:
       return false;
   }
   if (transfer.tls) {
     // An offline revocation list must not fail every upload.
-    set(::curl_easy_setopt(easy, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT)));
+    set(::curl_easy_setopt(easy, CURLOPT_SSL_OPTIONS,
+                           static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT)));
     if (!job.certPin.empty()) {
       // A pinned certificate is Kelpo's to check: it is usually self-signed.
       set(::curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L));
@@ -270,7 +284,7 @@ int RunTransfer(Transfer& transfer) {
 void RunCurlTransfer(const CurlRequest& request) {
   // Abandoned before it began: no connection is made at all.
   if (!UploadRouteOpen(request.upload)) return;
-  Transfer transfer{request};
+  Transfer transfer(request);
   transfer.tls = request.job.protocol == TransferProtocol::kFtps ||
                  request.job.protocol == TransferProtocol::kHttps;
   const int status = RunTransfer(transfer);

@@ -44,8 +44,7 @@ bool CurlUploader::Start(const UploadJob& job) {
   upload_ = OpenUploadRoute(window_, newsMessage_);
   step_ = UploadStep::Connecting;
   request->upload = upload_;
-  if (library_.ready() &&
-      ::QueueUserWorkItem(&CurlWorker, request.get(), WT_EXECUTELONGFUNCTION)) {
+  if (library_.ready() && ::QueueUserWorkItem(&CurlWorker, request.get(), WT_EXECUTELONGFUNCTION)) {
     (void)request.release();
   } else {
     // No worker: the connect fails, and says so the usual way.

@@ -13,8 +13,8 @@ namespace kelpo {
 struct RemoteTarget {
   TransferProtocol protocol = TransferProtocol::kFtps;
   std::wstring server;
-  std::uint16_t port = 0;      // already resolved (TransferPort)
-  std::wstring directory;      // relative to the login folder unless it starts with '/'
+  std::uint16_t port = 0;  // already resolved (TransferPort)
+  std::wstring directory;  // relative to the login folder unless it starts with '/'
   std::wstring filename;
 };
 

@@ -3,6 +3,7 @@
 #include "upload/fingerprint_rules.h"
 
 #include <bcrypt.h>
+#include <schannel.h>
 #include <wincrypt.h>
 
 #include <array>
@@ -37,8 +38,8 @@ bool Succeeded(NTSTATUS status) { return status >= 0; }
 
 bool Sha256(const void* data, std::size_t size, Digest& digest) {
   BCRYPT_ALG_HANDLE algorithmHandle = nullptr;
-  if (!Succeeded(::BCryptOpenAlgorithmProvider(&algorithmHandle, BCRYPT_SHA256_ALGORITHM, nullptr,
-                                               0))) {
+  if (!Succeeded(
+          ::BCryptOpenAlgorithmProvider(&algorithmHandle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
     return false;
   }
   const std::unique_ptr<void, AlgorithmCloser> algorithm(algorithmHandle);
@@ -47,11 +48,10 @@ bool Sha256(const void* data, std::size_t size, Digest& digest) {
     return false;
   }
   const std::unique_ptr<void, HashCloser> hash(hashHandle);
-  return Succeeded(::BCryptHashData(hash.get(),
-                                    static_cast<PUCHAR>(const_cast<void*>(data)),
+  return Succeeded(::BCryptHashData(hash.get(), static_cast<PUCHAR>(const_cast<void*>(data)),
                                     static_cast<ULONG>(size), 0)) &&
-         Succeeded(::BCryptFinishHash(hash.get(), digest.data(),
-                                      static_cast<ULONG>(digest.size()), 0));
+         Succeeded(
+             ::BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0));
 }
 
 // Whether Windows trusts `certificate` (with the intermediates in its store)
@@ -67,8 +67,8 @@ bool ChainTrusted(const CERT_CONTEXT* certificate, const std::wstring& host) {
   PCCERT_CHAIN_CONTEXT chainContext = nullptr;
   // Revocation is Schannel's to check, best effort: an offline list must not
   // fail every upload.
-  if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore,
-                                 &chainPara, 0, nullptr, &chainContext)) {
+  if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
+                                 0, nullptr, &chainContext)) {
     return false;
   }
   const std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainCloser> chain(chainContext);
@@ -82,8 +82,8 @@ bool ChainTrusted(const CERT_CONTEXT* certificate, const std::wstring& host) {
   policy.pvExtraPolicyPara = &ssl;
   CERT_CHAIN_POLICY_STATUS status{};
   status.cbSize = sizeof(status);
-  return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy,
-                                            &status) != FALSE &&
+  return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status) !=
+             FALSE &&
          status.dwError == 0;
 }
 
@@ -123,7 +123,7 @@ ServerCheck CheckHostKey(const void* key, std::size_t size, const std::wstring& 
   }
   check.fingerprint = SshFingerprint(digest.data(), digest.size());
   check.verdict = stored.empty() || stored == check.fingerprint ? ServerVerdict::kAccepted
-                                                                 : ServerVerdict::kHostKeyChanged;
+                                                                : ServerVerdict::kHostKeyChanged;
   return check;
 }
 

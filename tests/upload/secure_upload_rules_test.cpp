@@ -15,7 +15,8 @@ TEST(SecureUploadRules, UrlsCarryTheDirectoryAsEachProtocolMeansIt) {
     RemoteTarget target;
     const char* url;
   } cases[] = {
-      {{P::kFtps, L"ftp.example", 21, L"cam/pics", L"a b.jpg"}, "ftp://ftp.example:21/cam/pics/a%20b.jpg"},
+      {{P::kFtps, L"ftp.example", 21, L"cam/pics", L"a b.jpg"},
+       "ftp://ftp.example:21/cam/pics/a%20b.jpg"},
       {{P::kFtps, L"ftp.example", 990, L"", L"w.jpg"}, "ftps://ftp.example:990/w.jpg"},
       {{P::kFtps, L"h", 2121, L"/srv/cam/", L"w.jpg"}, "ftp://h:2121/%2F/srv/cam/w.jpg"},
       {{P::kSftp, L"h", 22, L"pictures", L"w.jpg"}, "sftp://h:22/~/pictures/w.jpg"},
@@ -33,15 +34,18 @@ TEST(SecureUploadRules, UrlsCarryTheDirectoryAsEachProtocolMeansIt) {
 
 TEST(SecureUploadRules, FingerprintsReadAsToolsPrintThem) {
   // SHA-256 of nothing.
-  const std::uint8_t empty[kSha256Bytes] = {
-      0xe3, 0xb0, 0xc4, 0x42, 0x98, 0xfc, 0x1c, 0x14, 0x9a, 0xfb, 0xf4, 0xc8, 0x99, 0x6f, 0xb9, 0x24,
-      0x27, 0xae, 0x41, 0xe4, 0x64, 0x9b, 0x93, 0x4c, 0xa4, 0x95, 0x99, 0x1b, 0x78, 0x52, 0xb8, 0x55};
-  EXPECT_EQ(SshFingerprint(empty, kSha256Bytes), L"SHA256:47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU");
+  const std::uint8_t empty[kSha256Bytes] = {0xe3, 0xb0, 0xc4, 0x42, 0x98, 0xfc, 0x1c, 0x14,
+                                            0x9a, 0xfb, 0xf4, 0xc8, 0x99, 0x6f, 0xb9, 0x24,
+                                            0x27, 0xae, 0x41, 0xe4, 0x64, 0x9b, 0x93, 0x4c,
+                                            0xa4, 0x95, 0x99, 0x1b, 0x78, 0x52, 0xb8, 0x55};
+  EXPECT_EQ(SshFingerprint(empty, kSha256Bytes),
+            L"SHA256:47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU");
   const std::wstring hex = L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
   EXPECT_EQ(HexFingerprint(empty, kSha256Bytes), hex);
-  EXPECT_TRUE(PinMatches(L"E3:B0:C4:42:98:FC:1C:14:9A:FB:F4:C8:99:6F:B9:24:27:AE:41:E4:64:9B:93:4C:"
-                         L"A4:95:99:1B:78:52:B8:55",
-                         empty, kSha256Bytes));
+  EXPECT_TRUE(
+      PinMatches(L"E3:B0:C4:42:98:FC:1C:14:9A:FB:F4:C8:99:6F:B9:24:27:AE:41:E4:64:9B:93:4C:"
+                 L"A4:95:99:1B:78:52:B8:55",
+                 empty, kSha256Bytes));
   EXPECT_FALSE(PinMatches(hex.substr(0, 62), empty, kSha256Bytes));
   EXPECT_FALSE(PinMatches(L"", empty, kSha256Bytes));
 }
