@@ -30,9 +30,9 @@ struct UploadJob {
   TransferProtocol protocol = TransferProtocol::kFtp;
   std::uint16_t port = kFtpPort;  // resolved: never 0
   // The SFTP server's key as learnt at the first connection; empty until then.
-  std::wstring hostKey;
+  std::wstring hostKey{};
   // The TLS server's certificate fingerprint the user trusts; empty: Windows decides.
-  std::wstring certPin;
+  std::wstring certPin{};
 };
 
 // The uploader's owner. Every call comes on the UI thread, from Start, Cancel,
