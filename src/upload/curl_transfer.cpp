@@ -148,6 +148,9 @@ int OnSeek(void* data, curl_off_t offset, int origin) noexcept {
                                                                       : CURL_SEEKFUNC_FAIL;
 }
 
+// What the server answers a PUT (a short page) is not wanted.
+size_t OnWrite(char*, size_t size, size_t count, void*) noexcept { return size * count; }
+
 const char* AllowedProtocols(TransferProtocol protocol) {
   switch (protocol) {
     case TransferProtocol::kSftp:
@@ -181,6 +184,7 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
   set(::curl_easy_setopt(easy, CURLOPT_READDATA, &transfer));
   set(::curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, &OnSeek));
   set(::curl_easy_setopt(easy, CURLOPT_SEEKDATA, &transfer));
+  set(::curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnWrite));
   set(::curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L));
   set(::curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress));
   set(::curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer));
@@ -200,8 +204,10 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
       break;
     case TransferProtocol::kFtps:
       set(::curl_easy_setopt(easy, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL)));
-      // Passive unless the settings say otherwise, as for plain FTP.
-      if (!job.passive) set(::curl_easy_setopt(easy, CURLOPT_FTPPORT, "-"));
+      set(::curl_easy_setopt(easy, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS)));
+      // Always passive (curl's default), whatever `passiveftp` says: active
+      // TLS data connections are reset by common servers (vsftpd), and a
+      // router cannot open the port of an encrypted PORT command.
       break;
     case TransferProtocol::kHttps:
       // Neither the password nor the picture goes with the first request.
@@ -217,14 +223,11 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
       return false;
   }
   if (transfer.tls) {
-    // An offline revocation list must not fail every upload.
-    set(::curl_easy_setopt(easy, CURLOPT_SSL_OPTIONS,
-                           static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT)));
-    if (!job.certPin.empty()) {
-      // A pinned certificate is Kelpo's to check: it is usually self-signed.
-      set(::curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L));
-      set(::curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L));
-    }
+    // Kelpo checks the certificate itself, with the same chain engine, once
+    // curl has it: Schannel refusing it first would hide the fingerprint a
+    // user needs to pin a self-signed server.
+    set(::curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L));
+    set(::curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L));
   }
   return ok;
 }
@@ -251,12 +254,7 @@ int RunTransfer(Transfer& transfer) {
   if (job.protocol == TransferProtocol::kHttps) {
     (void)::curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &httpCode);
   }
-  ServerVerdict verdict = transfer.check.verdict;
-  // Schannel itself refused a certificate Kelpo had not seen yet.
-  if (transfer.tls && result == CURLE_PEER_FAILED_VERIFICATION &&
-      verdict == ServerVerdict::kNotAsked) {
-    verdict = ServerVerdict::kNotTrusted;
-  }
+  const ServerVerdict verdict = transfer.check.verdict;
   const int status = CurlFinalStatus(result, httpCode, verdict);
   std::lock_guard<std::mutex> lock(request.report->mutex);
   switch (verdict) {

@@ -55,8 +55,9 @@ bool Sha256(const void* data, std::size_t size, Digest& digest) {
 }
 
 // Whether Windows trusts `certificate` (with the intermediates in its store)
-// for a TLS server named `host`.
-bool ChainTrusted(const CERT_CONTEXT* certificate, const std::wstring& host) {
+// for a TLS server named `host`; with `revocation`, only whether no
+// certificate of its chain is known to be revoked.
+bool ChainTrusted(const CERT_CONTEXT* certificate, const std::wstring& host, bool revocation) {
   char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
   LPSTR usages[] = {serverAuth};
   CERT_CHAIN_PARA chainPara{};
@@ -65,13 +66,16 @@ bool ChainTrusted(const CERT_CONTEXT* certificate, const std::wstring& host) {
   chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
   chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
   PCCERT_CHAIN_CONTEXT chainContext = nullptr;
-  // Revocation is Schannel's to check, best effort: an offline list must not
-  // fail every upload.
   if (!::CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
-                                 0, nullptr, &chainContext)) {
+                                 revocation ? CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT : 0,
+                                 nullptr, &chainContext)) {
     return false;
   }
   const std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainCloser> chain(chainContext);
+  // Revocation best effort: a revoked certificate is refused, but a list
+  // that cannot be fetched (offline, or none published) must not fail every
+  // upload.
+  if (revocation) return (chain->TrustStatus.dwErrorStatus & CERT_TRUST_IS_REVOKED) == 0;
   std::wstring serverName = host;
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
   ssl.cbSize = sizeof(ssl);
@@ -110,7 +114,9 @@ ServerCheck CheckServerCertificate(CtxtHandle* context, const std::wstring& host
     return check;
   }
   check.verdict =
-      ChainTrusted(certificate.get(), host) ? ServerVerdict::kAccepted : ServerVerdict::kNotTrusted;
+      ChainTrusted(certificate.get(), host, false) && ChainTrusted(certificate.get(), host, true)
+          ? ServerVerdict::kAccepted
+          : ServerVerdict::kNotTrusted;
   return check;
 }
 
