@@ -29,14 +29,20 @@ std::vector<std::string> SplitArguments(std::string_view text) {
   return arguments;
 }
 
-bool IsOneShotWord(std::string_view word) {
-  constexpr std::string_view kOneShot = "oneshot";
-  if (!word.empty() && (word.front() == '/' || word.front() == '-')) word.remove_prefix(1);
-  if (word.size() != kOneShot.size()) return false;
+// `word` is `name` in any case, after "/", "-" or (for a long option) "--".
+bool IsWord(std::string_view word, std::string_view name, bool longOption) {
+  if (longOption && word.substr(0, 2) == "--") {
+    word.remove_prefix(2);
+  } else if (!word.empty() && (word.front() == '/' || word.front() == '-')) {
+    word.remove_prefix(1);
+  } else if (longOption) {
+    return false;
+  }
+  if (word.size() != name.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
     char c = word[i];
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kOneShot[i]) return false;
+    if (c != name[i]) return false;
   }
   return true;
 }
@@ -47,12 +53,15 @@ CommandLineChoice ParseCommandLine(std::string_view commandLine) {
   const std::vector<std::string> arguments = SplitArguments(commandLine);
   CommandLineChoice choice;
   if (arguments.empty()) return choice;
-  if (!IsOneShotWord(arguments.front())) {
+  if (IsWord(arguments.front(), "oneshot", false)) {
+    choice.kind = RunKind::kOneShot;
+  } else if (IsWord(arguments.front(), "version", true)) {
+    choice.kind = RunKind::kVersion;
+  } else {
     choice.kind = RunKind::kUnknown;
     choice.unknown = arguments.front();
     return choice;
   }
-  choice.kind = RunKind::kOneShot;
   if (arguments.size() > 1) {
     choice.kind = RunKind::kUnknown;
     choice.unknown = arguments[1];

@@ -1,5 +1,5 @@
 // The program's command line: nothing for the tray program, "oneshot" for a
-// single picture.
+// single picture, "version" for the versions of Kelpo and its libraries.
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@ namespace kelpo {
 enum class RunKind {
   kTray,     // no argument
   kOneShot,  // "oneshot", "/oneshot" or "-oneshot" in any case
+  kVersion,  // "--version", "/version" or "-version" in any case
   kUnknown,  // anything else: an error, never a silent tray run
 };
 

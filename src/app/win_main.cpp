@@ -5,6 +5,9 @@
 #include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
 #include "app/single_instance.h"
+#include "upload/transfer_library.h"
+
+#include "kelpo_version.h"
 
 #include <memory>
 
@@ -39,6 +42,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     kelpo::ReportToConsole(kelpo::LoadTextWith(kelpo::kMsgUnknownArgument,
                                                kelpo::kStatusTextCapacity, Widen(choice.unknown)));
     return kelpo::kExitCouldNotRun;
+  }
+  if (choice.kind == kelpo::RunKind::kVersion) {
+    kelpo::ReportToConsole(Widen("Kelpo " KELPO_VERSION_TEXT "\n" +
+                                 kelpo::TransferLibraryVersion() +
+                                 "\nBuilt from Debian's sources: " KELPO_THIRD_PARTY_TEXT));
+    return 0;
   }
   kelpo::Application::Options options;
   options.oneShot = choice.kind == kelpo::RunKind::kOneShot;
