@@ -20,7 +20,9 @@ TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
                        id == kMsgFtpConnectFailed || id == kMsgUploadFailed ||
                        id == kMsgInternetFailed || id == kMsgNoDirectory ||
                        id == kMsgLocalCopyFailed || id == kMsgCameraInUse ||
-                       id == kMsgCropOutsidePicture;
+                       id == kMsgCropOutsidePicture || id == kMsgHostKeyChanged ||
+                       id == kMsgCertificateNotTrusted || id == kMsgCertificateNotPinned ||
+                       id == kMsgTlsRefused || id == kMsgBadRemoteName;
     EXPECT_EQ(IsErrorStatus(id), error) << id;
     EXPECT_EQ(StatusRaisesBalloon(id, true, false), error) << id;
     EXPECT_FALSE(StatusRaisesBalloon(id, true, true)) << id;
