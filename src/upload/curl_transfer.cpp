@@ -44,7 +44,6 @@ struct Transfer {
   ServerCheck check;
   bool connectedPosted = false;
   bool flowPosted = false;
-  bool abandoned = false;
   std::unique_ptr<curl_slist, ListCloser> headers;
 };
 
@@ -71,11 +70,8 @@ bool CheckCertificateOnce(Transfer& transfer) {
 int OnProgress(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept {
   auto& transfer = *static_cast<Transfer*>(data);
   try {
-    if (!UploadRouteOpen(transfer.request.upload)) {
-      transfer.abandoned = true;
-      return 1;
-    }
-    return CheckCertificateOnce(transfer) ? 0 : 1;
+    // An abandoned upload stops here, as does a refused server.
+    return UploadRouteOpen(transfer.request.upload) && CheckCertificateOnce(transfer) ? 0 : 1;
   } catch (...) {
     return 1;
   }
@@ -95,7 +91,6 @@ int OnPrerequest(void* data, char*, char*, int, int) noexcept {
     if (!transfer.connectedPosted) {
       transfer.connectedPosted = true;
       if (!PostUploadNews(transfer.request.upload, UploadNews::Connected, TRUE)) {
-        transfer.abandoned = true;
         return CURL_PREREQFUNC_ABORT;
       }
     }
@@ -122,7 +117,6 @@ size_t OnRead(char* buffer, size_t size, size_t count, void* data) noexcept {
   if (!transfer.flowPosted) {
     transfer.flowPosted = true;
     if (!PostUploadNews(transfer.request.upload, UploadNews::DirectoryEntered, TRUE)) {
-      transfer.abandoned = true;
       return CURL_READFUNC_ABORT;
     }
   }
