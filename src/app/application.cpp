@@ -12,7 +12,7 @@
 #include "settings/settings_store.h"
 #include "ui/settings_sheet.h"
 #include "upload/dial_up.h"
-#include "upload/ftp_uploader.h"
+#include "upload/protocol_uploader.h"
 
 #include <utility>
 
@@ -53,7 +53,8 @@ void Application::Start() {
   constexpr DWORD kShell5 = 0x50000;
   window_.Create(*this, QueryDllVersion(L"shell32.dll") >= kShell5);
   if (!cycle_.OneShot()) window_.MarkAsTrayProgram();
-  uploader_ = std::make_unique<FtpUploader>(internet_, window_.handle(), WM_UPLOADCOMPLETE, cycle_);
+  uploader_ = std::make_unique<ProtocolUploader>(internet_, curl_, window_.handle(),
+                                                 WM_UPLOADCOMPLETE, cycle_);
   OpenSource();
 
   // A one-shot run ends within its bound whatever happens, and asks nothing:
@@ -94,7 +95,10 @@ std::wstring Application::OneShotReport() const {
   std::wstring report;
   for (int id : cycle_.OneShotReport()) {
     if (!report.empty()) report += L"\r\n";
-    report += LoadText(id, kStatusTextCapacity);
+    // The last status as shown, with the values its text names.
+    report += id == window_.LastStatus() && !window_.LastStatusText().empty()
+                  ? window_.LastStatusText()
+                  : LoadText(id, kStatusTextCapacity);
   }
   return report;
 }

@@ -11,6 +11,7 @@
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
 #include "ui/settings_sheet_host.h"
+#include "upload/curl_library.h"
 #include "upload/internet_session.h"
 #include "upload/uploader.h"
 
@@ -84,6 +85,7 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   ComSession com_;
   GdiplusSession gdiplus_;
   InternetSession internet_;
+  CurlLibrary curl_;
   PicturePipeline pictures_;
   std::unique_ptr<FrameSource> source_;
   MainWindow window_;

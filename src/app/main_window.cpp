@@ -307,14 +307,18 @@ void MainWindow::Show() {
   (void)::SetFocus(window_);
 }
 
-void MainWindow::SetStatus(int id) {
+void MainWindow::SetStatus(int id) { SetStatus(id, {}); }
+
+void MainWindow::SetStatus(int id, const std::vector<std::wstring>& values) {
   try {
     lastStatus_ = id;
-    const std::wstring text = LoadText(id, kStatusTextCapacity);
+    lastStatusText_.clear();
+    const std::wstring text = LoadTextWith(id, kStatusTextCapacity, values);
     (void)::SetDlgItemTextW(window_, IDC_STATUS, text.c_str());
     tray_.SetTip(text.empty() ? LoadText(kMsgTrayTip, kTipTextCapacity)
                               : TrayTipText(LoadText(kMsgTrayTipStatus, kTipTextCapacity), text,
                                             ShortTimeNow()));
+    lastStatusText_ = text;
     if (StatusRaisesBalloon(id, balloonTips_, Visible())) {
       tray_.ShowBalloon(LoadText(kMsgErrorTitle, kTipTextCapacity), text);
     }

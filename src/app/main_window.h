@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace kelpo {
 
@@ -77,7 +78,11 @@ class MainWindow {
   // Shows the status text, and in the tray icon's tooltip with the time it
   // came; an error while the window is hidden also appears as a balloon.
   void SetStatus(int id);
+  // The same, with `values` in place of the text's "%1", "%2".
+  void SetStatus(int id, const std::vector<std::wstring>& values);
   int LastStatus() const { return lastStatus_; }
+  // The last status's text as shown.
+  const std::wstring& LastStatusText() const { return lastStatusText_; }
   // The picture button is disabled while an upload runs.
   void SetUploadRunning(bool running);
 
@@ -119,6 +124,7 @@ class MainWindow {
   unique_hicon bigIcon_;
   bool balloonTips_ = false;
   int lastStatus_ = 0;
+  std::wstring lastStatusText_;
   unsigned trayAttempts_ = 0;
   // Registered once, before any window exists.
   UINT kelpoCaptureMessage_ = 0;

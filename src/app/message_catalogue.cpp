@@ -2,7 +2,6 @@
 
 #include "common/win32.h"
 
-#include <iterator>
 #include <vector>
 
 namespace kelpo {
@@ -17,11 +16,24 @@ std::wstring LoadText(int id, int capacity) {
 }
 
 std::wstring LoadTextWith(int id, int capacity, const std::wstring& value) {
-  std::wstring text = LoadText(id, capacity);
-  constexpr wchar_t kPlace[] = L"%1";
-  const std::size_t place = text.find(kPlace);
-  if (place != std::wstring::npos) text.replace(place, std::size(kPlace) - 1, value);
-  return text;
+  return LoadTextWith(id, capacity, std::vector<std::wstring>{value});
+}
+
+std::wstring LoadTextWith(int id, int capacity, const std::vector<std::wstring>& values) {
+  const std::wstring text = LoadText(id, capacity);
+  // One pass, so that a value is never read as a place itself.
+  std::wstring filled;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool place = text[i] == L'%' && i + 1 < text.size() && text[i + 1] >= L'1' &&
+                       text[i + 1] <= L'9' &&
+                       static_cast<std::size_t>(text[i + 1] - L'1') < values.size();
+    if (place) {
+      filled += values[static_cast<std::size_t>(text[++i] - L'1')];
+    } else {
+      filled += text[i];
+    }
+  }
+  return filled;
 }
 
 }  // namespace kelpo

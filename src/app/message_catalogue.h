@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 
 #include <string>
+#include <vector>
 
 namespace kelpo {
 
@@ -63,6 +64,11 @@ enum MessageId : int {
   kMsgCrashReportWritten = IDS_CRASH_REPORT_WRITTEN,
   kMsgCannotRenderStream = IDS_CANNOT_RENDER_STREAM,
   kMsgCameraInUse = IDS_CAMERA_IN_USE,
+  kMsgHostKeyChanged = IDS_HOST_KEY_CHANGED,
+  kMsgCertificateNotTrusted = IDS_CERTIFICATE_NOT_TRUSTED,
+  kMsgCertificateNotPinned = IDS_CERTIFICATE_NOT_PINNED,
+  kMsgTlsRefused = IDS_TLS_REFUSED,
+  kMsgBadRemoteName = IDS_BAD_REMOTE_NAME,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places
@@ -89,6 +95,8 @@ struct Error {
 std::wstring LoadText(int id, int capacity);
 // The same, with `value` in place of the text's "%1".
 std::wstring LoadTextWith(int id, int capacity, const std::wstring& value);
+// The same, with values[0] in place of "%1", values[1] of "%2", and so on.
+std::wstring LoadTextWith(int id, int capacity, const std::vector<std::wstring>& values);
 #endif
 
 }  // namespace kelpo

@@ -5,12 +5,13 @@
 #include "app/status_rules.h"
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
+#include "settings/settings_store.h"
 #include "upload/dial_up.h"
 #include "upload/upload_rules.h"
 
 namespace kelpo {
 
-PictureCycle::PictureCycle(const Settings& settings, PicturePipeline& pictures, MainWindow& window,
+PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, MainWindow& window,
                            const Options& options)
     : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
 
@@ -130,6 +131,10 @@ void PictureCycle::StartUpload() {
   job.localFile = pictures_.TempFilePath();
   job.passive = settings_.passiveftp;
   job.timeLimit = options_.uploadTimeLimit;
+  job.protocol = TransferProtocolOf(settings_.protocol);
+  job.port = TransferPort(job.protocol, settings_.port);
+  job.hostKey = settings_.hostkey;
+  job.certPin = settings_.certpin;
   const bool connected = !settings_.dialup || IsDialUpConnected();
   if (!connected || !uploader_->Start(job)) {
     // The normal run says nothing here; a one-shot run's log must say why it failed.
@@ -157,6 +162,17 @@ void PictureCycle::OnUploadTimeLimit() {
 }
 
 void PictureCycle::OnUploadStatus(int statusId) { window_.SetStatus(statusId); }
+
+void PictureCycle::OnUploadStatusWith(int statusId, const std::vector<std::wstring>& values) {
+  window_.SetStatus(statusId, values);
+}
+
+void PictureCycle::OnHostKeyLearned(const std::wstring& fingerprint) {
+  settings_.hostkey = fingerprint;
+  // Kept at once: a one-shot run, or a tray run that ends without saving,
+  // checks the server by it next time.
+  SaveSettings(settings_, SettingsGroup::kFileTransfer);
+}
 
 void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(options_.uploadTimeLimit); }
 

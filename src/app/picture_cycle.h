@@ -22,7 +22,8 @@ class PictureCycle final : public UploadObserver {
     UINT uploadTimeLimit = 60000;  // from the start of the upload to its end
   };
 
-  PictureCycle(const Settings& settings, PicturePipeline& pictures, MainWindow& window,
+  // The cycle keeps an SFTP server's host key in `settings` when it learns it.
+  PictureCycle(Settings& settings, PicturePipeline& pictures, MainWindow& window,
                const Options& options);
   PictureCycle(const PictureCycle&) = delete;
   PictureCycle& operator=(const PictureCycle&) = delete;
@@ -50,6 +51,8 @@ class PictureCycle final : public UploadObserver {
 
   // UploadObserver
   void OnUploadStatus(int statusId) override;
+  void OnUploadStatusWith(int statusId, const std::vector<std::wstring>& values) override;
+  void OnHostKeyLearned(const std::wstring& fingerprint) override;
   void StartUploadTimeLimit() override;
   void StopUploadTimeLimit() override;
   void OnUploadEnded(int finalStatus) override;
@@ -63,7 +66,7 @@ class PictureCycle final : public UploadObserver {
   void OnCameraNews(CameraNews news);
   OneShotOutcome Outcome() const;
 
-  const Settings& settings_;
+  Settings& settings_;
   PicturePipeline& pictures_;
   MainWindow& window_;
   Options options_;

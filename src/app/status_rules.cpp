@@ -30,6 +30,11 @@ bool IsErrorStatus(int statusId) {
     case kMsgCropOutsidePicture:
     case kMsgLocalCopyFailed:
     case kMsgCameraInUse:
+    case kMsgHostKeyChanged:
+    case kMsgCertificateNotTrusted:
+    case kMsgCertificateNotPinned:
+    case kMsgTlsRefused:
+    case kMsgBadRemoteName:
       return true;
     default:
       return false;

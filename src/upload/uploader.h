@@ -5,9 +5,12 @@
 // window never waits for the network.
 #pragma once
 
+#include "common/transfer_protocol.h"
 #include "common/win32.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelpo {
 
@@ -24,14 +27,29 @@ struct UploadJob {
   // The owner's limit on the whole exchange, connect included (ms): the
   // network's own time-outs never end a transfer before it.
   DWORD timeLimit = 60000;
+  TransferProtocol protocol = TransferProtocol::kFtp;
+  std::uint16_t port = kFtpPort;  // resolved: never 0
+  // The SFTP server's key as learnt at the first connection; empty until then.
+  std::wstring hostKey{};
+  // The TLS server's certificate fingerprint the user trusts; empty: Windows decides.
+  std::wstring certPin{};
 };
 
 // The uploader's owner. Every call comes on the UI thread, from Start, Cancel,
 // OnNews or OnTimeLimit.
 class UploadObserver {
  public:
-  // 16, 18, 17 while it runs; then one final status: 12, 11, 22, 19 or 66.
+  // 16, 18, 17 while it runs; then one final status: 12, 11, 22, 19 or 66,
+  // or a refusal of the server (110-114).
   virtual void OnUploadStatus(int statusId) = 0;
+  // A status whose text names values ("%1", "%2": fingerprints).
+  virtual void OnUploadStatusWith(int statusId, const std::vector<std::wstring>& values) {
+    (void)values;
+    OnUploadStatus(statusId);
+  }
+  // An upload to an SFTP server whose key was not known yet succeeded: the
+  // owner keeps `fingerprint` and checks the server by it from now on.
+  virtual void OnHostKeyLearned(const std::wstring& fingerprint) { (void)fingerprint; }
   // The upload started: the time limit starts. An upload that ends stops it.
   virtual void StartUploadTimeLimit() = 0;
   virtual void StopUploadTimeLimit() = 0;

@@ -16,11 +16,12 @@ TEST(CaptureTimerPeriod, ScalesByUnitAsUnsigned32BitProduct) {
 
 TEST(StatusRaisesBalloon, ErrorStatusesWhileHiddenOnABalloonShell) {
   for (int id = -1; id <= 129; ++id) {
-    const bool error = id == kMsgCameraNotResponding || id == kMsgPictureFailed ||
-                       id == kMsgFtpConnectFailed || id == kMsgUploadFailed ||
-                       id == kMsgInternetFailed || id == kMsgNoDirectory ||
-                       id == kMsgLocalCopyFailed || id == kMsgCameraInUse ||
-                       id == kMsgCropOutsidePicture;
+    const bool error =
+        id == kMsgCameraNotResponding || id == kMsgPictureFailed || id == kMsgFtpConnectFailed ||
+        id == kMsgUploadFailed || id == kMsgInternetFailed || id == kMsgNoDirectory ||
+        id == kMsgLocalCopyFailed || id == kMsgCameraInUse || id == kMsgCropOutsidePicture ||
+        id == kMsgHostKeyChanged || id == kMsgCertificateNotTrusted ||
+        id == kMsgCertificateNotPinned || id == kMsgTlsRefused || id == kMsgBadRemoteName;
     EXPECT_EQ(IsErrorStatus(id), error) << id;
     EXPECT_EQ(StatusRaisesBalloon(id, true, false), error) << id;
     EXPECT_FALSE(StatusRaisesBalloon(id, true, true)) << id;

@@ -7,6 +7,7 @@
 #include "support/registry_fixture.h"
 #include "settings/registry_store.h"
 #include "support/kelpo_process.h"
+#include "support/secure_servers.h"
 #include "picture/leftover_files.h"
 #include "upload/ftp_test_server.h"
 
@@ -255,6 +256,22 @@ TEST_F(KelpoRun, OneShotUploadsThePictureAndEndsWithoutItsTemporaryFile) {
   EXPECT_EQ(CamFileCount(), camFiles_);
 }
 
+// The settings choose the protocol; the first SFTP delivery keeps the
+// server's host key in them.
+TEST_F(KelpoRun, OneShotBySftpDeliversAndKeepsTheServersHostKey) {
+  ASSERT_TRUE(WriteDword(L"protocol", static_cast<std::uint32_t>(TransferProtocol::kSftp)));
+  ASSERT_TRUE(WriteDword(L"port", test::kSftpPort));
+  ASSERT_TRUE(WriteString(L"user", kSecureUser));
+  ASSERT_TRUE(WriteString(L"password", kSecurePassword));
+  ASSERT_TRUE(WriteString(L"directory", kSecureDirectory));
+  EXPECT_EQ(RunOneShot().exitCode, 0u);
+  EXPECT_TRUE(IsJpeg(ReadWholeFile(SecureHomePath(L"pictures/" + remoteName_))));
+  std::wstring stored;
+  EXPECT_TRUE(ReadString(L"hostkey", stored));
+  const std::string expected = ReadSecureStateText(L"hostkey-a");
+  EXPECT_EQ(stored, std::wstring(expected.begin(), expected.end()));
+}
+
 // Every way a one-shot run can end, each with its exit code and the status
 // it prints; each ends by itself and leaves no temporary file.
 TEST_F(KelpoRun, OneShotEndsWithAnExitCodeAndPrintsWhy) {
@@ -405,9 +422,9 @@ TEST_F(KelpoRun, ExitWhileTheConnectWaitsForASilentServerEndsAtOnce) {
   KelpoProcess kelpo;
   const HWND window = kelpo.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(WaitFor(
-      [&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
-      kUploadWait));
+  ASSERT_TRUE(
+      WaitFor([&] { return StatusText(window) == LoadText(kMsgConnecting, kStatusTextCapacity); },
+              kUploadWait));
   const DWORD asked = ::GetTickCount();
   ::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
   DWORD exitCode = kStillRunning;

@@ -1,0 +1,25 @@
+#include "upload/curl_library.h"
+
+#include <curl/curl.h>
+
+#include <atomic>
+
+namespace kelpo {
+
+namespace {
+
+std::atomic<int> runningWorkers{0};
+
+}  // namespace
+
+CurlLibrary::CurlLibrary() : ready_(::curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK) {}
+
+CurlLibrary::~CurlLibrary() {
+  if (ready_ && runningWorkers.load() == 0) ::curl_global_cleanup();
+}
+
+CurlWorkerMark::CurlWorkerMark() { ++runningWorkers; }
+
+CurlWorkerMark::~CurlWorkerMark() { --runningWorkers; }
+
+}  // namespace kelpo
