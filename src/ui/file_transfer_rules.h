@@ -10,9 +10,11 @@
 
 namespace kelpo {
 
-// Passive mode is a choice of FTP's data connection only.
+// Passive mode is a choice of plain FTP's data connection only: FTPS is
+// always passive, since a router cannot open the port of an encrypted PORT
+// command.
 constexpr bool UsesPassiveMode(TransferProtocol protocol) {
-  return protocol == TransferProtocol::kFtp || protocol == TransferProtocol::kFtps;
+  return protocol == TransferProtocol::kFtp;
 }
 // SFTP checks the server by the host key learnt at the first connection.
 constexpr bool UsesHostKey(TransferProtocol protocol) {

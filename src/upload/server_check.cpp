@@ -76,6 +76,11 @@ bool ChainTrusted(const CERT_CONTEXT* certificate, const std::wstring& host, boo
   // that cannot be fetched (offline, or none published) must not fail every
   // upload.
   if (revocation) return (chain->TrustStatus.dwErrorStatus & CERT_TRUST_IS_REVOKED) == 0;
+  // The chain's own verdict counts as well as the policy's: Wine's SSL policy
+  // passes a chain that ends at a root nobody trusts (a partial chain).
+  constexpr DWORD kNotErrors = CERT_TRUST_REVOCATION_STATUS_UNKNOWN |
+                               CERT_TRUST_IS_OFFLINE_REVOCATION | CERT_TRUST_IS_NOT_TIME_NESTED;
+  if ((chain->TrustStatus.dwErrorStatus & ~kNotErrors) != 0) return false;
   std::wstring serverName = host;
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
   ssl.cbSize = sizeof(ssl);
