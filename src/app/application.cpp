@@ -1,11 +1,11 @@
 #include "app/application.h"
 
 #include "app/crash_report.h"
-#include "app/dll_version.h"
-#include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
 #include "app/status_rules.h"
 #include "capture/camera_turn.h"
+#include "common/dll_version.h"
+#include "common/message_catalogue.h"
 #include "picture/leftover_files.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"

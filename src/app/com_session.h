@@ -1,7 +1,7 @@
 // The UI thread's COM apartment for as long as the object lives.
 #pragma once
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "common/win32.h"
 
 #include <objbase.h>

@@ -2,8 +2,8 @@
 
 #include "app/console_report.h"
 #include "app/crash_report_rules.h"
-#include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
+#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 #include "common/win32.h"
 

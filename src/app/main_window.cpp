@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
-#include "app/message_catalogue.h"
 #include "app/status_rules.h"
 #include "app/tray_rules.h"
 #include "common/kelpo_window.h"
+#include "common/message_catalogue.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

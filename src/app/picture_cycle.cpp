@@ -1,8 +1,8 @@
 #include "app/picture_cycle.h"
 
 #include "app/main_window.h"
-#include "app/message_catalogue.h"
 #include "app/status_rules.h"
+#include "common/message_catalogue.h"
 #include "picture/picture_pipeline.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"

@@ -1,6 +1,6 @@
 #include "app/status_rules.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "settings/settings_rules.h"
 
 namespace kelpo {

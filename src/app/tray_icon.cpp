@@ -1,8 +1,8 @@
 #include "app/tray_icon.h"
 
-#include "app/message_catalogue.h"
 #include "app/status_rules.h"
 #include "app/tray_rules.h"
+#include "common/message_catalogue.h"
 
 #include <shellapi.h>
 

@@ -2,9 +2,9 @@
 #include "app/command_line_rules.h"
 #include "app/console_report.h"
 #include "app/crash_report.h"
-#include "app/message_catalogue.h"
 #include "app/one_shot_rules.h"
 #include "app/single_instance.h"
+#include "common/message_catalogue.h"
 #include "upload/transfer_library.h"
 
 #include "kelpo_version.h"

@@ -1,11 +1,11 @@
 // The camera's device controls: a card's inputs and tuner, the capture size
 // and the drivers' property pages.
-#include "app/message_catalogue.h"
 #include "capture/camera_source.h"
 #include "capture/crossbar_router.h"
 #include "capture/device_pages.h"
 #include "capture/graph_pins.h"
 #include "capture/stream_format.h"
+#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 #include "settings/settings_rules.h"
 

@@ -1,7 +1,7 @@
 // The camera's grab cycle: a request, the warm-up, the armed one-shot grabber
 // and the bounded wait for its frame.
-#include "app/message_catalogue.h"
 #include "capture/camera_source.h"
+#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 
 namespace kelpo {

@@ -1,6 +1,5 @@
 // The camera's graph: building it, its preview, running and stopping it, and
 // letting it go.
-#include "app/message_catalogue.h"
 #include "capture/camera_source.h"
 #include "capture/crossbar_router.h"
 #include "capture/frame_conversion_rules.h"
@@ -8,6 +7,7 @@
 #include "capture/stream_format.h"
 #include "capture/video_devices.h"
 #include "capture/video_preview_rules.h"
+#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 #include "picture/picture_rules.h"
 #include "settings/registry_store.h"

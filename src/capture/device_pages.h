@@ -2,8 +2,8 @@
 // warning shown when a device has none.
 #pragma once
 
-#include "app/message_catalogue.h"
 #include "capture/directshow.h"
+#include "common/message_catalogue.h"
 
 namespace kelpo {
 

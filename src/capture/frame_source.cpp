@@ -1,8 +1,8 @@
 #include "capture/frame_source.h"
 
-#include "app/message_catalogue.h"
 #include "capture/camera_source.h"
 #include "capture/still_image_source.h"
+#include "common/message_catalogue.h"
 #include "settings/settings_rules.h"
 
 namespace kelpo {

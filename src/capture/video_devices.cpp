@@ -1,7 +1,7 @@
 #include "capture/video_devices.h"
 
-#include "app/message_catalogue.h"
 #include "capture/device_choice_rules.h"
+#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 
 #include <oleauto.h>

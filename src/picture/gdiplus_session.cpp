@@ -1,6 +1,6 @@
 #include "picture/gdiplus_session.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 namespace kelpo {
 

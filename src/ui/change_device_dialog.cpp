@@ -1,7 +1,7 @@
 #include "ui/change_device_dialog.h"
 
-#include "app/message_catalogue.h"
 #include "capture/device_list.h"
+#include "common/message_catalogue.h"
 #include "resources/resource.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"

@@ -1,6 +1,6 @@
 #include "ui/common_dialogs.h"
 
-#include "app/dll_version.h"
+#include "common/dll_version.h"
 #include "ui/settings_page_rules.h"
 
 #include <cderr.h>

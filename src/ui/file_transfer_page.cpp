@@ -1,6 +1,6 @@
 #include "ui/file_transfer_page.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "resources/resource.h"
 #include "ui/common_dialogs.h"
 #include "ui/file_transfer_rules.h"

@@ -1,6 +1,6 @@
 #include "ui/settings_page.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "settings/settings_rules.h"
 #include "settings/settings_store.h"
 

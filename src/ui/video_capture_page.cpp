@@ -1,6 +1,6 @@
 #include "ui/video_capture_page.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "resources/resource.h"
 #include "ui/change_device_dialog.h"
 

@@ -1,6 +1,6 @@
 #include "upload/curl_outcome_rules.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 namespace kelpo {
 

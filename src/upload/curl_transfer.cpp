@@ -1,6 +1,6 @@
 #include "upload/curl_transfer.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 #include "upload/curl_outcome_rules.h"
 #include "upload/remote_url_rules.h"

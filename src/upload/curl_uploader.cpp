@@ -1,6 +1,6 @@
 #include "upload/curl_uploader.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "upload/curl_library.h"
 #include "upload/curl_transfer.h"
 #include "upload/remote_url_rules.h"

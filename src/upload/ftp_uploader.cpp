@@ -1,6 +1,6 @@
 #include "upload/ftp_uploader.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "upload/ftp_features.h"
 #include "upload/internet_session.h"
 #include "upload/upload_routes.h"

@@ -1,6 +1,6 @@
 #include "upload/internet_session.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 #include <initializer_list>
 #include <utility>

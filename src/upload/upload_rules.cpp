@@ -1,6 +1,6 @@
 #include "upload/upload_rules.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 #include <algorithm>
 #include <cctype>

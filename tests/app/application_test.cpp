@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "picture/picture_test_support.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"

@@ -1,7 +1,7 @@
 // kelpo.exe itself, started as a process and driven through its windows the
 // way the shell and the user drive it.
 #include "app/main_window.h"
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
 #include "settings/registry_store.h"

@@ -1,7 +1,7 @@
 // The main window, its tray icon, status line and timers, driven by the
 // messages the shell and Kelpo send it.
 #include "app/main_window.h"
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "support/kelpo_process.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "app/message_catalogue.h"
 #include "app/status_rules.h"
+#include "common/message_catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // and comes back.
 #include "app/com_session.h"
 #include "app/main_window.h"
-#include "app/message_catalogue.h"
 #include "capture/camera_source.h"
+#include "capture/camera_test_support.h"
 #include "capture/device_list.h"
 #include "capture/video_devices.h"
-#include "capture/camera_test_support.h"
+#include "common/message_catalogue.h"
 #include "picture/gdiplus_session.h"
 #include "resources/resource.h"
 #include "settings/registry_store.h"

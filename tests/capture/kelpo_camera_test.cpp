@@ -1,8 +1,8 @@
 // kelpo.exe with a camera: a registered test camera as the picture source,
 // pictures kept as a local file (no upload), configured through the registry.
-#include "app/message_catalogue.h"
 #include "capture/camera_test_support.h"
 #include "capture/camera_turn.h"
+#include "common/message_catalogue.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"

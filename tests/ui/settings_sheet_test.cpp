@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"

@@ -4,7 +4,7 @@
 // timer on the window.
 #include "upload/ftp_uploader.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "upload/dial_up.h"
 #include "upload/ftp_test_server.h"
 #include "upload/internet_session.h"

@@ -2,13 +2,13 @@
 // the shipped still picture, the upload, the time limit, the plug-in's
 // message, and kelpo.exe itself in its one-shot and normal runs.
 #include "app/application.h"
-#include "app/message_catalogue.h"
-#include "settings/settings_rules.h"
-#include "support/registry_fixture.h"
-#include "settings/registry_store.h"
-#include "support/kelpo_process.h"
-#include "support/secure_servers.h"
+#include "common/message_catalogue.h"
 #include "picture/leftover_files.h"
+#include "settings/registry_store.h"
+#include "settings/settings_rules.h"
+#include "support/kelpo_process.h"
+#include "support/registry_fixture.h"
+#include "support/secure_servers.h"
 #include "upload/ftp_test_server.h"
 
 #include <gtest/gtest.h>

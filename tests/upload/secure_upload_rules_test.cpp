@@ -1,4 +1,4 @@
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "upload/curl_outcome_rules.h"
 #include "upload/fingerprint_rules.h"
 #include "upload/remote_url_rules.h"

@@ -2,7 +2,7 @@
 // delivery, and each way it refuses a server or is refused.
 #include "upload/curl_uploader.h"
 
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "support/secure_servers.h"
 #include "upload/curl_library.h"
 #include "upload/ftp_test_server.h"

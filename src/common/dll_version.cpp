@@ -1,4 +1,4 @@
-#include "app/dll_version.h"
+#include "common/dll_version.h"
 
 #include "common/unique_handle.h"
 

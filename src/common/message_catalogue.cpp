@@ -1,4 +1,4 @@
-#include "app/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 #include "common/win32.h"
 
