@@ -2,8 +2,6 @@
 
 #include "picture/jpeg_encoder.h"
 
-#include <wrl/client.h>
-
 #include <vector>
 
 namespace kelpo {
@@ -43,20 +41,6 @@ Gdiplus::EncoderParameters JpegQualityParameters(ULONG& quality) {
   parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
   parameters.Parameter[0].Value = &quality;
   return parameters;
-}
-
-void FlattenThroughBmp(std::unique_ptr<Gdiplus::Bitmap>& picture) {
-  // A 24-bit RGB bitmap is what the round trip makes, pixel for pixel: the
-  // pictures Kelpo draws are flat already.
-  if (picture->GetPixelFormat() == PixelFormat24bppRGB) return;
-  Microsoft::WRL::ComPtr<IStream> stream;
-  if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return;
-  CLSID bmp{};
-  (void)FindEncoderClsid(L"image/bmp", &bmp);
-  (void)picture->Save(stream.Get(), &bmp, nullptr);
-  picture.reset();
-  // GDI+ keeps its own reference to the stream for as long as it needs it.
-  picture.reset(Gdiplus::Bitmap::FromStream(stream.Get(), FALSE));
 }
 
 TempJpegResult WriteTempJpeg(Gdiplus::Image& picture, const std::wstring& directory,

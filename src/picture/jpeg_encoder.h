@@ -1,11 +1,10 @@
-// Encoding the finished picture: GDI+ encoders by MIME type, the flattening
-// through an in-memory BMP, and the temporary JPEG file.
+// Encoding the finished picture: GDI+ encoders by MIME type and the temporary
+// JPEG file.
 #pragma once
 
 #include "picture/gdiplus_include.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace kelpo {
@@ -17,11 +16,6 @@ int FindEncoderClsid(const wchar_t* mimeType, CLSID* clsid);
 // The one-entry EncoderParameters block for the JPEG encoder's quality. The
 // block points at `quality`, which must outlive it.
 Gdiplus::EncoderParameters JpegQualityParameters(ULONG& quality);
-
-// Replaces the picture by a bitmap decoded from its own BMP encoding. When no
-// memory stream can be made the picture stays as it is; a 24-bit RGB picture,
-// which the round trip would give back unchanged, stays too.
-void FlattenThroughBmp(std::unique_ptr<Gdiplus::Bitmap>& picture);
 
 enum class TempJpegResult { kNoFileName, kEncodingFailed, kWritten };
 

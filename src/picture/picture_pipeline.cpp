@@ -97,7 +97,6 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
       return PictureOutcome::kFailed;
   }
   DrawTextStamp(*picture, settings, outputSize_.width, outputSize_.height);
-  FlattenThroughBmp(picture);
 
   switch (WriteTempJpeg(*picture, tempDirectory, settings.JPEGquality, tempFilePath_,
                         tempFileExists_)) {

@@ -176,8 +176,6 @@ class PicturePixels : public ::testing::Test {
       EXPECT_GE(FindEncoderClsid(L"image/bmp", &bmp), 0);
       EXPECT_EQ(picture->Save(stream.Get(), &bmp, nullptr), Gdiplus::Ok);
       picture.reset(Gdiplus::Bitmap::FromStream(stream.Get(), FALSE));
-    } else {
-      FlattenThroughBmp(picture);
     }
     std::wstring path;
     bool exists = false;

@@ -202,16 +202,5 @@ TEST(JpegEncoder, FindsEncodersByExactMimeType) {
   EXPECT_TRUE(IsEqualCLSID(none, CLSID{}));
 }
 
-TEST(JpegEncoder, FlatteningKeepsSizeAndPixels) {
-  GdiplusSession gdiplus;
-  std::unique_ptr<Gdiplus::Bitmap> picture = test::QuadrantBitmap(64, 48);
-  FlattenThroughBmp(picture);
-  ASSERT_NE(picture, nullptr);
-  EXPECT_EQ(picture->GetLastStatus(), Gdiplus::Ok);
-  EXPECT_EQ(picture->GetWidth(), 64u);
-  EXPECT_EQ(picture->GetHeight(), 48u);
-  EXPECT_PIXEL(*picture, 60, 44, test::kYellow);
-}
-
 }  // namespace
 }  // namespace kelpo

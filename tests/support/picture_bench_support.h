@@ -26,7 +26,7 @@ constexpr int kDefaultRuns = 25;
 constexpr int kMinimumRuns = 20;
 
 // The first stage is where the frame comes from: a file or a camera.
-enum Stage { kSource, kGrab, kResize, kFlip, kOverlay, kCaption, kFlatten, kEncode, kStages };
+enum Stage { kSource, kGrab, kResize, kFlip, kOverlay, kCaption, kEncode, kStages };
 
 inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -118,8 +118,6 @@ inline TempJpegResult FinishPicture(std::unique_ptr<Gdiplus::Bitmap> frame,
   clock.Lap(kOverlay);
   DrawTextStamp(*picture, settings, output.width, output.height);
   clock.Lap(kCaption);
-  FlattenThroughBmp(picture);
-  clock.Lap(kFlatten);
   bool exists = false;
   const TempJpegResult result = WriteTempJpeg(*picture, folder, settings.JPEGquality, path, exists);
   clock.Lap(kEncode);
@@ -143,8 +141,8 @@ class StageTimes {
 
   // One line per stage, the first named `sourceName`, then the total.
   void Print(const char* sourceName) const {
-    const char* const names[kStages] = {sourceName, "grab frame", "resize",  "flip",
-                                        "overlay",  "caption",    "flatten", "encode jpeg"};
+    const char* const names[kStages] = {sourceName, "grab frame", "resize",     "flip",
+                                        "overlay",  "caption",    "encode jpeg"};
     for (int i = 0; i < kStages; ++i) std::printf("  %-14s %8.2f\n", names[i], Median(times_[i]));
     std::printf("  %-14s %8.2f\n", "total", Median(totals_));
   }
