@@ -6,14 +6,11 @@ namespace kelpo {
 
 namespace {
 
-constexpr std::uint32_t kColumns = 3;
-constexpr std::uint32_t kLastPosition = 8;
 constexpr std::uint32_t kSolidBox = 0;
 constexpr std::uint32_t kTranslucentBox = 1;
 constexpr std::uint32_t kOpaque = 0xFF;
 constexpr std::uint32_t kTranslucent = 0x7F;
 constexpr std::uint32_t kShadowAlpha = 0xC0;
-constexpr float kHalf = 0.5f;
 
 constexpr std::uint32_t kAlphaShift = 24;
 constexpr std::uint32_t kRedShift = 16;
@@ -39,35 +36,6 @@ std::wstring ComposeCaption(const Settings& settings, const std::wstring& dateTe
     if (settings.timestamp) caption += timeText;
   }
   return caption;
-}
-
-CaptionPlacement CaptionPlacementFor(std::uint32_t textposition) {
-  if (textposition > kLastPosition) return {false, CaptionColumn::kNear, CaptionRow::kTop};
-  return {true, static_cast<CaptionColumn>(textposition % kColumns),
-          static_cast<CaptionRow>(textposition / kColumns)};
-}
-
-float CaptionBoxLeft(const CaptionPlacement& placement, float boxWidth, float outputWidth) {
-  if (!placement.setsAlignment) return 0.0f;
-  switch (placement.column) {
-    case CaptionColumn::kCenter:
-      return (outputWidth - boxWidth) * kHalf;
-    case CaptionColumn::kFar:
-      return outputWidth - boxWidth;
-    default:
-      return 0.0f;
-  }
-}
-
-float CaptionBoxTop(CaptionRow row, float measuredTop, float boxHeight, float outputHeight) {
-  switch (row) {
-    case CaptionRow::kMiddle:
-      return measuredTop + (outputHeight - boxHeight) * kHalf;
-    case CaptionRow::kBottom:
-      return measuredTop + (outputHeight - boxHeight);
-    default:
-      return measuredTop;
-  }
 }
 
 int TextRenderingHintFor(std::uint32_t smoothtype) {

@@ -1,5 +1,5 @@
-// Pure rules of the text stamp: the caption text, its alignment and row, the
-// rendering hint and the colours of box, shadow and text.
+// Pure rules of the text stamp: the caption text, the rendering hint and the colours of box, shadow
+// and text.
 #pragma once
 
 #include "settings/settings.h"
@@ -13,25 +13,6 @@ namespace kelpo {
 // and the time, each part only when enabled. Empty means: draw nothing.
 std::wstring ComposeCaption(const Settings& settings, const std::wstring& dateText,
                             const std::wstring& timeText);
-
-enum class CaptionColumn { kNear, kCenter, kFar };
-enum class CaptionRow { kTop, kMiddle, kBottom };
-
-struct CaptionPlacement {
-  // False for positions above 8: the string format keeps its default alignment.
-  bool setsAlignment;
-  CaptionColumn column;
-  CaptionRow row;
-};
-
-CaptionPlacement CaptionPlacementFor(std::uint32_t textposition);
-
-// Left edge of the caption's measured box: at the left edge, centred, or at
-// the right edge of the picture, by the column.
-float CaptionBoxLeft(const CaptionPlacement& placement, float boxWidth, float outputWidth);
-
-// Top of the caption's box once its row is applied to the measured box.
-float CaptionBoxTop(CaptionRow row, float measuredTop, float boxHeight, float outputHeight);
 
 // GDI+ TextRenderingHint values for `smoothtype`.
 constexpr int kHintSingleBitPerPixelGridFit = 1;

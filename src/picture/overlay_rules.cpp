@@ -1,5 +1,6 @@
 #include "picture/overlay_rules.h"
 
+#include "picture/position_grid_rules.h"
 #include "settings/settings_rules.h"
 
 namespace kelpo {
@@ -7,21 +8,6 @@ namespace kelpo {
 namespace {
 
 constexpr float kPercent = 0.01f;
-constexpr float kHalf = 0.5f;
-constexpr std::uint32_t kColumns = 3;
-constexpr std::uint32_t kLastPosition = 8;
-
-// Offset along one axis for column (or row) 0, 1, 2: start, centre, end.
-float AxisOffset(std::uint32_t index, float target, float drawn) {
-  switch (index) {
-    case 1:
-      return (target - drawn) * kHalf;
-    case 2:
-      return target - drawn;
-    default:
-      return 0.0f;
-  }
-}
 
 }  // namespace
 
@@ -54,9 +40,9 @@ OverlayRect PlaceOverlay(const OverlayParameters& parameters, float overlayWidth
       rect.height = targetWidth / aspect;
     }
   }
-  if (parameters.position <= kLastPosition) {
-    rect.x = AxisOffset(parameters.position % kColumns, targetWidth, rect.width);
-    rect.y = AxisOffset(parameters.position / kColumns, targetHeight, rect.height);
+  if (const std::optional<GridCell> cell = GridCellFor(parameters.position)) {
+    rect.x = GridOffset(cell->column, rect.width, targetWidth);
+    rect.y = GridOffset(cell->row, rect.height, targetHeight);
   }
   return rect;
 }

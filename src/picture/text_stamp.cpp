@@ -3,6 +3,9 @@
 #include "picture/text_stamp.h"
 
 #include "picture/caption_rules.h"
+#include "picture/position_grid_rules.h"
+
+#include <optional>
 
 namespace kelpo {
 
@@ -41,11 +44,11 @@ INT FontStyleFor(const Settings& settings) {
   return style;
 }
 
-Gdiplus::StringAlignment AlignmentFor(CaptionColumn column) {
+Gdiplus::StringAlignment AlignmentFor(GridAlign column) {
   switch (column) {
-    case CaptionColumn::kCenter:
+    case GridAlign::kCenter:
       return Gdiplus::StringAlignmentCenter;
-    case CaptionColumn::kFar:
+    case GridAlign::kFar:
       return Gdiplus::StringAlignmentFar;
     default:
       return Gdiplus::StringAlignmentNear;
@@ -108,8 +111,10 @@ void DrawCaption(Gdiplus::Image& picture, const Settings& settings, std::uint32_
       static_cast<Gdiplus::TextRenderingHint>(TextRenderingHintFor(settings.smoothtype)));
 
   Gdiplus::StringFormat format(0, LANG_NEUTRAL);
-  const CaptionPlacement placement = CaptionPlacementFor(settings.textposition);
-  if (placement.setsAlignment) (void)format.SetAlignment(AlignmentFor(placement.column));
+  // A position off the grid keeps the format's own alignment, at the upper left.
+  const std::optional<GridCell> cell = GridCellFor(settings.textposition);
+  if (cell) (void)format.SetAlignment(AlignmentFor(cell->column));
+  const GridCell place = cell.value_or(GridCell{GridAlign::kNear, GridAlign::kNear});
 
   const auto pictureHeight = static_cast<Gdiplus::REAL>(outputHeight);
   const Gdiplus::RectF layout(0.0f, 0.0f, static_cast<Gdiplus::REAL>(outputWidth), pictureHeight);
@@ -118,8 +123,8 @@ void DrawCaption(Gdiplus::Image& picture, const Settings& settings, std::uint32_
   (void)graphics.MeasureString(caption.c_str(), length, &font, layout, &format, &box);
   // Wine's GDI+ reports the measured box at the left edge whatever the
   // alignment; placing it by the alignment gives Windows' result everywhere.
-  box.X = CaptionBoxLeft(placement, box.Width, static_cast<Gdiplus::REAL>(outputWidth));
-  box.Y = CaptionBoxTop(placement.row, box.Y, box.Height, pictureHeight);
+  box.X = GridOffset(place.column, box.Width, static_cast<Gdiplus::REAL>(outputWidth));
+  box.Y += GridOffset(place.row, box.Height, pictureHeight);
 
   const std::uint32_t boxColour = CaptionBoxColour(settings);
   if (boxColour != 0) {

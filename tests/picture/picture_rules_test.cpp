@@ -1,6 +1,7 @@
 #include "picture/caption_rules.h"
 #include "picture/overlay_rules.h"
 #include "picture/picture_rules.h"
+#include "picture/position_grid_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -134,23 +135,14 @@ TEST(Caption, ComposesMessageDateAndTime) {
 }
 
 TEST(Caption, PlacementHintsAndColours) {
-  const CaptionPlacement bottom = CaptionPlacementFor(7);
-  EXPECT_TRUE(bottom.setsAlignment);
-  EXPECT_EQ(bottom.column, CaptionColumn::kCenter);
-  EXPECT_EQ(bottom.row, CaptionRow::kBottom);
-  EXPECT_EQ(CaptionPlacementFor(5).column, CaptionColumn::kFar);
-  EXPECT_EQ(CaptionPlacementFor(5).row, CaptionRow::kMiddle);
-  EXPECT_FALSE(CaptionPlacementFor(9).setsAlignment);
-  EXPECT_EQ(CaptionPlacementFor(9).row, CaptionRow::kTop);
-
-  EXPECT_FLOAT_EQ(CaptionBoxLeft(CaptionPlacementFor(1), 100, 320), 110);
-  EXPECT_FLOAT_EQ(CaptionBoxLeft(CaptionPlacementFor(8), 100, 320), 220);
-  EXPECT_FLOAT_EQ(CaptionBoxLeft(CaptionPlacementFor(3), 100, 320), 0);
-  EXPECT_FLOAT_EQ(CaptionBoxTop(CaptionRow::kTop, 0, 40, 240), 0);
-  EXPECT_FLOAT_EQ(CaptionBoxTop(CaptionRow::kMiddle, 0, 40, 240), 100);
-  EXPECT_FLOAT_EQ(CaptionBoxTop(CaptionRow::kBottom, 0, 40, 240), 200);
+  // The caption's places are the overlay's: 3 x row + column, none above 8.
+  EXPECT_EQ(GridCellFor(7)->column, GridAlign::kCenter);
+  EXPECT_EQ(GridCellFor(7)->row, GridAlign::kFar);
+  EXPECT_EQ(GridCellFor(5)->column, GridAlign::kFar);
+  EXPECT_EQ(GridCellFor(5)->row, GridAlign::kCenter);
+  EXPECT_FALSE(GridCellFor(9).has_value());
   // A caption taller than the picture starts above its top edge.
-  EXPECT_FLOAT_EQ(CaptionBoxTop(CaptionRow::kBottom, 0, 300, 240), -60);
+  EXPECT_FLOAT_EQ(GridOffset(GridAlign::kFar, 300, 240), -60);
 
   EXPECT_EQ(TextRenderingHintFor(0), kHintSingleBitPerPixelGridFit);
   EXPECT_EQ(TextRenderingHintFor(1), kHintAntiAliasGridFit);
