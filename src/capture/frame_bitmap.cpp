@@ -7,12 +7,6 @@
 
 namespace kelpo {
 
-namespace {
-
-constexpr std::size_t kRgb24Bytes = 3;
-
-}  // namespace
-
 std::unique_ptr<Gdiplus::Bitmap> FrameInPlace(const BitmapHeader& info,
                                               const std::shared_ptr<PixelRows>& rows) {
   const std::optional<Rgb24Rows> layout = InPlaceRgb24Rows(info, rows->bytes.size());
@@ -28,7 +22,7 @@ std::unique_ptr<Gdiplus::Bitmap> FrameInPlace(const BitmapHeader& info,
   if (layout->stride < 0) {
     MirrorRows(rows->bytes.data(), static_cast<std::size_t>(rows->stride),
                static_cast<std::uint32_t>(layout->width),
-               static_cast<std::uint32_t>(layout->height), kRgb24Bytes, false, true);
+               static_cast<std::uint32_t>(layout->height), kBgr24Bytes, false, true);
   }
   return frame;
 }

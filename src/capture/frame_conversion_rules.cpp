@@ -1,6 +1,7 @@
 #include "capture/frame_conversion_rules.h"
 
 #include "picture/image_size_rules.h"
+#include "picture/pixel_format_rules.h"
 
 namespace kelpo {
 
@@ -24,8 +25,6 @@ constexpr std::uint32_t kMjpg = FourCc('M', 'J', 'P', 'G');
 
 constexpr std::uint16_t kRgb24Bits = 24;
 constexpr std::uint16_t kRgb32Bits = 32;
-constexpr std::size_t kBgrBytes = 3;
-constexpr std::size_t kBgrxBytes = 4;
 constexpr std::size_t kPackedPairBytes = 4;  // two pixels of 4:2:2
 
 // Preference ranks: lossless RGB, then YUV (a copy with arithmetic), then a
@@ -84,10 +83,10 @@ void ConvertPacked(const FrameLayout& layout, const std::uint8_t* sample, std::u
     const std::uint8_t* in = sample + row * layout.stride;
     std::uint8_t* out = target + row * targetStride;
     for (std::uint32_t pair = 0; pair < pairs;
-         ++pair, in += kPackedPairBytes, out += 2 * kBgrBytes) {
+         ++pair, in += kPackedPairBytes, out += 2 * kBgr24Bytes) {
       const Chroma chroma = ChromaOf(in[uAt], in[vAt]);
       PutPixel(out, in[lumaAt], chroma);
-      PutPixel(out + kBgrBytes, in[lumaAt + 2], chroma);
+      PutPixel(out + kBgr24Bytes, in[lumaAt + 2], chroma);
     }
     if (oddWidth) PutPixel(out, in[lumaAt], ChromaOf(in[uAt], in[vAt]));
   }
@@ -106,10 +105,10 @@ void ConvertPlanar(const FrameLayout& layout, const std::uint8_t* sample, std::u
     const std::uint8_t* v = vPlane + (row / 2) * chromaStride;
     std::uint8_t* out = target + row * targetStride;
     for (std::uint32_t pair = 0; pair < pairs;
-         ++pair, luma += 2, u += chromaStep, v += chromaStep, out += 2 * kBgrBytes) {
+         ++pair, luma += 2, u += chromaStep, v += chromaStep, out += 2 * kBgr24Bytes) {
       const Chroma chroma = ChromaOf(*u, *v);
       PutPixel(out, luma[0], chroma);
-      PutPixel(out + kBgrBytes, luma[1], chroma);
+      PutPixel(out + kBgr24Bytes, luma[1], chroma);
     }
     if (oddWidth) PutPixel(out, luma[0], ChromaOf(*u, *v));
   }
@@ -121,11 +120,11 @@ void ConvertRgb(const FrameLayout& layout, const std::uint8_t* sample, std::uint
     const std::uint32_t stored = layout.bottomUp ? layout.height - 1 - row : row;
     const std::uint8_t* in = sample + stored * layout.stride;
     std::uint8_t* out = target + row * targetStride;
-    if (pixelBytes == kBgrBytes) {
-      for (std::size_t i = 0; i < layout.width * kBgrBytes; ++i) out[i] = in[i];
+    if (pixelBytes == kBgr24Bytes) {
+      for (std::size_t i = 0; i < layout.width * kBgr24Bytes; ++i) out[i] = in[i];
       continue;
     }
-    for (std::uint32_t x = 0; x < layout.width; ++x, in += pixelBytes, out += kBgrBytes) {
+    for (std::uint32_t x = 0; x < layout.width; ++x, in += pixelBytes, out += kBgr24Bytes) {
       out[0] = in[0];
       out[1] = in[1];
       out[2] = in[2];
@@ -177,7 +176,7 @@ std::optional<int> FormatPreference(FrameFormat format) {
 }
 
 std::size_t Bgr24Stride(std::uint32_t width) {
-  return (std::size_t{width} * kBgrBytes + 3) & ~std::size_t{3};
+  return (std::size_t{width} * kBgr24Bytes + 3) & ~std::size_t{3};
 }
 
 std::optional<FrameLayout> UncompressedLayout(const BitmapHeader& header) {
@@ -228,10 +227,10 @@ bool ConvertToBgr24(const FrameLayout& layout, const std::uint8_t* sample, std::
   const std::size_t lumaSize = layout.stride * layout.height;
   switch (layout.format) {
     case FrameFormat::kRgb24:
-      ConvertRgb(layout, sample, target, targetStride, kBgrBytes);
+      ConvertRgb(layout, sample, target, targetStride, kBgr24Bytes);
       return true;
     case FrameFormat::kRgb32:
-      ConvertRgb(layout, sample, target, targetStride, kBgrxBytes);
+      ConvertRgb(layout, sample, target, targetStride, kBgra32Bytes);
       return true;
     case FrameFormat::kYuy2:
       ConvertPacked(layout, sample, target, targetStride, 0, 1, 3);
@@ -269,7 +268,7 @@ Yuv YuvOf(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
 }
 
 Bgr BgrOf(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
-  std::uint8_t bgr[kBgrBytes];
+  std::uint8_t bgr[kBgr24Bytes];
   PutPixel(bgr, y, ChromaOf(u, v));
   return {bgr[0], bgr[1], bgr[2]};
 }

@@ -5,14 +5,9 @@
 #include "picture/overlay_image.h"
 #include "picture/overlay_rules.h"
 #include "picture/pixel_bitmap.h"
+#include "picture/pixel_format_rules.h"
 
 namespace kelpo {
-
-namespace {
-
-constexpr std::uint64_t kArgbBytes = 4;
-
-}  // namespace
 
 Gdiplus::Bitmap* OverlayFile::Current(const std::wstring& path, bool* tooLarge) {
   if (tooLarge != nullptr) *tooLarge = false;
@@ -39,7 +34,7 @@ Gdiplus::Bitmap* OverlayFile::Current(const std::wstring& path, bool* tooLarge) 
 void OverlayFile::LetGoOfLarge() {
   const std::uint64_t pixels =
       overlay_ ? std::uint64_t{overlay_.image->GetWidth()} * overlay_.image->GetHeight() : 0;
-  if (pixels * kArgbBytes > kKeptBufferLimit || decoded_.capacity() > kKeptBufferLimit ||
+  if (pixels * kBgra32Bytes > kKeptBufferLimit || decoded_.capacity() > kKeptBufferLimit ||
       read_.capacity() > kKeptBufferLimit) {
     Forget();
     std::vector<std::uint8_t>().swap(read_);

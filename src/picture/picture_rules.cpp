@@ -1,5 +1,6 @@
 #include "picture/picture_rules.h"
 
+#include "picture/pixel_format_rules.h"
 #include "settings/settings_rules.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@ namespace {
 
 constexpr PictureSize kStandardSizes[] = {{160, 120}, {320, 240}, {480, 360}, {640, 480}};
 constexpr PictureSize kDefaultSize = {320, 240};
-constexpr std::uint64_t kBytesPerPixel = 4;
 
 }  // namespace
 
@@ -28,7 +28,7 @@ bool IsDrawableSize(std::uint32_t width, std::uint32_t height) {
   if (width == 0 || height == 0) return false;
   constexpr std::uint64_t kLimit =
       static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
-  const std::uint64_t stride = static_cast<std::uint64_t>(width) * kBytesPerPixel;
+  const std::uint64_t stride = static_cast<std::uint64_t>(width) * kBgra32Bytes;
   return stride <= kLimit && stride * height <= kLimit;
 }
 

@@ -16,8 +16,6 @@ namespace kelpo {
 
 namespace {
 
-constexpr std::size_t kRgb24Bytes = 3;
-
 // Clears the last picture to the black of a new 24-bit bitmap; false when it
 // is of another size or kind.
 bool ClearForReuse(Gdiplus::Bitmap& picture, std::uint32_t width, std::uint32_t height) {
@@ -31,7 +29,7 @@ bool ClearForReuse(Gdiplus::Bitmap& picture, std::uint32_t width, std::uint32_t 
       Gdiplus::Ok) {
     return false;
   }
-  const std::size_t rowBytes = std::size_t{width} * kRgb24Bytes;
+  const std::size_t rowBytes = std::size_t{width} * kBgr24Bytes;
   for (UINT y = 0; y < data.Height; ++y) {
     std::memset(
         static_cast<std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride, 0,
@@ -79,10 +77,10 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
   RepeatEdgePixels(edges);
   Gdiplus::Status drawn = Gdiplus::Ok;
   if (crop) {
-    drawn = graphics.DrawImage(&frame, destination, static_cast<Gdiplus::REAL>(crop->x),
-                               static_cast<Gdiplus::REAL>(crop->y),
-                               static_cast<Gdiplus::REAL>(crop->width),
-                               static_cast<Gdiplus::REAL>(crop->height), Gdiplus::UnitPixel, &edges);
+    drawn = graphics.DrawImage(
+        &frame, destination, static_cast<Gdiplus::REAL>(crop->x),
+        static_cast<Gdiplus::REAL>(crop->y), static_cast<Gdiplus::REAL>(crop->width),
+        static_cast<Gdiplus::REAL>(crop->height), Gdiplus::UnitPixel, &edges);
   } else {
     drawn = graphics.DrawImage(
         &frame, destination, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(frame.GetWidth()),
@@ -95,7 +93,7 @@ std::unique_ptr<Gdiplus::Bitmap> ResizeAndCrop(Gdiplus::Image& frame, const Sett
 
 std::unique_ptr<Gdiplus::Bitmap> KeptForNextPicture(std::unique_ptr<Gdiplus::Bitmap> picture) {
   if (!picture || picture->GetPixelFormat() != PixelFormat24bppRGB ||
-      std::uint64_t{picture->GetWidth()} * picture->GetHeight() * kRgb24Bytes > kKeptBufferLimit) {
+      std::uint64_t{picture->GetWidth()} * picture->GetHeight() * kBgr24Bytes > kKeptBufferLimit) {
     return nullptr;
   }
   return picture;
@@ -115,7 +113,7 @@ void FlipPicture(Gdiplus::Image& picture, const Settings& settings) {
                         PixelFormat24bppRGB, &data) == Gdiplus::Ok) {
       if (data.Stride > 0) {
         MirrorRows(static_cast<std::uint8_t*>(data.Scan0), static_cast<std::size_t>(data.Stride),
-                   data.Width, data.Height, kRgb24Bytes, settings.fliphorizontal,
+                   data.Width, data.Height, kBgr24Bytes, settings.fliphorizontal,
                    settings.flipvertical);
       }
       if (bitmap.UnlockBits(&data) == Gdiplus::Ok && data.Stride > 0) return;

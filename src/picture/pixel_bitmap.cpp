@@ -4,14 +4,13 @@
 
 #include "picture/image_size_rules.h"
 #include "picture/picture_rules.h"
+#include "picture/pixel_format_rules.h"
 
 #include <new>
 
 namespace kelpo {
 
 namespace {
-
-constexpr int kArgbBytes = 4;
 
 BYTE* FirstRow(PixelRows& rows) { return rows.bytes.data() + rows.firstRow; }
 
@@ -37,7 +36,7 @@ std::unique_ptr<PixelBitmap> CopyAsArgb(Gdiplus::Bitmap& image) {
   const UINT height = image.GetHeight();
   if (!IsDrawableSize(width, height) || !WithinPixelBudget(width, height)) return nullptr;
   auto rows = std::make_shared<PixelRows>();
-  rows->stride = static_cast<int>(width) * kArgbBytes;
+  rows->stride = static_cast<int>(width) * static_cast<int>(kBgra32Bytes);
   try {
     rows->bytes.resize(static_cast<std::size_t>(rows->stride) * height);
   } catch (const std::bad_alloc&) {

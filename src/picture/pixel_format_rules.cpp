@@ -13,13 +13,13 @@ constexpr std::uint8_t kOpaque = 0xFF;
 std::size_t BytesPerPixel(RowFormat format) {
   switch (format) {
     case RowFormat::kBgr24:
-      return 3;
+      return kBgr24Bytes;
     case RowFormat::kBgrx32:
-      return 4;
+      return kBgra32Bytes;
     case RowFormat::kRgb48:
       return 6;
   }
-  return 4;
+  return kBgra32Bytes;
 }
 
 void WidenToBgra(RowFormat format, const std::uint8_t* source, std::size_t sourceStride,
@@ -29,7 +29,7 @@ void WidenToBgra(RowFormat format, const std::uint8_t* source, std::size_t sourc
   for (std::uint32_t y = 0; y < height; ++y) {
     const std::uint8_t* in = source + y * sourceStride;
     std::uint8_t* out = target + y * targetStride;
-    for (std::uint32_t x = 0; x < width; ++x, in += step, out += 4) {
+    for (std::uint32_t x = 0; x < width; ++x, in += step, out += kBgra32Bytes) {
       if (format == RowFormat::kRgb48) {
         out[0] = in[5];
         out[1] = in[3];

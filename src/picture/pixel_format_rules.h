@@ -8,6 +8,11 @@
 
 namespace kelpo {
 
+// Bytes a pixel takes in 24-bit rows (blue, green, red) and in 32-bit rows
+// (blue, green, red, then alpha or nothing).
+constexpr std::size_t kBgr24Bytes = 3;
+constexpr std::size_t kBgra32Bytes = 4;
+
 enum class RowFormat {
   kBgr24,   // blue, green, red
   kBgrx32,  // blue, green, red, unused

@@ -17,7 +17,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-constexpr UINT kBgraBytes = 4;
 // Rows are read from the decoder in strips of about this size.
 constexpr UINT kStripBytes = 256 * 1024;
 
@@ -78,7 +77,7 @@ StillDecode StillImageDecoder::Decode(const std::wstring& path, std::shared_ptr<
   }
 
   if (!rows || rows.use_count() != 1) rows = std::make_shared<PixelRows>();
-  const UINT stride = frameWidth * kBgraBytes;
+  const UINT stride = frameWidth * static_cast<UINT>(kBgra32Bytes);
   const std::size_t bytes = static_cast<std::size_t>(stride) * frameHeight;
   try {
     rows->bytes.resize(bytes);
