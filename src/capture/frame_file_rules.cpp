@@ -1,5 +1,7 @@
 #include "capture/frame_file_rules.h"
 
+#include "picture/byte_reader_rules.h"
+
 #include <limits>
 
 namespace kelpo {
@@ -27,10 +29,12 @@ constexpr std::uint32_t kCompressionBitfields = 3;  // BI_BITFIELDS
 constexpr std::uint16_t kBitmapFileType = 0x4D42;   // "BM"
 constexpr unsigned kRowAlignmentBits = 32;
 
-std::uint32_t ReadLittleEndian(const std::uint8_t* bytes, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = count; i-- > 0;) value = value << 8 | bytes[i];
-  return value;
+// A field of the header, which always holds every field.
+std::uint32_t Field(const BitmapHeader& header, std::size_t offset, std::size_t size) {
+  const ByteReader fields(header.bytes.data(), header.bytes.size());
+  const std::optional<std::uint32_t> value =
+      size == 2 ? fields.U16(offset, kLittleEndian) : fields.U32(offset, kLittleEndian);
+  return value.value_or(0);
 }
 
 void WriteLittleEndian(std::uint8_t* bytes, std::size_t count, std::uint32_t value) {
@@ -40,20 +44,16 @@ void WriteLittleEndian(std::uint8_t* bytes, std::size_t count, std::uint32_t val
 }  // namespace
 
 std::int32_t BitmapHeader::width() const {
-  return static_cast<std::int32_t>(ReadLittleEndian(&bytes[kWidthField], 4));
+  return static_cast<std::int32_t>(Field(*this, kWidthField, 4));
 }
 std::int32_t BitmapHeader::height() const {
-  return static_cast<std::int32_t>(ReadLittleEndian(&bytes[kHeightField], 4));
+  return static_cast<std::int32_t>(Field(*this, kHeightField, 4));
 }
 std::uint16_t BitmapHeader::bitCount() const {
-  return static_cast<std::uint16_t>(ReadLittleEndian(&bytes[kBitCountField], 2));
+  return static_cast<std::uint16_t>(Field(*this, kBitCountField, 2));
 }
-std::uint32_t BitmapHeader::compression() const {
-  return ReadLittleEndian(&bytes[kCompressionField], 4);
-}
-std::uint32_t BitmapHeader::sizeImage() const {
-  return ReadLittleEndian(&bytes[kSizeImageField], 4);
-}
+std::uint32_t BitmapHeader::compression() const { return Field(*this, kCompressionField, 4); }
+std::uint32_t BitmapHeader::sizeImage() const { return Field(*this, kSizeImageField, 4); }
 
 std::optional<BitmapHeader> ReadBitmapHeader(FormatBlockType type, const std::uint8_t* block,
                                              std::size_t blockSize) {
@@ -72,7 +72,7 @@ std::optional<BitmapHeader> ReadBitmapHeader(FormatBlockType type, const std::ui
   BitmapHeader header;
   for (std::size_t i = 0; i < kBitmapInfoHeaderSize; ++i) header.bytes[i] = block[offset + i];
   // A header that does not count itself as at least a BITMAPINFOHEADER is not one.
-  if (ReadLittleEndian(&header.bytes[kSizeField], 4) < kBitmapInfoHeaderSize) return std::nullopt;
+  if (Field(header, kSizeField, 4) < kBitmapInfoHeaderSize) return std::nullopt;
   return header;
 }
 

@@ -1,56 +1,13 @@
 #include "picture/image_size_rules.h"
 
+#include "picture/byte_reader_rules.h"
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace kelpo {
 
 namespace {
-
-// Reads numbers from the file's bytes; every read says whether it stayed
-// inside them.
-class ByteReader {
- public:
-  ByteReader(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
-
-  bool Has(std::size_t offset, std::size_t count) const {
-    return offset <= size_ && count <= size_ - offset;
-  }
-  std::optional<std::uint32_t> Byte(std::size_t offset) const {
-    if (!Has(offset, 1)) return std::nullopt;
-    return bytes_[offset];
-  }
-  std::optional<std::uint32_t> U16(std::size_t offset, bool bigEndian) const {
-    return Number(offset, 2, bigEndian);
-  }
-  std::optional<std::uint32_t> U32(std::size_t offset, bool bigEndian) const {
-    return Number(offset, 4, bigEndian);
-  }
-  bool Matches(std::size_t offset, const char* text, std::size_t length) const {
-    return Has(offset, length) &&
-           std::equal(text, text + length, bytes_ + offset,
-                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
-  }
-  const std::uint8_t* At(std::size_t offset) const { return bytes_ + offset; }
-  std::size_t Size() const { return size_; }
-
- private:
-  std::optional<std::uint32_t> Number(std::size_t offset, std::size_t count, bool bigEndian) const {
-    if (!Has(offset, count)) return std::nullopt;
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t index = bigEndian ? i : count - 1 - i;
-      value = (value << 8) | bytes_[offset + index];
-    }
-    return value;
-  }
-
-  const std::uint8_t* bytes_;
-  std::size_t size_;
-};
-
-constexpr bool kBig = true;
-constexpr bool kLittle = false;
 
 std::optional<ImageDimensions> Both(std::optional<std::uint32_t> width,
                                     std::optional<std::uint32_t> height) {
@@ -67,7 +24,7 @@ std::optional<ImageDimensions> PngSize(const ByteReader& in) {
   constexpr std::size_t kWidth = 16;
   constexpr std::size_t kHeight = 20;
   if (!in.Matches(kIhdrName, "IHDR", 4)) return std::nullopt;
-  return Both(in.U32(kWidth, kBig), in.U32(kHeight, kBig));
+  return Both(in.U32(kWidth, kBigEndian), in.U32(kHeight, kBigEndian));
 }
 
 bool IsJpegFrameMarker(std::uint32_t marker) {
@@ -90,11 +47,11 @@ std::optional<ImageDimensions> JpegSize(const ByteReader& in) {
     if (!marker || *marker == kStartOfScan || *marker == kEndOfImage) return std::nullopt;
     // Markers that stand alone: TEM, RSTn, SOI.
     if (*marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD8)) continue;
-    const std::optional<std::uint32_t> length = in.U16(offset, kBig);
+    const std::optional<std::uint32_t> length = in.U16(offset, kBigEndian);
     if (!length || *length < kLengthSize) return std::nullopt;
     if (IsJpegFrameMarker(*marker)) {
-      const auto height = in.U16(offset + kFrameHeight, kBig);
-      return Both(in.U16(offset + kFrameWidth, kBig), height);
+      const auto height = in.U16(offset + kFrameHeight, kBigEndian);
+      return Both(in.U16(offset + kFrameWidth, kBigEndian), height);
     }
     offset += *length;
   }
@@ -112,7 +69,7 @@ std::optional<ImageDimensions> GifSize(const ByteReader& in) {
   constexpr std::size_t kImageWidth = 5;
   constexpr std::size_t kImageHeight = 7;
   const std::optional<ImageDimensions> screen =
-      Both(in.U16(kScreenWidth, kLittle), in.U16(kScreenHeight, kLittle));
+      Both(in.U16(kScreenWidth, kLittleEndian), in.U16(kScreenHeight, kLittleEndian));
   const std::optional<std::uint32_t> flags = in.Byte(kScreenFlags);
   if (!screen || !flags) return std::nullopt;
   std::size_t offset = kFirstBlock;
@@ -122,7 +79,8 @@ std::optional<ImageDimensions> GifSize(const ByteReader& in) {
     const std::optional<std::uint32_t> block = in.Byte(offset);
     if (block == kImage) {
       const std::optional<ImageDimensions> frame =
-          Both(in.U16(offset + kImageWidth, kLittle), in.U16(offset + kImageHeight, kLittle));
+          Both(in.U16(offset + kImageWidth, kLittleEndian),
+               in.U16(offset + kImageHeight, kLittleEndian));
       if (!frame) return screen;
       return ImageDimensions{std::max(screen->width, frame->width),
                              std::max(screen->height, frame->height)};
@@ -146,13 +104,14 @@ std::optional<ImageDimensions> DibSize(const ByteReader& in, std::size_t header)
   constexpr std::size_t kCoreHeight = 6;
   constexpr std::uint32_t kCoreHeaderSize = 12;  // 16-bit sides
   constexpr std::uint32_t kSmallestInfoHeader = 16;
-  const std::optional<std::uint32_t> headerSize = in.U32(header, kLittle);
+  const std::optional<std::uint32_t> headerSize = in.U32(header, kLittleEndian);
   if (!headerSize) return std::nullopt;
   if (*headerSize == kCoreHeaderSize)
-    return Both(in.U16(header + kWidth, kLittle), in.U16(header + kCoreHeight, kLittle));
+    return Both(in.U16(header + kWidth, kLittleEndian),
+                in.U16(header + kCoreHeight, kLittleEndian));
   if (*headerSize < kSmallestInfoHeader) return std::nullopt;
-  const std::optional<std::uint32_t> width = in.U32(header + kWidth, kLittle);
-  const std::optional<std::uint32_t> height = in.U32(header + kHeight, kLittle);
+  const std::optional<std::uint32_t> width = in.U32(header + kWidth, kLittleEndian);
+  const std::optional<std::uint32_t> height = in.U32(header + kHeight, kLittleEndian);
   if (!width || !height) return std::nullopt;
   // Signed: a negative height means a top-down bitmap; a negative width is no bitmap.
   const auto signedWidth = static_cast<std::int32_t>(*width);
@@ -210,12 +169,12 @@ std::optional<ImageDimensions> IconSize(const ByteReader& in) {
   constexpr std::size_t kFirstEntry = 6;
   constexpr std::size_t kEntrySize = 16;
   constexpr std::size_t kEntryOffset = 12;
-  const std::optional<std::uint32_t> count = in.U16(kCount, kLittle);
+  const std::optional<std::uint32_t> count = in.U16(kCount, kLittleEndian);
   if (!count || *count == 0) return std::nullopt;
   ImageDimensions largest{0, 0};
   for (std::uint32_t i = 0; i < *count; ++i) {
     const std::size_t entry = kFirstEntry + kEntrySize * i;
-    const std::optional<std::uint32_t> offset = in.U32(entry + kEntryOffset, kLittle);
+    const std::optional<std::uint32_t> offset = in.U32(entry + kEntryOffset, kLittleEndian);
     if (!offset) return std::nullopt;
     const std::optional<ImageDimensions> size = IconEntrySize(in, *offset);
     if (!size) return std::nullopt;
@@ -245,8 +204,8 @@ std::optional<ImageDimensions> ReadImageDimensions(const std::uint8_t* bytes, st
   if (in.Matches(0, "\xFF\xD8", 2)) return JpegSize(in);
   if (in.Matches(0, "GIF87a", 6) || in.Matches(0, "GIF89a", 6)) return GifSize(in);
   if (in.Matches(0, "BM", 2)) return BmpSize(in);
-  if (in.Matches(0, "II*\0", 4)) return TiffSize(in, kLittle);
-  if (in.Matches(0, "MM\0*", 4)) return TiffSize(in, kBig);
+  if (in.Matches(0, "II*\0", 4)) return TiffSize(in, kLittleEndian);
+  if (in.Matches(0, "MM\0*", 4)) return TiffSize(in, kBigEndian);
   if (IsIcon(in)) return IconSize(in);
   return std::nullopt;
 }
