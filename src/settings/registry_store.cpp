@@ -3,6 +3,7 @@
 #include "settings/registry_store.h"
 
 #include "common/unique_handle.h"
+#include "settings/registry_text.h"
 
 #include <cwchar>
 #include <vector>
@@ -11,9 +12,8 @@ namespace kelpo {
 
 namespace {
 
+// The longest text; one more character read tells a longer one apart.
 constexpr std::size_t kMaxStringLength = 8192;
-// The longest text and a terminating NUL.
-constexpr DWORD kStringBufferBytes = (kMaxStringLength + 1) * sizeof(wchar_t);
 constexpr DWORD kMaxBinaryBytes = 64 * 1024;
 
 unique_hkey OpenProductKey(REGSAM access) {
@@ -64,21 +64,12 @@ bool ReadBool(const wchar_t* name, bool& flag) {
 bool ReadString(const wchar_t* name, std::wstring& text) {
   unique_hkey key = OpenProductKey(KEY_READ);
   if (!key) return false;
-  std::vector<wchar_t> buffer(kStringBufferBytes / sizeof(wchar_t));
-  DWORD type = REG_NONE;
-  DWORD size = kStringBufferBytes;
-  if (::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS) {
+  std::wstring stored;
+  if (ReadRegistryText(key.get(), name, kMaxStringLength + 1, stored) != ERROR_SUCCESS ||
+      stored.size() > kMaxStringLength) {
     return false;
   }
-  if (type != REG_SZ || size < sizeof(wchar_t)) return false;
-  // A REG_SZ need not end with a NUL (other writers may leave it out); the text
-  // ends at the first NUL if there is one, otherwise at the end of the data.
-  const std::size_t stored = size / sizeof(wchar_t);
-  std::size_t length = 0;
-  while (length < stored && buffer[length] != L'\0') ++length;
-  if (length > kMaxStringLength) return false;
-  text.assign(buffer.data(), length);
+  text.swap(stored);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include "settings/run_at_logon.h"
 
 #include "common/unique_handle.h"
+#include "settings/registry_text.h"
 #include "settings/run_at_logon_rules.h"
 
 #include <optional>
@@ -30,17 +31,10 @@ std::optional<std::wstring> ProgramPath() {
 // The stored entry, nullopt when there is none. Data that is not a string of
 // a plausible length reads as an empty text: present, and never our command.
 std::optional<std::wstring> StoredEntry(HKEY runKey) {
-  std::vector<wchar_t> buffer(kEntryCapacity);
-  DWORD type = REG_NONE;
-  DWORD size = kEntryCapacity * sizeof(wchar_t);
-  const LSTATUS result = ::RegQueryValueExW(runKey, kRunValue, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(buffer.data()), &size);
+  std::wstring entry;
+  const LSTATUS result = ReadRegistryText(runKey, kRunValue, kEntryCapacity, entry);
   if (result == ERROR_FILE_NOT_FOUND) return std::nullopt;
-  if (result != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
-  const std::size_t stored = size / sizeof(wchar_t);
-  std::size_t length = 0;
-  while (length < stored && buffer[length] != L'\0') ++length;
-  return std::wstring(buffer.data(), length);
+  return entry;
 }
 
 }  // namespace
