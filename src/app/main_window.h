@@ -3,6 +3,7 @@
 // timers and the status line, and hands every event to its owner.
 #pragma once
 
+#include "app/picture_status.h"
 #include "app/tray_icon.h"
 #include "common/win32.h"
 #include "resources/resource.h"
@@ -49,7 +50,7 @@ class MainWindowEvents {
   ~MainWindowEvents() = default;
 };
 
-class MainWindow {
+class MainWindow final : public PictureStatus {
  public:
   MainWindow();
   // Removes the tray icon and destroys the window.
@@ -77,19 +78,20 @@ class MainWindow {
 
   // Shows the status text, and in the tray icon's tooltip with the time it
   // came; an error while the window is hidden also appears as a balloon.
-  void SetStatus(int id);
+  void SetStatus(int id) override;
   // The same, with `values` in place of the text's "%1", "%2".
-  void SetStatus(int id, const std::vector<std::wstring>& values);
-  int LastStatus() const { return lastStatus_; }
+  void SetStatus(int id, const std::vector<std::wstring>& values) override;
+  int LastStatus() const override { return lastStatus_; }
   // The last status's text as shown.
   const std::wstring& LastStatusText() const { return lastStatusText_; }
   // The picture button is disabled while an upload runs.
-  void SetUploadRunning(bool running);
+  void SetUploadRunning(bool running) override;
 
   void StartCaptureTimer(UINT period);
   void StopCaptureTimer();
-  void StartUploadTimer(UINT period);
-  void StopUploadTimer();
+  void StartUploadTimer(UINT period) override;
+  void StopUploadTimer() override;
+  void Quit() override { (void)::SendMessageW(window_, WM_QUITAPP, 0, 0); }
   // The camera's one-shot timer: it fires once, then stands until started again.
   void StartGrabTimer(UINT period);
   void StopGrabTimer();

@@ -1,6 +1,6 @@
 #include "app/picture_cycle.h"
 
-#include "app/main_window.h"
+#include "app/picture_status.h"
 #include "app/status_rules.h"
 #include "common/message_catalogue.h"
 #include "picture/picture_pipeline.h"
@@ -11,7 +11,7 @@
 
 namespace kelpo {
 
-PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, MainWindow& window,
+PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, PictureStatus& window,
                            const Options& options)
     : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
 
@@ -199,7 +199,7 @@ void PictureCycle::QuitOneShot() {
   if (OneShotExit(Outcome()) == kExitNoPicture && !IsErrorStatus(window_.LastStatus())) {
     window_.SetStatus(kMsgPictureFailed);
   }
-  (void)::SendMessageW(window_.handle(), WM_QUITAPP, 0, 0);
+  window_.Quit();
 }
 
 OneShotOutcome PictureCycle::Outcome() const {

@@ -11,8 +11,8 @@
 
 namespace kelpo {
 
-class MainWindow;
 class PicturePipeline;
+class PictureStatus;
 struct Settings;
 
 class PictureCycle final : public UploadObserver {
@@ -23,7 +23,7 @@ class PictureCycle final : public UploadObserver {
   };
 
   // The cycle keeps an SFTP server's host key in `settings` when it learns it.
-  PictureCycle(Settings& settings, PicturePipeline& pictures, MainWindow& window,
+  PictureCycle(Settings& settings, PicturePipeline& pictures, PictureStatus& window,
                const Options& options);
   PictureCycle(const PictureCycle&) = delete;
   PictureCycle& operator=(const PictureCycle&) = delete;
@@ -68,7 +68,7 @@ class PictureCycle final : public UploadObserver {
 
   Settings& settings_;
   PicturePipeline& pictures_;
-  MainWindow& window_;
+  PictureStatus& window_;
   Options options_;
   FrameSource* source_ = nullptr;
   Uploader* uploader_ = nullptr;
