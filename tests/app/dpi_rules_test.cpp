@@ -1,0 +1,22 @@
+#include "app/dpi_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace kelpo {
+namespace {
+
+TEST(DpiRules, ScalesEdgesRoundingHalfAwayFromZeroAndLeavesUnknownDpiAlone) {
+  EXPECT_EQ(ScaleToDpi(-11, 96, 144), -17);  // -16.5
+  EXPECT_EQ(ScaleToDpi(11, 96, 144), 17);
+  EXPECT_EQ(ScaleToDpi(17, 144, 96), 11);  // 11.33
+  EXPECT_EQ(ScaleToDpi(5, 0, 144), 5);
+  // Neighbours at 96 stay neighbours at 120 although their widths round apart.
+  const DpiRect left = ScaleToDpi(DpiRect{3, 0, 13, 10}, 96, 120);
+  const DpiRect right = ScaleToDpi(DpiRect{13, 0, 23, 10}, 96, 120);
+  EXPECT_EQ(left.right, right.left);
+  EXPECT_EQ(left.right - left.left, 12);
+  EXPECT_EQ(right.right - right.left, 13);
+}
+
+}  // namespace
+}  // namespace kelpo
