@@ -3,7 +3,7 @@
 // timers and the status line, and hands every event to its owner.
 #pragma once
 
-#include "app/dpi_rules.h"
+#include "common/dpi_rules.h"
 #include "app/tray_icon.h"
 #include "common/win32.h"
 #include "resources/resource.h"

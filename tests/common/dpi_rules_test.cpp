@@ -1,4 +1,4 @@
-#include "app/dpi_rules.h"
+#include "common/dpi_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,15 @@ TEST(DpiRules, RoundsHalfAwayFromZeroAndKeepsNeighboursTouching) {
   EXPECT_EQ(left.right - left.left, 12);
   EXPECT_EQ(right.left, left.right);
   EXPECT_EQ(right.right - right.left, 13);
+}
+
+TEST(DpiRules, KeepsAWindowOnTheScreenCaptionFirst) {
+  const DpiRect screen{0, 0, 1280, 1000};
+  const DpiRect low = KeepWithin({355, 348, 1260, 1047}, screen);
+  EXPECT_EQ(low.top, 301);
+  EXPECT_EQ(low.left, 355);
+  EXPECT_EQ(KeepWithin({-50, 10, 1350, 1100}, screen).left, 0);
+  EXPECT_EQ(KeepWithin({-50, 10, 1350, 1100}, screen).top, 0);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Pure rules of a window that follows its monitor's scale: lengths and
-// rectangles laid out at one DPI, taken to another.
+// Pure rules of windows that follow their monitor's scale: lengths and
+// rectangles laid out at one DPI, taken to another, and kept on the screen.
 #pragma once
 
 #include <cstdint>
@@ -23,5 +23,9 @@ std::int32_t ScaleToDpi(std::int32_t value, std::uint32_t fromDpi, std::uint32_t
 // Each edge scaled on its own, so that controls that touch at one DPI still
 // touch at another.
 DpiRect ScaleToDpi(const DpiRect& rect, std::uint32_t fromDpi, std::uint32_t toDpi);
+
+// The window moved, unchanged in size, as little as brings it within `area`;
+// one larger than the area keeps its top left corner (its caption) in it.
+DpiRect KeepWithin(const DpiRect& window, const DpiRect& area);
 
 }  // namespace kelpo
