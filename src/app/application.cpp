@@ -156,6 +156,10 @@ void Application::OnMoved() {
   if (source_) source_->PlacePreview();
 }
 
+void Application::OnPreviewResized() {
+  if (source_) source_->OnPreviewResized();
+}
+
 void Application::OnSessionEnding() { SaveAllSettings(settings_); }
 
 void Application::OnUnhandledError(std::exception_ptr error) noexcept {

@@ -56,6 +56,7 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   void OnSettingsRequested() override;
   void OnShown(bool shown) override;
   void OnMoved() override;
+  void OnPreviewResized() override;
   void OnSessionEnding() override;
   void OnUnhandledError(std::exception_ptr error) noexcept override;
 

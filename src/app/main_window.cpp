@@ -24,6 +24,34 @@ constexpr UINT_PTR kGrabTimerId = 4;
 // Ends a one-shot run that is still going when its time is up.
 constexpr UINT_PTR kOneShotBoundTimerId = 5;
 
+// Windows 8.1 and later; older systems never send it.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+// SetDialogDpiChangeBehavior's DDC_DISABLE_ALL (Windows 10 1803).
+constexpr int kDialogDpiDisableAll = 1;
+
+// Looked up at run time: the program runs on systems without them.
+template <typename Function>
+Function User32Function(const char* name) {
+  const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  if (user32 == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)));
+}
+
+// The window's DPI: its monitor's for a per-monitor aware window, else the
+// system's.
+UINT WindowDpi(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+  if (getDpiForWindow != nullptr) {
+    if (const UINT dpi = getDpiForWindow(window); dpi != 0) return dpi;
+  }
+  const HDC dc = ::GetDC(window);
+  if (dc == nullptr) return kDefaultDpi;
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  (void)::ReleaseDC(window, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
 HICON LoadProgramIcon(int widthMetric, int heightMetric) {
   return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELPO),
                                          IMAGE_ICON, ::GetSystemMetrics(widthMetric),
@@ -118,6 +146,9 @@ INT_PTR MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnTimer(wParam);
     case WM_TRAYICON:
       return OnTrayIcon(wParam, lParam);
+    case kDpiChangedMessage:
+      if (lParam == 0) return FALSE;
+      return OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
     case WM_GRAPHNOTIFY:
       if (events_ != nullptr) events_->OnGraphNotify();
       return TRUE;
@@ -145,6 +176,59 @@ INT_PTR MainWindow::OnInitDialog() {
   bigIcon_.reset(LoadProgramIcon(SM_CXICON, SM_CYICON));
   (void)::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   (void)::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  RecordLayout();
+  return TRUE;
+}
+
+void MainWindow::RecordLayout() {
+  // The window scales itself: the dialog manager's own scaling would move
+  // the controls by its font's metrics, and twice with ours.
+  using SetBehaviourFunction = BOOL(WINAPI*)(HWND, int, int);
+  static const auto setBehaviour =
+      User32Function<SetBehaviourFunction>("SetDialogDpiChangeBehavior");
+  if (setBehaviour != nullptr) {
+    (void)setBehaviour(window_, kDialogDpiDisableAll, kDialogDpiDisableAll);
+  }
+  createdDpi_ = WindowDpi(window_);
+  const auto font = reinterpret_cast<HFONT>(::SendMessageW(window_, WM_GETFONT, 0, 0));
+  hasCreatedFont_ = font != nullptr && ::GetObjectW(font, sizeof(createdFont_), &createdFont_) ==
+                                           static_cast<int>(sizeof(createdFont_));
+  // The direct children only: the video window inside the preview control
+  // is placed by its own rules.
+  createdLayout_.clear();
+  for (HWND control = ::GetWindow(window_, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    RECT area{};
+    if (!::GetWindowRect(control, &area)) continue;
+    (void)::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
+    createdLayout_.emplace_back(control, DpiRect{area.left, area.top, area.right, area.bottom});
+  }
+}
+
+INT_PTR MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  if (dpi == 0) return FALSE;
+  (void)::SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+  unique_hfont font;
+  if (hasCreatedFont_) {
+    LOGFONTW scaled = createdFont_;
+    scaled.lfHeight = ScaleToDpi(scaled.lfHeight, createdDpi_, dpi);
+    scaled.lfWidth = ScaleToDpi(scaled.lfWidth, createdDpi_, dpi);
+    font.reset(::CreateFontIndirectW(&scaled));
+  }
+  for (const auto& [control, created] : createdLayout_) {
+    const DpiRect placed = ScaleToDpi(created, createdDpi_, dpi);
+    (void)::SetWindowPos(control, nullptr, placed.left, placed.top, placed.right - placed.left,
+                         placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (font) {
+      (void)::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    }
+  }
+  // The previous font goes only once no control uses it.
+  if (font) scaledFont_ = std::move(font);
+  (void)::InvalidateRect(window_, nullptr, TRUE);
+  if (events_ != nullptr) events_->OnPreviewResized();
   return TRUE;
 }
 

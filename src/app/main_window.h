@@ -5,11 +5,13 @@
 
 #include "app/picture_status.h"
 #include "app/tray_icon.h"
+#include "common/dpi_rules.h"
 #include "common/win32.h"
 #include "resources/resource.h"
 
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelpo {
@@ -41,6 +43,9 @@ class MainWindowEvents {
   virtual void OnShown(bool shown) = 0;
   // The window moved: what sits in its preview is placed again.
   virtual void OnMoved() {}
+  // The window took another monitor's scale: the preview control has a new
+  // size, and what it shows is fitted to it again.
+  virtual void OnPreviewResized() {}
   // The session may end: save what must survive it.
   virtual void OnSessionEnding() = 0;
   // A handler failed; the error cannot cross the system's frames.
@@ -113,6 +118,11 @@ class MainWindow final : public PictureStatus {
   INT_PTR OnCommand(int controlId);
   INT_PTR OnTimer(UINT_PTR timerId);
   INT_PTR OnTrayIcon(WPARAM wParam, LPARAM lParam);
+  // Moved to a monitor of another scale: the window takes the rectangle the
+  // system suggests, its controls and font follow.
+  INT_PTR OnDpiChanged(UINT dpi, const RECT& suggested);
+  // The controls as the dialog manager laid them out at creation.
+  void RecordLayout();
   // The icon's context menu at `anchor`; its command arrives as WM_COMMAND.
   void ShowTrayMenu(POINT anchor);
   INT_PTR OnTaskbarCreated();
@@ -124,6 +134,14 @@ class MainWindow final : public PictureStatus {
   // The window's own icons, sized for the title bar and for Alt+Tab.
   unique_hicon smallIcon_;
   unique_hicon bigIcon_;
+  // The layout and font at creation, at `createdDpi_`; every scale is taken
+  // from them, so that rounding does not add up over changes.
+  UINT createdDpi_ = kDefaultDpi;
+  std::vector<std::pair<HWND, DpiRect>> createdLayout_;
+  LOGFONTW createdFont_{};
+  bool hasCreatedFont_ = false;
+  // The controls' font at another scale than the creation's.
+  unique_hfont scaledFont_;
   bool balloonTips_ = false;
   int lastStatus_ = 0;
   std::wstring lastStatusText_;

@@ -5,7 +5,7 @@
 #include "app/one_shot_rules.h"
 #include "app/single_instance.h"
 #include "common/message_catalogue.h"
-#include "upload/transfer_library.h"
+#include "upload/curl_library.h"
 
 #include "kelpo_version.h"
 
@@ -44,8 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     return kelpo::kExitCouldNotRun;
   }
   if (choice.kind == kelpo::RunKind::kVersion) {
-    kelpo::ReportToConsole(Widen("Kelpo " KELPO_VERSION_TEXT "\n" +
-                                 kelpo::TransferLibraryVersion() +
+    kelpo::ReportToConsole(Widen("Kelpo " KELPO_VERSION_TEXT "\n" + kelpo::CurlVersionText() +
                                  "\nBuilt from Debian's sources: " KELPO_THIRD_PARTY_TEXT));
     return 0;
   }

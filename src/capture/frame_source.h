@@ -80,6 +80,10 @@ class FrameSource {
   // of the video the picture keeps, in the picture's aspect ratio.
   virtual void PlacePreview() {}
 
+  // The preview control changed its size (the window took another monitor's
+  // scale): what it shows is fitted to it again.
+  virtual void OnPreviewResized() { PlacePreview(); }
+
   // What the user knows the source by: the camera's name or the file's path.
   virtual std::wstring DeviceName() const = 0;
 

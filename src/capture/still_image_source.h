@@ -21,6 +21,7 @@ class StillImageSource final : public FrameSource {
   std::unique_ptr<Gdiplus::Bitmap> GrabFrame() override;
   // Draws the preview that was put off while the window was hidden.
   void OnWindowShown(bool shown) override;
+  void OnPreviewResized() override { ShowPreview(); }
   std::wstring DeviceName() const override { return settings_.devicePath; }
 
   // Decodes the file into the still image and shows it, fitted, in the

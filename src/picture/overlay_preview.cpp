@@ -20,11 +20,6 @@ OverlayPreview::OverlayPreview(PictureSize outputSize, HWND page)
     : outputSize_(outputSize), page_(page) {
   background_.reset(
       Gdiplus::Bitmap::FromResource(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW)));
-  RECT client{};
-  if (::GetClientRect(::GetDlgItem(page_, IDC_OVERLAY_PREVIEW), &client)) {
-    width_ = client.right - client.left;
-    height_ = client.bottom - client.top;
-  }
 }
 
 void OverlayPreview::SetOverlayPreviewImage(const std::wstring& path) {
@@ -35,8 +30,18 @@ void OverlayPreview::SetOverlayPreviewImage(const std::wstring& path) {
 }
 
 void OverlayPreview::RenderOverlayPreview() {
+  RECT client{};
+  const HWND control = ::GetDlgItem(page_, IDC_OVERLAY_PREVIEW);
+  if (!::GetClientRect(control, &client)) return;
+  Render(client.right - client.left, client.bottom - client.top);
+  (void)::InvalidateRect(control, nullptr, FALSE);
+}
+
+void OverlayPreview::Render(int width, int height) {
   if (!background_) return;
   preview_.reset();
+  width_ = width;
+  height_ = height;
   if (width_ <= 0 || height_ <= 0) return;
   preview_ = std::make_unique<Gdiplus::Bitmap>(width_, height_, PixelFormat32bppRGB);
   {
@@ -74,10 +79,14 @@ void OverlayPreview::RenderOverlayPreview() {
   // A failed load leaves the background alone; never fall back to the file
   // named in the settings, which is what a null overlay would mean.
   if (overlay_) DrawOverlay(*preview_, overlay_.image.get(), std::wstring(), true, parameters);
-  (void)::InvalidateRect(::GetDlgItem(page_, IDC_OVERLAY_PREVIEW), nullptr, FALSE);
 }
 
-void OverlayPreview::Paint(HDC dc) const {
+void OverlayPreview::Paint(HDC dc, const RECT& control) {
+  // The control was resized (another monitor's scale): the preview is made
+  // again at its new size rather than stretched or cut.
+  const int width = control.right - control.left;
+  const int height = control.bottom - control.top;
+  if (width != width_ || height != height_) Render(width, height);
   if (!preview_) return;
   Gdiplus::Graphics graphics(dc);
   (void)graphics.DrawImage(preview_.get(), 0, 0);

@@ -23,8 +23,9 @@ class OverlayPreview {
   // Rebuilds the preview from the page's current controls and repaints it.
   void RenderOverlayPreview();
 
-  // The owner-draw handler's work: the preview, unscaled, at (0, 0).
-  void Paint(HDC dc) const;
+  // The owner-draw handler's work: the preview, unscaled, at (0, 0), made
+  // again first when `control` (its client area) has another size.
+  void Paint(HDC dc, const RECT& control);
 
   void SetKeyColour(COLORREF colour) { keyColour_ = colour; }
   COLORREF KeyColour() const { return keyColour_; }
@@ -32,6 +33,9 @@ class OverlayPreview {
   Gdiplus::Bitmap* PreviewBitmap() const { return preview_.get(); }
 
  private:
+  // The preview for a control of this size, from the page's controls.
+  void Render(int width, int height);
+
   PictureSize outputSize_;
   HWND page_;
   std::unique_ptr<Gdiplus::Bitmap> background_;

@@ -127,8 +127,12 @@ HBRUSH OverlayPage::OnStaticColour(int controlId, HDC /*dc*/) {
 
 bool OverlayPage::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (item.CtlID != IDC_OVERLAY_PREVIEW || !preview_) return false;
-  preview_->Paint(item.hDC);
+  preview_->Paint(item.hDC, item.rcItem);
   return true;
+}
+
+void OverlayPage::OnRescaled() {
+  if (preview_) preview_->RenderOverlayPreview();
 }
 
 void OverlayPage::OnApplied() {

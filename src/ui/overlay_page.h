@@ -20,6 +20,7 @@ class OverlayPage final : public SettingsPage {
   void OnScroll(int controlId) override;
   HBRUSH OnStaticColour(int controlId, HDC dc) override;
   bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
+  void OnRescaled() override;
   void OnDestroyed() override;
 
   void ShowPercentages();

@@ -14,6 +14,10 @@ namespace kelpo {
 
 namespace {
 
+// Windows 10 1607 and later, to each child of a window whose DPI changed,
+// once the window has handled the change.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
 // Counts the page's own writes to its controls, so the notifications they
 // cause are not taken for the user's edits.
 class QuietScope {
@@ -110,6 +114,9 @@ INT_PTR SettingsPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DRAWITEM:
       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case kDpiChangedAfterParent:
+      OnRescaled();
+      return FALSE;
     case WM_DESTROY:
       OnDestroyed();
       ::SetWindowLongPtrW(window_, DWLP_USER, 0);

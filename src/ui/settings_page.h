@@ -47,6 +47,8 @@ class SettingsPage {
   virtual HBRUSH OnStaticColour(int /*controlId*/, HDC /*dc*/) { return nullptr; }
   // Draws an owner-drawn control; false when the page draws none.
   virtual bool OnDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
+  // The sheet took another monitor's scale; its controls may have new sizes.
+  virtual void OnRescaled() {}
   // The page's window goes (the sheet closes).
   virtual void OnDestroyed() {}
 

@@ -1,5 +1,6 @@
 #include "ui/settings_sheet.h"
 
+#include "common/dpi_rules.h"
 #include "common/unique_handle.h"
 #include "resources/resource.h"
 #include "ui/file_transfer_page.h"
@@ -38,6 +39,27 @@ constexpr PageKind kPages[] = {
 
 bool gSheetOpen = false;
 
+// The sheet grows to fit its pages after its owner placed it: at a large
+// scale it may reach past the screen's edge, its buttons out of reach.
+int CALLBACK OnSheetEvent(HWND sheet, UINT event, LPARAM /*unused*/) {
+  if (event != PSCB_INITIALIZED) return 0;
+  RECT placed{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!::GetWindowRect(sheet, &placed) ||
+      !::GetMonitorInfoW(::MonitorFromWindow(sheet, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return 0;
+  }
+  const RECT& work = monitor.rcWork;
+  const DpiRect kept = KeepWithin({placed.left, placed.top, placed.right, placed.bottom},
+                                  {work.left, work.top, work.right, work.bottom});
+  if (kept.left != placed.left || kept.top != placed.top) {
+    (void)::SetWindowPos(sheet, nullptr, kept.left, kept.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return 0;
+}
+
 }  // namespace
 
 void OpenSettingsSheet(HWND owner, SettingsSheetHost& host) {
@@ -73,7 +95,8 @@ void OpenSettingsSheet(HWND owner, SettingsSheetHost& host) {
   sheet.dwSize = sizeof(sheet);
   // Kelpo has no help to offer. The icon is the sheet's own: dialogs share
   // their class.
-  sheet.dwFlags = PSH_NOCONTEXTHELP | PSH_USEICONID;
+  sheet.dwFlags = PSH_NOCONTEXTHELP | PSH_USEICONID | PSH_USECALLBACK;
+  sheet.pfnCallback = &OnSheetEvent;
   sheet.pszIcon = MAKEINTRESOURCEW(IDI_KELPO);
   sheet.hwndParent = owner;
   sheet.hInstance = module;

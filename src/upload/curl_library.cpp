@@ -12,6 +12,11 @@ std::atomic<int> runningWorkers{0};
 
 }  // namespace
 
+std::string CurlVersionText() {
+  const char* version = ::curl_version();
+  return version != nullptr ? version : "";
+}
+
 CurlLibrary::CurlLibrary() : ready_(::curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK) {}
 
 CurlLibrary::~CurlLibrary() {

@@ -2,7 +2,12 @@
 // down at the end only when no transfer's worker can still be using it.
 #pragma once
 
+#include <string>
+
 namespace kelpo {
+
+// libcurl's own version text, e.g. "libcurl/7.88.1 Schannel libssh2/1.11.1".
+std::string CurlVersionText();
 
 class CurlLibrary {
  public:

@@ -111,6 +111,7 @@ class CameraHost final : public MainWindowEvents, public GrabTimer {
   void OnShown(bool shown) override {
     if (camera != nullptr) camera->OnWindowShown(shown);
   }
+  void OnPreviewResized() override { camera->OnPreviewResized(); }
   void OnSessionEnding() override {}
   void OnUnhandledError(std::exception_ptr) noexcept override { ADD_FAILURE() << "handler failed"; }
 
@@ -322,6 +323,30 @@ TEST_F(CameraTest, HiddenWindowGrabIsFreshUprightInTheCaptureSizeAndStopsTheGrap
   EXPECT_TRUE(test_camera::CounterAdvanced(firstStamp->counter, secondStamp->counter))
       << firstStamp->counter << " then " << secondStamp->counter;
   EXPECT_FALSE(camera->GraphRunning());
+}
+
+// Moved to a monitor at 150 %: the preview control grows with the window and
+// the video fills it again.
+TEST_F(CameraTest, DpiChangeFitsTheVideoToTheRescaledPreview) {
+  Register({kUsb});
+  Start();
+  window.Show();
+  RECT before{};
+  RECT area{};
+  (void)::GetClientRect(window.PreviewControl(), &before);
+  (void)::GetWindowRect(window.handle(), &area);
+  area.right += (area.right - area.left) / 2;
+  area.bottom += (area.bottom - area.top) / 2;
+  constexpr UINT kDpiChanged = 0x02E0;
+  ::SendMessageW(window.handle(), kDpiChanged, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&area));
+  RECT client{};
+  (void)::GetClientRect(window.PreviewControl(), &client);
+  EXPECT_NEAR(client.right, before.right * 3 / 2, 1);
+  EXPECT_NEAR(client.bottom, before.bottom * 3 / 2, 1);
+  (void)::GetWindowRect(VideoWindow(), &area);
+  (void)::MapWindowPoints(nullptr, window.PreviewControl(), reinterpret_cast<POINT*>(&area), 2);
+  EXPECT_TRUE(::EqualRect(&area, &client));
 }
 
 TEST_F(CameraTest, ShownWindowKeepsThePreviewRunningThroughAGrab) {

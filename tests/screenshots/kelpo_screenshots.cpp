@@ -6,7 +6,10 @@
 // plug-in's Configure dialog through the stand-in host, and saves each window
 // as a PNG file:
 //
-//   kelpo_screenshots OUTPUT-FOLDER
+//   kelpo_screenshots OUTPUT-FOLDER [SCALE]
+//
+// With a SCALE (the prefix set to that scale beforehand), only the main window
+// and the Overlay tab, their files named with it: main-window-150.png.
 //
 // kelpo.exe, kelpo_remote.dll, kelpo-remote-host.exe and kelpo_test_camera.dll
 // lie next to it. The
@@ -42,10 +45,11 @@ constexpr wchar_t kSheetCaption[] = L"Kelpo Settings";
 constexpr wchar_t kPluginCaption[] = L"Kelpo Plug-In for ATI Remote Wonder";
 constexpr wchar_t kDeviceDialogCaption[] = L"Change Video Device";
 constexpr int kVideoCaptureTab = 1;
+constexpr int kOverlayTab = 3;
 // The tabs shown with the demo's image file; the Video Capture tab is shown
 // with the camera.
-constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer.png", nullptr,
-                                        L"settings-text-effects.png", L"settings-overlay.png"};
+constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer", nullptr,
+                                        L"settings-text-effects", L"settings-overlay"};
 constexpr wchar_t kCameraPath[] =
     L"\\\\?\\usb#vid_046d&pid_0825&mi_00#6&2d9b1f2e&0&0000#"
     L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
@@ -134,8 +138,9 @@ bool IsFinalStatus(const std::wstring& status) {
   return false;
 }
 
-// The main window after its first picture, then each tab of the sheet.
-bool ShootKelpo(const std::wstring& folder) {
+// The main window after its first picture, then each tab of the sheet; at a
+// scale (a suffix such as "-150"), the Overlay tab alone.
+bool ShootKelpo(const std::wstring& folder, const std::wstring& scale) {
   kelpo::test::KelpoProcess kelpo;
   const HWND main = kelpo.WaitForMainWindow();
   if (main == nullptr) {
@@ -148,7 +153,7 @@ bool ShootKelpo(const std::wstring& folder) {
   if (!WaitFor([&] { return IsFinalStatus(status()); }, kUploadTimeout)) {
     std::printf("no upload ended; the status reads: %ls\n", status().c_str());
   }
-  bool saved = SaveWindow(main, folder + L"main-window.png");
+  bool saved = SaveWindow(main, folder + L"main-window" + scale + L".png");
 
   (void)::PostMessageW(::GetDlgItem(main, IDC_SETTINGS), BM_CLICK, 0, 0);
   const HWND sheet = WaitForWindowOf(kelpo.id(), kSheetCaption);
@@ -160,9 +165,9 @@ bool ShootKelpo(const std::wstring& folder) {
   const HWND protocol = ::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_PROTOCOL);
   for (UINT key : {VK_END, VK_UP}) (void)::SendMessageW(protocol, WM_KEYDOWN, key, 0);
   for (int tab = 0; tab < static_cast<int>(std::size(kTabFiles)); ++tab) {
-    if (kTabFiles[tab] == nullptr) continue;
+    if (kTabFiles[tab] == nullptr || (!scale.empty() && tab != kOverlayTab)) continue;
     (void)::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
-    saved = SaveWindow(sheet, folder + kTabFiles[tab]) && saved;
+    saved = SaveWindow(sheet, folder + kTabFiles[tab] + scale + L".png") && saved;
   }
   (void)::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
   (void)WaitFor([&] { return !::IsWindow(sheet); }, kWindowTimeout);
@@ -259,14 +264,15 @@ int main() {
   int argc = 0;
   const kelpo::unique_handle<wchar_t**, ::LocalFree> argv(
       ::CommandLineToArgvW(::GetCommandLineW(), &argc));
-  if (!argv || argc != 2) {
-    std::printf("usage: kelpo_screenshots OUTPUT-FOLDER\n");
+  if (!argv || argc < 2 || argc > 3) {
+    std::printf("usage: kelpo_screenshots OUTPUT-FOLDER [SCALE]\n");
     return 1;
   }
   std::wstring folder = argv.get()[1];
   if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
   const kelpo::GdiplusSession gdiplus;
-  const bool kelpoSaved = ShootKelpo(folder);
+  if (argc == 3) return ShootKelpo(folder, L"-" + std::wstring(argv.get()[2])) ? 0 : 1;
+  const bool kelpoSaved = ShootKelpo(folder, std::wstring());
   const bool cameraSaved = ShootCamera(folder);
   const bool pluginSaved = ShootPlugin(folder);
   return kelpoSaved && cameraSaved && pluginSaved ? 0 : 1;

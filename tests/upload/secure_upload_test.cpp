@@ -14,6 +14,15 @@ namespace {
 
 using namespace kelpo::test;
 
+// Wine's chain engine reads the trusted roots once per process: the test CA
+// must be in the store before any test of this program builds a chain.
+class TrustTestCaEnvironment : public testing::Environment {
+ public:
+  void SetUp() override { (void)TrustTestCa(); }
+};
+[[maybe_unused]] testing::Environment* const kTrustTestCa =
+    testing::AddGlobalTestEnvironment(new TrustTestCaEnvironment);
+
 constexpr UINT kNewsMessage = WM_APP + 41;
 constexpr UINT_PTR kTimeLimitTimer = 3;
 constexpr DWORD kFinalStatusWait = 30000;
