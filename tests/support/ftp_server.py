@@ -27,6 +27,7 @@ import argparse
 import os
 import sys
 
+import pyftpdlib.ioloop
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
@@ -39,6 +40,22 @@ SLOW_USER = "slow"
 SLOW_RATE = 16 * 1024  # the tests know it as kSlowRate
 MUTE_USER = "mute"
 GREETING_DELAY = 2.0  # seconds; the tests know it as kLateGreeting
+
+
+_del_channel = pyftpdlib.ioloop.AsyncChat.del_channel
+
+
+def del_own_channel(self, map=None):
+    # pyftpdlib unregisters a socket's number again when a channel that has
+    # already gone is closed once more (a session ending after its data
+    # connection did). By then a new connection may have that number, and it
+    # would never be served again: only a channel's own registration goes.
+    if self._fileno is not None and self.ioloop.socket_map.get(self._fileno) is not self:
+        return
+    _del_channel(self, map)
+
+
+pyftpdlib.ioloop.AsyncChat.del_channel = del_own_channel
 
 
 class KelpoTestHandler(FTPHandler):
