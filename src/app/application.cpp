@@ -37,6 +37,15 @@ Application::Application(const Options& options)
 }
 
 Application::~Application() {
+  // Waits for a picture being made, which is cut short.
+  maker_.reset();
+  // A transfer cut short here may hold its file for a long while (Wine's
+  // WinInet, until its wait for the server ends): the pipeline does not wait
+  // for it at exit, the next start deletes it.
+  if (uploader_ && uploader_->Running()) {
+    uploader_->Cancel();
+    pictures_.ReleaseLastPicture();
+  }
   // The window must not call back into parts that are going.
   window_.Detach();
   // The camera's video window lives in the main window: the graph goes while
@@ -55,6 +64,7 @@ void Application::Start() {
   if (!cycle_.OneShot()) window_.MarkAsTrayProgram();
   uploader_ = std::make_unique<ProtocolUploader>(internet_, curl_, window_.handle(),
                                                  WM_UPLOADCOMPLETE, cycle_);
+  maker_ = std::make_unique<PictureMaker>(pictures_, window_.handle(), WM_PICTUREMADE);
   OpenSource();
 
   // A one-shot run ends within its bound whatever happens, and asks nothing:
@@ -114,7 +124,7 @@ void Application::OpenSource() {
   // the old one stays in use. The cycle is told first, so that nothing the
   // old one's end sets off (its graph's last messages) reaches it half gone.
   std::unique_ptr<FrameSource> source = OpenFrameSource(settings_, host);
-  cycle_.Connect(*source, *uploader_);
+  cycle_.Connect(*source, *uploader_, *maker_);
   source_.swap(source);
 }
 

@@ -6,6 +6,7 @@
 #include "app/com_session.h"
 #include "app/main_window.h"
 #include "app/picture_cycle.h"
+#include "app/picture_maker.h"
 #include "capture/frame_source.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_pipeline.h"
@@ -51,6 +52,7 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   void OnUploadTimeLimit() override { cycle_.OnUploadTimeLimit(); }
   void OnOneShotBound() override { cycle_.OnOneShotBound(); }
   void OnUploadCompletion(WPARAM wParam, LPARAM lParam) override;
+  void OnPictureMade() override { cycle_.OnPictureMade(); }
   void OnGraphNotify() override { cycle_.OnGraphEvent(); }
   void OnGrabTimer() override { cycle_.OnGrabTimer(); }
   void OnSettingsRequested() override;
@@ -92,6 +94,9 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   MainWindow window_;
   PictureCycle cycle_;
   std::unique_ptr<Uploader> uploader_;
+  // Goes first: the picture it makes uses the pipeline, the source's frame
+  // and GDI+.
+  std::unique_ptr<PictureMaker> maker_;
   // The first error a window procedure kept, raised again by Run.
   std::exception_ptr pendingError_;
 };

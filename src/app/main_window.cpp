@@ -155,6 +155,9 @@ INT_PTR MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_UPLOADCOMPLETE:
       if (events_ != nullptr) events_->OnUploadCompletion(wParam, lParam);
       return TRUE;
+    case WM_PICTUREMADE:
+      if (events_ != nullptr) events_->OnPictureMade();
+      return TRUE;
     case WM_QUITAPP:
       ::PostQuitMessage(0);
       return TRUE;

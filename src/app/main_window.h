@@ -27,6 +27,8 @@ constexpr UINT WM_GRAPHNOTIFY = WM_APP + 2;
 constexpr UINT WM_QUITAPP = WM_APP + 3;
 // A request of the running upload completed (posted from another thread).
 constexpr UINT WM_UPLOADCOMPLETE = WM_APP + 4;
+// The picture worker finished a picture (posted from another thread).
+constexpr UINT WM_PICTUREMADE = WM_APP + 5;
 
 // What the main window reports; every call comes on the UI thread.
 class MainWindowEvents {
@@ -37,6 +39,8 @@ class MainWindowEvents {
   // A one-shot run has had all the time it may take.
   virtual void OnOneShotBound() = 0;
   virtual void OnUploadCompletion(WPARAM wParam, LPARAM lParam) = 0;
+  // The picture worker finished the picture it was given.
+  virtual void OnPictureMade() {}
   virtual void OnGraphNotify() = 0;
   virtual void OnGrabTimer() = 0;  // the camera's grab timer fired
   virtual void OnSettingsRequested() = 0;

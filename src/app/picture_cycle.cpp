@@ -1,5 +1,6 @@
 #include "app/picture_cycle.h"
 
+#include "app/picture_maker.h"
 #include "app/picture_status.h"
 #include "app/status_rules.h"
 #include "common/message_catalogue.h"
@@ -15,13 +16,18 @@ PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, Pictur
                            const Options& options)
     : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
 
-void PictureCycle::Connect(FrameSource& source, Uploader& uploader) {
+void PictureCycle::Connect(FrameSource& source, Uploader& uploader, PictureMaker& maker) {
   source_ = &source;
   uploader_ = &uploader;
+  maker_ = &maker;
 }
 
+bool PictureCycle::MakingPicture() const { return maker_ != nullptr && maker_->Busy(); }
+
 void PictureCycle::RequestPicture() {
-  if (source_ == nullptr) return;
+  // The picture being made is no older than the request: a second one would
+  // only cancel its upload.
+  if (source_ == nullptr || MakingPicture()) return;
   if (settings_.disableFTP && !settings_.savetofile && options_.oneShot) {
     // Nowhere to deliver a picture: a one-shot run is done.
     QuitOneShot();
@@ -73,6 +79,7 @@ void PictureCycle::OnCameraNews(CameraNews news) {
 }
 
 void PictureCycle::TakePicture() {
+  if (MakingPicture()) return;
   // A picture supersedes the upload of the one before.
   CancelUpload();
   // The file of the transfer just abandoned may still be held open by WinInet:
@@ -90,9 +97,12 @@ void PictureCycle::TakePicture() {
   if (window_.LastStatus() == kMsgCameraNotResponding || window_.LastStatus() == kMsgCameraInUse) {
     window_.SetStatus(kMsgNone);
   }
-  const PictureOutcome outcome = pictures_.MakePicture(*frame, settings_);
-  frame.reset();
-  switch (outcome) {
+  maker_->Start(std::move(frame), settings_);
+}
+
+// Picture finished -> local copy -> upload.
+void PictureCycle::OnPictureMade() {
+  switch (maker_->Finish()) {
     case PictureOutcome::kNone:
     case PictureOutcome::kFailed:
       window_.SetStatus(kMsgPictureFailed);
@@ -106,10 +116,8 @@ void PictureCycle::TakePicture() {
       pictureMade_ = true;
       break;
   }
-
-  // A local copy that cannot be written does not stop the upload.
-  if (settings_.savetofile) localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
   overlayLeftOut_ = pictures_.OverlayLeftOut();
+  SaveLocalCopy();
   // Every picture says what became of it; an earlier error does not stay.
   const int ended = PictureEndStatus(!settings_.disableFTP, settings_.savetofile, localCopyWritten_,
                                      overlayLeftOut_);
@@ -119,6 +127,11 @@ void PictureCycle::TakePicture() {
     return;
   }
   StartUpload();
+}
+
+void PictureCycle::SaveLocalCopy() {
+  // A local copy that cannot be written does not stop the upload.
+  if (settings_.savetofile) localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
 }
 
 void PictureCycle::StartUpload() {

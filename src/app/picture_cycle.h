@@ -11,6 +11,7 @@
 
 namespace kelpo {
 
+class PictureMaker;
 class PicturePipeline;
 class PictureStatus;
 struct Settings;
@@ -29,7 +30,7 @@ class PictureCycle final : public UploadObserver {
   PictureCycle& operator=(const PictureCycle&) = delete;
 
   // The parts that come to life after the cycle.
-  void Connect(FrameSource& source, Uploader& uploader);
+  void Connect(FrameSource& source, Uploader& uploader, PictureMaker& maker);
 
   // A trigger: start-up, the button, another program, the timer.
   void RequestPicture();
@@ -37,8 +38,13 @@ class PictureCycle final : public UploadObserver {
   void OnGraphEvent();
   void OnGrabTimer();
   void OnUploadTimeLimit();
-  // Makes the picture of the frame the source holds, keeps it, sends it.
+  // Hands the frame the source holds to the picture worker.
   void TakePicture();
+  // The worker finished the picture: it is kept, then sent.
+  void OnPictureMade();
+  // A picture is being made; a request meanwhile is dropped, as that picture
+  // answers it.
+  bool MakingPicture() const;
 
   bool OneShot() const { return options_.oneShot; }
   const Options& options() const { return options_; }
@@ -58,6 +64,7 @@ class PictureCycle final : public UploadObserver {
   void OnUploadEnded(int finalStatus) override;
 
  private:
+  void SaveLocalCopy();
   void StartUpload();
   void CancelUpload();
   void QuitOneShot();
@@ -72,6 +79,7 @@ class PictureCycle final : public UploadObserver {
   Options options_;
   FrameSource* source_ = nullptr;
   Uploader* uploader_ = nullptr;
+  PictureMaker* maker_ = nullptr;
   // What a one-shot run has delivered so far.
   bool pictureMade_ = false;
   bool uploaded_ = false;

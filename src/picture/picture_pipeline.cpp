@@ -69,8 +69,14 @@ void PicturePipeline::DeleteLeftoverTempFiles() {
       leftoverTempFiles_.end());
 }
 
-PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settings& settings) {
+PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settings& settings,
+                                            const std::atomic<bool>* stop) {
   overlayLeftOut_ = false;
+  const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+  // From the settings handed over, not outputSize_: the UI thread may compute
+  // that anew meanwhile.
+  const PictureSize output = OutputSizeFor(settings.UseCustomImageSize, settings.CustomSizeX,
+                                           settings.CustomSizeY, settings.imagesize);
   std::wstring tempDirectory;
   if (!TemporaryDirectory(tempDirectory)) return PictureOutcome::kFailed;
 
@@ -81,11 +87,12 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
   // Unlike carrying on with the unresized frame, a size that cannot be drawn
   // (zero, or too large to allocate) ends the picture here, so no picture of
   // the wrong size is ever written or copied.
-  std::unique_ptr<Gdiplus::Bitmap> picture = ResizeAndCrop(
-      frame, settings, outputSize_.width, outputSize_.height, std::move(lastPicture_));
+  std::unique_ptr<Gdiplus::Bitmap> picture =
+      ResizeAndCrop(frame, settings, output.width, output.height, std::move(lastPicture_));
   if (!picture) return PictureOutcome::kFailed;
   const auto keep = scope_exit([&] { lastPicture_ = KeptForNextPicture(std::move(picture)); });
 
+  if (stopped()) return PictureOutcome::kFailed;
   FlipPicture(*picture, settings);
   switch (overlayFile_.DrawOn(*picture, settings)) {
     case OverlayStep::kDrawn:
@@ -96,7 +103,9 @@ PictureOutcome PicturePipeline::MakePicture(Gdiplus::Bitmap& frame, const Settin
     case OverlayStep::kFailed:
       return PictureOutcome::kFailed;
   }
-  DrawTextStamp(*picture, settings, outputSize_.width, outputSize_.height);
+  if (stopped()) return PictureOutcome::kFailed;
+  DrawTextStamp(*picture, settings, output.width, output.height);
+  if (stopped()) return PictureOutcome::kFailed;
 
   switch (WriteTempJpeg(*picture, tempDirectory, settings.JPEGquality, tempFilePath_,
                         tempFileExists_)) {

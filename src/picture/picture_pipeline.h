@@ -7,6 +7,7 @@
 #include "picture/picture_rules.h"
 #include "settings/settings.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,8 +39,11 @@ class PicturePipeline {
   // the transfer just abandoned still holds it, as soon as nothing does.
   void ReleaseLastPicture();
 
-  // Makes the picture of `frame` into a new temporary JPEG.
-  PictureOutcome MakePicture(Gdiplus::Bitmap& frame, const Settings& settings);
+  // Makes the picture of `frame` into a new temporary JPEG, at the output
+  // size `settings` give. A `stop` that turns true ends it between two steps,
+  // as failed. May run on a worker thread while no other call runs.
+  PictureOutcome MakePicture(Gdiplus::Bitmap& frame, const Settings& settings,
+                             const std::atomic<bool>* stop = nullptr);
 
   // Copies the temporary JPEG over `localfilename`; false when it could not.
   bool SaveLocalCopy(const Settings& settings) const;
