@@ -3,9 +3,13 @@
 #include "picture/picture_test_support.h"
 #include "settings/registry_store.h"
 #include "settings/settings_rules.h"
+#include "support/kelpo_process.h"
 #include "support/registry_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace kelpo {
 namespace {
@@ -17,6 +21,12 @@ TEST(MessageCatalogue, LoadsTextsAndCutsToCapacity) {
   EXPECT_EQ(LoadText(kMsgErrorTitle, 6), L"Kelpo");
   EXPECT_EQ(LoadText(0, kErrorTextCapacity), L"");
   EXPECT_EQ(LoadText(63, kErrorTextCapacity), L"");
+}
+
+// The picture worker's picture is in and handled.
+constexpr DWORD kPictureWait = 30000;
+bool PictureHandled(Application& application) {
+  return test::WaitFor([&] { return !application.cycle().MakingPicture(); }, kPictureWait);
 }
 
 bool TakeQuitMessage() {
@@ -45,7 +55,7 @@ class ApplicationTest : public test::RegistryTest {
   bool OneShotEnds(Application& application) {
     (void)TakeQuitMessage();
     application.Start();
-    return TakeQuitMessage();
+    return PictureHandled(application) && TakeQuitMessage();
   }
 
   GdiplusSession gdiplus;
@@ -89,19 +99,67 @@ TEST_F(ApplicationTest, EveryTrayPictureSaysWhatBecameOfItAndAGoneSourceDelivers
   ASSERT_TRUE(WriteString(L"localfilename", localFile));
   Application application;
   application.Start();
+  ASSERT_TRUE(PictureHandled(application));
   application.window().SetStatus(kMsgFtpConnectFailed);
   application.cycle().RequestPicture();
+  ASSERT_TRUE(PictureHandled(application));
   EXPECT_EQ(application.window().LastStatus(), kMsgPictureSaved);
 
   // An old error did not stay; a source removed, or now text, is not sent again.
   ASSERT_TRUE(::DeleteFileW(localFile.c_str()));
   test::WriteBytes(source, {'t', 'e', 'x', 't'});
   application.cycle().RequestPicture();
+  ASSERT_TRUE(PictureHandled(application));
   EXPECT_EQ(application.window().LastStatus(), kMsgPictureFailed);
   ASSERT_TRUE(::DeleteFileW(source.c_str()));
   application.cycle().RequestPicture();
+  ASSERT_TRUE(PictureHandled(application));
   EXPECT_EQ(application.window().LastStatus(), kMsgPictureFailed);
   EXPECT_EQ(::GetFileAttributesW(localFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ApplicationTest, TheLargestPictureIsMadeOnAWorkerWhileTheWindowAnswers) {
+  constexpr std::uint32_t kWidth = 8192;  // 32 Mi pixels: the most a picture may have
+  constexpr std::uint32_t kHeight = 4096;
+  test::SavePng(*test::SolidBitmap(kWidth, kHeight, test::kRed), source);
+  ASSERT_TRUE(WriteDword(L"UseCustomImageSize", 1));
+  ASSERT_TRUE(WriteDword(L"CustomSizeX", kWidth));
+  ASSERT_TRUE(WriteDword(L"CustomSizeY", kHeight));
+  ASSERT_TRUE(WriteDword(L"savetofile", 1));
+  ASSERT_TRUE(WriteString(L"localfilename", localFile));
+  Application application;
+  application.Start();
+  ASSERT_TRUE(application.cycle().MakingPicture());
+
+  // Another program asks the window while the picture is made.
+  constexpr UINT kAnswerBound = 1000;
+  std::atomic<bool> made{false};
+  std::atomic<int> answers{0};
+  std::atomic<bool> unanswered{false};
+  std::thread asker([&, window = application.window().handle()] {
+    while (!made) {
+      DWORD_PTR result = 0;
+      if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerBound, &result) == 0) {
+        unanswered = true;
+      } else if (!made) {
+        ++answers;
+      }
+      ::Sleep(10);
+    }
+  });
+  // A second request meanwhile is answered by the picture being made.
+  application.cycle().RequestPicture();
+  const bool handled = PictureHandled(application);
+  made = true;
+  asker.join();
+  ASSERT_TRUE(handled);
+  EXPECT_GT(answers, 0);
+  EXPECT_FALSE(unanswered);
+  EXPECT_EQ(application.window().LastStatus(), kMsgPictureSaved);
+  const auto picture = test::ReadPicture(localFile);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->GetWidth(), kWidth);
+  EXPECT_EQ(picture->GetHeight(), kHeight);
 }
 
 Application* runningApp = nullptr;

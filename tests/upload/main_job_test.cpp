@@ -164,6 +164,7 @@ TEST_F(MainJob, FileOfAnAbandonedTransferIsDeletedOnceNothingHoldsIt) {
   // holds the sent file, so it cannot go yet; the new picture goes on.
   app_->settings().disableFTP = true;
   app_->cycle().RequestPicture();
+  ASSERT_TRUE(WaitFor([this] { return !app_->cycle().MakingPicture(); }, kUploadWait));
   EXPECT_NE(TempFile(), sent);
   EXPECT_TRUE(FileExists(TempFile()));
   EXPECT_TRUE(IsHeldOpen(sent));
@@ -173,6 +174,7 @@ TEST_F(MainJob, FileOfAnAbandonedTransferIsDeletedOnceNothingHoldsIt) {
   // WinInet's time-out options do not shorten that wait.
   ASSERT_TRUE(WaitFor([&] { return !IsHeldOpen(sent); }, kReleaseWait));
   app_->cycle().RequestPicture();
+  ASSERT_TRUE(WaitFor([this] { return !app_->cycle().MakingPicture(); }, kUploadWait));
   EXPECT_FALSE(FileExists(sent));
   EXPECT_EQ(CamFileCount(), camFiles + 1);
 
@@ -184,6 +186,7 @@ TEST_F(MainJob, FileOfAnAbandonedTransferIsDeletedOnceNothingHoldsIt) {
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
     app_->cycle().RequestPicture();
+    ASSERT_TRUE(WaitFor([this] { return !app_->cycle().MakingPicture(); }, kUploadWait));
     EXPECT_TRUE(FileExists(held));
     EXPECT_TRUE(FileExists(TempFile()));
   }
