@@ -124,6 +124,8 @@ void Application::OpenSource() {
   // the old one stays in use. The cycle is told first, so that nothing the
   // old one's end sets off (its graph's last messages) reaches it half gone.
   std::unique_ptr<FrameSource> source = OpenFrameSource(settings_, host);
+  // The worker may be making the old source's frame: it lets go of it first.
+  maker_->WaitForWorker();
   cycle_.Connect(*source, *uploader_, *maker_);
   source_.swap(source);
 }

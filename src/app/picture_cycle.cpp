@@ -33,9 +33,13 @@ void PictureCycle::RequestPicture() {
     QuitOneShot();
     return;
   }
-  switch (source_->RequestPicture()) {
+  switch (source_->RequestWorkerPicture()) {
     case FrameRequest::kReady:
       TakePicture();
+      break;
+    case FrameRequest::kOnWorker:
+      LetGoOfLastPicture();
+      maker_->Start(*source_, settings_);
       break;
     case FrameRequest::kPending:
       break;
@@ -78,13 +82,17 @@ void PictureCycle::OnCameraNews(CameraNews news) {
   if (news == CameraNews::kPictureLost) QuitOneShot();
 }
 
-void PictureCycle::TakePicture() {
-  if (MakingPicture()) return;
+void PictureCycle::LetGoOfLastPicture() {
   // A picture supersedes the upload of the one before.
   CancelUpload();
   // The file of the transfer just abandoned may still be held open by WinInet:
   // it goes as soon as nothing holds it.
   pictures_.ReleaseLastPicture();
+}
+
+void PictureCycle::TakePicture() {
+  if (MakingPicture()) return;
+  LetGoOfLastPicture();
 
   // A one-shot run that gets no picture has nothing more to do.
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
@@ -102,7 +110,9 @@ void PictureCycle::TakePicture() {
 
 // Picture finished -> local copy -> upload.
 void PictureCycle::OnPictureMade() {
-  switch (maker_->Finish()) {
+  const PictureOutcome outcome = maker_->Finish();
+  source_->FrameMade();
+  switch (outcome) {
     case PictureOutcome::kNone:
     case PictureOutcome::kFailed:
       window_.SetStatus(kMsgPictureFailed);

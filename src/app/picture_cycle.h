@@ -38,7 +38,8 @@ class PictureCycle final : public UploadObserver {
   void OnGraphEvent();
   void OnGrabTimer();
   void OnUploadTimeLimit();
-  // Hands the frame the source holds to the picture worker.
+  // Hands the frame the source holds to the picture worker, which makes the
+  // picture (and, for a still image, the frame too: RequestWorkerPicture).
   void TakePicture();
   // The worker finished the picture: it is kept, then sent.
   void OnPictureMade();
@@ -64,6 +65,8 @@ class PictureCycle final : public UploadObserver {
   void OnUploadEnded(int finalStatus) override;
 
  private:
+  // Before every picture.
+  void LetGoOfLastPicture();
   void SaveLocalCopy();
   void StartUpload();
   void CancelUpload();

@@ -18,11 +18,22 @@ PictureMaker::PictureMaker(PicturePipeline& pictures, HWND window, UINT doneMess
 
 PictureMaker::~PictureMaker() {
   stopping_ = true;
-  ::WaitForThreadpoolWorkCallbacks(work_.get(), FALSE);
+  WaitForWorker();
 }
+
+void PictureMaker::WaitForWorker() { ::WaitForThreadpoolWorkCallbacks(work_.get(), FALSE); }
 
 void PictureMaker::Start(std::unique_ptr<Gdiplus::Bitmap> frame, const Settings& settings) {
   frame_ = std::move(frame);
+  frameSource_ = nullptr;
+  settings_ = settings;
+  busy_ = true;
+  ::SubmitThreadpoolWork(work_.get());
+}
+
+void PictureMaker::Start(FrameSource& source, const Settings& settings) {
+  frame_.reset();
+  frameSource_ = &source;
   settings_ = settings;
   busy_ = true;
   ::SubmitThreadpoolWork(work_.get());
@@ -42,12 +53,14 @@ void PictureMaker::MakePicture() noexcept {
   // GDI+ decodes and encodes through WIC, which wants COM on this thread.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   try {
+    if (frameSource_ != nullptr && !stopping_) frame_ = frameSource_->MakeFrame();
     if (frame_) outcome = pictures_.MakePicture(*frame_, settings_, &stopping_);
   } catch (...) {
     // Out of memory: the picture failed; nothing may leave a pool thread.
   }
   // The frame's rows go back to the source before the UI thread hears of it.
   frame_.reset();
+  frameSource_ = nullptr;
   if (SUCCEEDED(com)) ::CoUninitialize();
   outcome_ = outcome;
   (void)::PostMessageW(window_, doneMessage_, 0, 0);

@@ -4,6 +4,7 @@
 // to the window as a posted message. One picture at a time.
 #pragma once
 
+#include "capture/frame_source.h"
 #include "common/unique_handle.h"
 #include "common/win32.h"
 #include "picture/gdiplus_include.h"
@@ -35,6 +36,11 @@ class PictureMaker {
 
   // Makes the picture of `frame` as `settings` say now.
   void Start(std::unique_ptr<Gdiplus::Bitmap> frame, const Settings& settings);
+  // The same with the frame `source` makes on the worker (MakeFrame).
+  void Start(FrameSource& source, const Settings& settings);
+
+  // Returns once the worker has let go of the source it was given.
+  void WaitForWorker();
 
   // The done message arrived: the picture's outcome; the pipeline is the UI
   // thread's again.
@@ -51,6 +57,7 @@ class PictureMaker {
   // Handed to the worker with the work, read back after its message: neither
   // thread touches them while the other does.
   std::unique_ptr<Gdiplus::Bitmap> frame_;
+  FrameSource* frameSource_ = nullptr;
   Settings settings_;
   std::atomic<PictureOutcome> outcome_{PictureOutcome::kNone};
   std::atomic<bool> stopping_{false};

@@ -41,12 +41,13 @@ struct PreviewHost {
 
 // What a picture request leads to.
 enum class FrameRequest {
-  kReady,    // GrabFrame has the frame now
-  kPending,  // the frame arrives later: OnGraphEvent hands it over
-  kNone,     // no frame will come
-  kLost,     // no frame will come: the camera does not answer
-  kFailed,   // no frame will come, and the picture has failed ("Cannot take picture")
-  kBusy,     // no frame will come: another program holds the camera
+  kReady,     // GrabFrame has the frame now
+  kPending,   // the frame arrives later: OnGraphEvent hands it over
+  kNone,      // no frame will come
+  kLost,      // no frame will come: the camera does not answer
+  kFailed,    // no frame will come, and the picture has failed ("Cannot take picture")
+  kBusy,      // no frame will come: another program holds the camera
+  kOnWorker,  // the picture worker makes the frame: MakeFrame, then FrameMade
 };
 
 // What became of the camera when its graph reported or its grab timer fired.
@@ -61,6 +62,15 @@ class FrameSource {
   virtual ~FrameSource() = default;
 
   virtual FrameRequest RequestPicture() = 0;
+
+  // The request of a picture made on the picture worker. A source whose frame
+  // costs its making (a still image, decoded from its file for every picture)
+  // answers kOnWorker: the worker calls MakeFrame, and the UI thread
+  // FrameMade once the picture is in. Meanwhile the UI thread calls anything
+  // else, which MakeFrame must leave alone.
+  virtual FrameRequest RequestWorkerPicture() { return RequestPicture(); }
+  virtual std::unique_ptr<Gdiplus::Bitmap> MakeFrame() { return nullptr; }
+  virtual void FrameMade() {}
 
   // The graph's event message arrived; when it completes a requested grab,
   // `takePicture` runs while the frame is there to grab.

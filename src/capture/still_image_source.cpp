@@ -27,6 +27,12 @@ FrameRequest StillImageSource::RequestPicture() {
   return FrameRequest::kReady;
 }
 
+FrameRequest StillImageSource::RequestWorkerPicture() {
+  if (settings_.devicePath.empty()) return FrameRequest::kNone;
+  path_ = settings_.devicePath;
+  return FrameRequest::kOnWorker;
+}
+
 std::unique_ptr<Gdiplus::Bitmap> StillImageSource::GrabFrame() {
   if (!stillImage_) return nullptr;
   // The picture only reads its frame, so the frame reads the still image's
@@ -34,12 +40,29 @@ std::unique_ptr<Gdiplus::Bitmap> StillImageSource::GrabFrame() {
   return stillImage_->Share();
 }
 
+std::unique_ptr<Gdiplus::Bitmap> StillImageSource::MakeFrame() {
+  DecodeFile();
+  return decoded_ ? decoded_->Share() : nullptr;
+}
+
+void StillImageSource::FrameMade() {
+  if (stillImage_ == decoded_) return;
+  stillImage_ = decoded_;
+  if (stillImage_) ShowPreview();
+}
+
 void StillImageSource::LoadStillImage() {
+  path_ = settings_.devicePath;
+  DecodeFile();
+  FrameMade();
+}
+
+void StillImageSource::DecodeFile() {
   // Decoded from a copy in memory: the file is never held open, so it can be
   // replaced between two pictures and the next picture shows the new one.
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  const StillDecode decoded = decoder_.Decode(settings_.devicePath, spareRows_, width, height);
+  const StillDecode decoded = decoder_.Decode(path_, spareRows_, width, height);
   std::unique_ptr<PixelBitmap> still;
   // A file whose header reads well but whose image does not may still be
   // being written: that is momentary trouble, as a file held open is.
@@ -51,7 +74,7 @@ void StillImageSource::LoadStillImage() {
       break;
     case StillDecode::kNotDecoded: {
       // What WIC cannot decode, GDI+ may.
-      LoadedImage loaded = LoadImageFile(settings_.devicePath, false);
+      LoadedImage loaded = LoadImageFile(path_, false);
       if (loaded) still = CopyAsArgb(*loaded.image);
       if (loaded.tooLarge) trouble = StillFileTrouble::kGone;
       break;
@@ -68,18 +91,18 @@ void StillImageSource::LoadStillImage() {
     return;
   }
   troubleSince_.reset();
-  // The old image's rows take the next decode, once no frame reads them.
-  spareRows_ = stillImage_ ? stillImage_->Rows() : nullptr;
+  // The old image's rows take the next decode, once no frame or preview
+  // reads them.
+  spareRows_ = decoded_ ? decoded_->Rows() : nullptr;
   if (spareRows_ && spareRows_->bytes.capacity() > kKeptBufferLimit) spareRows_.reset();
-  stillImage_ = std::move(still);
-  ShowPreview();
+  decoded_ = std::move(still);
 }
 
 void StillImageSource::OnFileTrouble(StillFileTrouble trouble) {
   const DWORD now = ::GetTickCount();
   if (!troubleSince_) troubleSince_ = now;
   // Unsigned, so a tick count that wrapped around still gives the time since.
-  if (!LastImageStandsIn(trouble, now - *troubleSince_)) stillImage_.reset();
+  if (!LastImageStandsIn(trouble, now - *troubleSince_)) decoded_.reset();
 }
 
 void StillImageSource::OnWindowShown(bool shown) {
