@@ -31,7 +31,10 @@ bool QueryClearTypeAvailable() {
 
 Application::Application(const Options& options)
     : clearTypeAvailable_(QueryClearTypeAvailable()),
-      cycle_(settings_, pictures_, window_, options) {
+      options_(options),
+      oneShot_(options.oneShot ? std::make_unique<OneShotRun>(settings_, window_) : nullptr),
+      cycle_(settings_, pictures_, window_,
+             oneShot_ ? static_cast<PictureRoad&>(*oneShot_) : trayRoad_, options.uploadTimeLimit) {
   // Without a stored value, dial-up follows how the machine is connected now.
   settings_.dialup = IsModemConnection();
 }
@@ -61,7 +64,7 @@ void Application::Start() {
 
   constexpr DWORD kShell5 = 0x50000;
   window_.Create(*this, QueryDllVersion(L"shell32.dll") >= kShell5);
-  if (!cycle_.OneShot()) window_.MarkAsTrayProgram();
+  if (!OneShot()) window_.MarkAsTrayProgram();
   uploader_ = std::make_unique<ProtocolUploader>(internet_, curl_, window_.handle(),
                                                  WM_UPLOADCOMPLETE, cycle_);
   maker_ = std::make_unique<PictureMaker>(pictures_, window_.handle(), WM_PICTUREMADE);
@@ -69,10 +72,10 @@ void Application::Start() {
 
   // A one-shot run ends within its bound whatever happens, and asks nothing:
   // the first run's Settings sheet waits for the next normal start.
-  if (cycle_.OneShot()) window_.StartOneShotBound(OneShotBound(cycle_.options().uploadTimeLimit));
+  if (OneShot()) window_.StartOneShotBound(OneShotBound(options_.uploadTimeLimit));
   std::uint32_t firstRun = 1;
   (void)ReadDword(kFirstRunValue, firstRun);
-  if (firstRun != 0 && !cycle_.OneShot()) {
+  if (firstRun != 0 && !OneShot()) {
     (void)WriteDword(kFirstRunValue, 0);
     window_.ShowNormal();
     OnSettingsRequested();
@@ -98,12 +101,13 @@ int Application::Run() {
   RaisePendingError();
   window_.StopCaptureTimer();
   SaveAllSettings(settings_);
-  return cycle_.OneShot() ? cycle_.ExitCode() : 0;
+  return OneShot() ? oneShot_->ExitCode() : 0;
 }
 
 std::wstring Application::OneShotReport() const {
   std::wstring report;
-  for (int id : cycle_.OneShotReport()) {
+  if (!OneShot()) return report;
+  for (int id : oneShot_->Report()) {
     if (!report.empty()) report += L"\r\n";
     // The last status as shown, with the values its text names.
     report += id == window_.LastStatus() && !window_.LastStatusText().empty()
@@ -119,7 +123,7 @@ void Application::OpenSource() {
   host.previewControl = window_.PreviewControl();
   host.graphMessage = WM_GRAPHNOTIFY;
   host.grabTimer = this;
-  host.cameraTurnWait = cycle_.OneShot() ? CameraTurn::kWaitBound : 0;
+  host.cameraTurnWait = OneShot() ? CameraTurn::kWaitBound : 0;
   // The new source is made before the old one goes: if it cannot be made,
   // the old one stays in use. The cycle is told first, so that nothing the
   // old one's end sets off (its graph's last messages) reaches it half gone.

@@ -5,6 +5,7 @@
 
 #include "app/com_session.h"
 #include "app/main_window.h"
+#include "app/one_shot_run.h"
 #include "app/picture_cycle.h"
 #include "app/picture_maker.h"
 #include "capture/frame_source.h"
@@ -21,9 +22,15 @@
 
 namespace kelpo {
 
+// How Kelpo runs: the tray program, or one picture and the end.
+struct RunOptions {
+  bool oneShot = false;
+  UINT uploadTimeLimit = 60000;  // from the start of the upload to its end
+};
+
 class Application final : public MainWindowEvents, public SettingsSheetHost, private GrabTimer {
  public:
-  using Options = PictureCycle::Options;
+  using Options = RunOptions;
 
   // Starts COM, GDI+ and the WinInet session; raises a catalogue ID.
   explicit Application(const Options& options = {});
@@ -78,12 +85,14 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   void StartGrabTimer(UINT period) override { window_.StartGrabTimer(period); }
   void StopGrabTimer() override { window_.StopGrabTimer(); }
 
+  bool OneShot() const { return oneShot_ != nullptr; }
   void StartCaptureTimer();
   void RaisePendingError();
   // The settings' picture source, in the main window.
   void OpenSource();
 
   bool clearTypeAvailable_ = false;
+  Options options_;
   Settings settings_;
   ComSession com_;
   GdiplusSession gdiplus_;
@@ -92,6 +101,9 @@ class Application final : public MainWindowEvents, public SettingsSheetHost, pri
   PicturePipeline pictures_;
   std::unique_ptr<FrameSource> source_;
   MainWindow window_;
+  // The run's road: the tray run's, or the one-shot run's when there is one.
+  TrayRoad trayRoad_;
+  std::unique_ptr<OneShotRun> oneShot_;
   PictureCycle cycle_;
   std::unique_ptr<Uploader> uploader_;
   // Goes first: the picture it makes uses the pipeline, the source's frame

@@ -13,8 +13,12 @@
 namespace kelpo {
 
 PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, PictureStatus& window,
-                           const Options& options)
-    : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
+                           PictureRoad& road, UINT uploadTimeLimit)
+    : settings_(settings),
+      pictures_(pictures),
+      window_(window),
+      road_(road),
+      uploadTimeLimit_(uploadTimeLimit) {}
 
 void PictureCycle::Connect(FrameSource& source, Uploader& uploader, PictureMaker& maker) {
   source_ = &source;
@@ -28,9 +32,8 @@ void PictureCycle::RequestPicture() {
   // The picture being made is no older than the request: a second one would
   // only cancel its upload.
   if (source_ == nullptr || MakingPicture()) return;
-  if (settings_.disableFTP && !settings_.savetofile && options_.oneShot) {
-    // Nowhere to deliver a picture: a one-shot run is done.
-    QuitOneShot();
+  if (!road_.WantsPicture()) {
+    road_.OnRoadEnded();
     return;
   }
   switch (source_->RequestWorkerPicture()) {
@@ -44,19 +47,19 @@ void PictureCycle::RequestPicture() {
     case FrameRequest::kPending:
       break;
     case FrameRequest::kNone:
-      // No picture will come; a one-shot run ends here.
-      QuitOneShot();
+      // No picture will come.
+      road_.OnRoadEnded();
       break;
     case FrameRequest::kLost:
       OnCameraNews(CameraNews::kPictureLost);
       break;
     case FrameRequest::kFailed:
       window_.SetStatus(kMsgPictureFailed);
-      QuitOneShot();
+      road_.OnRoadEnded();
       break;
     case FrameRequest::kBusy:
       window_.SetStatus(kMsgCameraInUse);
-      QuitOneShot();
+      road_.OnRoadEnded();
       break;
   }
 }
@@ -79,7 +82,7 @@ void PictureCycle::OnGrabTimer() {
 void PictureCycle::OnCameraNews(CameraNews news) {
   if (news == CameraNews::kNone) return;
   window_.SetStatus(kMsgCameraNotResponding);
-  if (news == CameraNews::kPictureLost) QuitOneShot();
+  if (news == CameraNews::kPictureLost) road_.OnRoadEnded();
 }
 
 void PictureCycle::LetGoOfLastPicture() {
@@ -94,11 +97,10 @@ void PictureCycle::TakePicture() {
   if (MakingPicture()) return;
   LetGoOfLastPicture();
 
-  // A one-shot run that gets no picture has nothing more to do.
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
   if (!frame) {
     window_.SetStatus(kMsgPictureFailed);
-    QuitOneShot();
+    road_.OnRoadEnded();
     return;
   }
   // The camera answers again: its trouble is over.
@@ -116,32 +118,35 @@ void PictureCycle::OnPictureMade() {
     case PictureOutcome::kNone:
     case PictureOutcome::kFailed:
       window_.SetStatus(kMsgPictureFailed);
-      QuitOneShot();
+      road_.OnRoadEnded();
       return;
     case PictureOutcome::kCropOutside:
       window_.SetStatus(kMsgCropOutsidePicture);
-      QuitOneShot();
+      road_.OnRoadEnded();
       return;
     case PictureOutcome::kWritten:
-      pictureMade_ = true;
       break;
   }
-  overlayLeftOut_ = pictures_.OverlayLeftOut();
-  SaveLocalCopy();
+  const bool overlayLeftOut = pictures_.OverlayLeftOut();
+  road_.OnPictureMade(overlayLeftOut);
+  const bool copied = SaveLocalCopy();
   // Every picture says what became of it; an earlier error does not stay.
-  const int ended = PictureEndStatus(!settings_.disableFTP, settings_.savetofile, localCopyWritten_,
-                                     overlayLeftOut_);
+  const int ended =
+      PictureEndStatus(!settings_.disableFTP, settings_.savetofile, copied, overlayLeftOut);
   if (ended != kMsgNone) window_.SetStatus(ended);
   if (settings_.disableFTP) {
-    if (settings_.savetofile) QuitOneShot();
+    road_.OnRoadEnded();
     return;
   }
   StartUpload();
 }
 
-void PictureCycle::SaveLocalCopy() {
+bool PictureCycle::SaveLocalCopy() {
+  if (!settings_.savetofile) return false;
   // A local copy that cannot be written does not stop the upload.
-  if (settings_.savetofile) localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
+  const bool written = pictures_.SaveLocalCopy(settings_);
+  road_.OnLocalCopy(written);
+  return written;
 }
 
 void PictureCycle::StartUpload() {
@@ -153,16 +158,15 @@ void PictureCycle::StartUpload() {
   job.filename = settings_.filename;
   job.localFile = pictures_.TempFilePath();
   job.passive = settings_.passiveftp;
-  job.timeLimit = options_.uploadTimeLimit;
+  job.timeLimit = uploadTimeLimit_;
   job.protocol = TransferProtocolOf(settings_.protocol);
   job.port = TransferPort(job.protocol, settings_.port);
   job.hostKey = settings_.hostkey;
   job.certPin = settings_.certpin;
   const bool connected = !settings_.dialup || IsDialUpConnected();
   if (!connected || !uploader_->Start(job)) {
-    // The normal run says nothing here; a one-shot run's log must say why it failed.
-    if (options_.oneShot) window_.SetStatus(kMsgFtpConnectFailed);
-    QuitOneShot();
+    road_.OnUploadNotStarted();
+    road_.OnRoadEnded();
     return;
   }
   window_.SetUploadRunning(uploader_->Running());
@@ -177,11 +181,11 @@ void PictureCycle::CancelUpload() {
 void PictureCycle::OnUploadTimeLimit() {
   window_.StopUploadTimer();
   const bool cutShort = uploader_->OnTimeLimit();
-  if (options_.oneShot) {
-    QuitOneShot();
+  if (!road_.GoesOn()) {
+    road_.OnRoadEnded();
     return;
   }
-  if (PictureAfterTimeLimit(cutShort, options_.oneShot, settings_.disableTimer)) RequestPicture();
+  if (PictureAfterTimeLimit(cutShort, /*oneShot=*/false, settings_.disableTimer)) RequestPicture();
 }
 
 void PictureCycle::OnUploadStatus(int statusId) { window_.SetStatus(statusId); }
@@ -197,60 +201,22 @@ void PictureCycle::OnHostKeyLearned(const std::wstring& fingerprint) {
   SaveSettings(settings_, SettingsGroup::kFileTransfer);
 }
 
-void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(options_.uploadTimeLimit); }
+void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(uploadTimeLimit_); }
 
 void PictureCycle::StopUploadTimeLimit() { window_.StopUploadTimer(); }
 
 void PictureCycle::OnUploadEnded(int finalStatus) {
-  uploaded_ = finalStatus == kMsgUploadSucceeded;
+  road_.OnUploadEnded(finalStatus == kMsgUploadSucceeded);
   window_.SetUploadRunning(false);
-  QuitOneShot();
+  road_.OnRoadEnded();
 }
 
 void PictureCycle::OnOneShotBound() {
-  if (!options_.oneShot) return;
   if (uploader_ != nullptr && uploader_->Running()) {
     CancelUpload();
     window_.SetStatus(kMsgUploadTooLong);
   }
-  QuitOneShot();
-}
-
-void PictureCycle::QuitOneShot() {
-  if (!options_.oneShot) return;
-  // A run that ends without its picture says so, also where the source did not.
-  if (OneShotExit(Outcome()) == kExitNoPicture && !IsErrorStatus(window_.LastStatus())) {
-    window_.SetStatus(kMsgPictureFailed);
-  }
-  window_.Quit();
-}
-
-OneShotOutcome PictureCycle::Outcome() const {
-  OneShotOutcome outcome;
-  outcome.uploadWanted = !settings_.disableFTP;
-  outcome.localCopyWanted = settings_.savetofile;
-  outcome.pictureMade = pictureMade_;
-  outcome.uploaded = uploaded_;
-  outcome.localCopyWritten = localCopyWritten_;
-  return outcome;
-}
-
-OneShotExitCode PictureCycle::ExitCode() const { return OneShotExit(Outcome()); }
-
-std::vector<int> PictureCycle::OneShotReport() const {
-  std::vector<int> texts;
-  const int last = window_.LastStatus();
-  if (last != 0) texts.push_back(last);
-  const OneShotOutcome outcome = Outcome();
-  // What the upload's final status hid: said once.
-  if (outcome.pictureMade && overlayLeftOut_ && last != kMsgOverlayTooLarge) {
-    texts.push_back(kMsgOverlayTooLarge);
-  }
-  if (outcome.pictureMade && outcome.localCopyWanted && !outcome.localCopyWritten &&
-      last != kMsgLocalCopyFailed) {
-    texts.push_back(kMsgLocalCopyFailed);
-  }
-  return texts;
+  road_.OnRoadEnded();
 }
 
 }  // namespace kelpo

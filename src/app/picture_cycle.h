@@ -1,9 +1,9 @@
 // The road of one picture: a trigger asks the source for a frame, the
-// pipeline makes the picture, the local copy is kept, the upload starts, and
-// a one-shot run ends when there is nothing more to do.
+// picture worker makes the picture, the local copy is kept, the upload
+// starts; the run's road (picture_road.h) hears what became of it.
 #pragma once
 
-#include "app/one_shot_rules.h"
+#include "app/picture_road.h"
 #include "capture/frame_source.h"
 #include "upload/uploader.h"
 
@@ -18,14 +18,10 @@ struct Settings;
 
 class PictureCycle final : public UploadObserver {
  public:
-  struct Options {
-    bool oneShot = false;
-    UINT uploadTimeLimit = 60000;  // from the start of the upload to its end
-  };
-
-  // The cycle keeps an SFTP server's host key in `settings` when it learns it.
+  // The cycle keeps an SFTP server's host key in `settings` when it learns
+  // it. `uploadTimeLimit` runs from the start of an upload to its end.
   PictureCycle(Settings& settings, PicturePipeline& pictures, PictureStatus& window,
-               const Options& options);
+               PictureRoad& road, UINT uploadTimeLimit);
   PictureCycle(const PictureCycle&) = delete;
   PictureCycle& operator=(const PictureCycle&) = delete;
 
@@ -47,14 +43,8 @@ class PictureCycle final : public UploadObserver {
   // answers it.
   bool MakingPicture() const;
 
-  bool OneShot() const { return options_.oneShot; }
-  const Options& options() const { return options_; }
-
   // A one-shot run's time is up: what still runs is cut short, and it ends.
   void OnOneShotBound();
-  // How a one-shot run ended, and the catalogue texts that say why.
-  OneShotExitCode ExitCode() const;
-  std::vector<int> OneShotReport() const;
 
   // UploadObserver
   void OnUploadStatus(int statusId) override;
@@ -67,27 +57,22 @@ class PictureCycle final : public UploadObserver {
  private:
   // Before every picture.
   void LetGoOfLastPicture();
-  void SaveLocalCopy();
+  // Whether the local copy was written; false when none is asked for.
+  bool SaveLocalCopy();
   void StartUpload();
   void CancelUpload();
-  void QuitOneShot();
   // The camera stopped answering: the user is told; a one-shot run whose
   // picture will not come ends.
   void OnCameraNews(CameraNews news);
-  OneShotOutcome Outcome() const;
 
   Settings& settings_;
   PicturePipeline& pictures_;
   PictureStatus& window_;
-  Options options_;
+  PictureRoad& road_;
+  UINT uploadTimeLimit_;
   FrameSource* source_ = nullptr;
   Uploader* uploader_ = nullptr;
   PictureMaker* maker_ = nullptr;
-  // What a one-shot run has delivered so far.
-  bool pictureMade_ = false;
-  bool uploaded_ = false;
-  bool localCopyWritten_ = false;
-  bool overlayLeftOut_ = false;
 };
 
 }  // namespace kelpo
