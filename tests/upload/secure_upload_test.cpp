@@ -206,6 +206,7 @@ TEST_F(SecureUpload, EachProtocolMakesMissingFoldersBelowTheDirectoryButNotTheDi
                                        {P::kFtps, test::kFtpsPort},
                                        {P::kHttps, test::kHttpsPort}}) {
     SCOPED_TRACE(static_cast<int>(protocol));
+    job_.directory = kSecureDirectory;
     Use(protocol, static_cast<std::uint16_t>(port));
     job_.hostKey = hostKeyA_;
     job_.createFolders =
