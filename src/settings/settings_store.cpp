@@ -91,4 +91,10 @@ void SaveAllSettings(const Settings& settings) {
   SaveSettings(settings, SettingsGroup::kFileTransfer);
 }
 
+void SaveDevicePath(const std::wstring& path) {
+  (void)WriteString(L"devicePath", path);
+}
+
+void SaveDeviceType(std::uint32_t type) { (void)WriteDword(L"deviceType", type); }
+
 }  // namespace kelpo
