@@ -3,6 +3,7 @@
 #include "settings/protected_text.h"
 #include "settings/registry_store.h"
 #include "settings/run_at_logon.h"
+#include "settings/setting_rows.h"
 #include "settings/settings_rules.h"
 
 #include <variant>
@@ -92,9 +93,9 @@ void SaveAllSettings(const Settings& settings) {
 }
 
 void SaveDevicePath(const std::wstring& path) {
-  (void)WriteString(L"devicePath", path);
+  (void)WriteString(setting::kDevicePath.name, path);
 }
 
-void SaveDeviceType(std::uint32_t type) { (void)WriteDword(L"deviceType", type); }
+void SaveDeviceType(std::uint32_t type) { (void)WriteDword(setting::kDeviceType.name, type); }
 
 }  // namespace kelpo
