@@ -40,7 +40,8 @@ Application::Application(const Options& options)
 }
 
 Application::~Application() {
-  // Waits for a picture being made, which is cut short.
+  window_.Withdraw();
+  // Waits for a picture being made, which is cut short at its next step.
   maker_.reset();
   // A transfer cut short here may hold its file for a long while (Wine's
   // WinInet, until its wait for the server ends): the pipeline does not wait

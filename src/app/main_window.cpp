@@ -133,6 +133,13 @@ void MainWindow::Create(MainWindowEvents& events, bool balloonTips) {
   AddTrayIcon(false);
 }
 
+void MainWindow::Withdraw() {
+  if (window_ == nullptr) return;
+  (void)::ShowWindow(window_, SW_HIDE);
+  (void)::KillTimer(window_, kTrayRetryTimerId);
+  tray_.Remove();
+}
+
 void MainWindow::MarkAsTrayProgram() {
   // Any value but null marks it.
   (void)::SetPropW(window_, kKelpoWindowPropertyW, window_);

@@ -73,6 +73,9 @@ class MainWindow final : public PictureStatus {
   void Create(MainWindowEvents& events, bool balloonTips);
   // No more events: the owner is going.
   void Detach() { events_ = nullptr; }
+  // Kelpo is ending: its window and tray icon go at once, before what ends
+  // after them (a picture being made).
+  void Withdraw();
   // Marks the window as the tray program's, the one that other programs and a
   // second start look for among the windows of its class and caption.
   void MarkAsTrayProgram();
