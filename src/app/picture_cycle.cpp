@@ -10,6 +10,8 @@
 #include "upload/dial_up.h"
 #include "upload/upload_rules.h"
 
+#include <utility>
+
 namespace kelpo {
 
 PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, PictureStatus& window,
@@ -29,9 +31,13 @@ void PictureCycle::Connect(FrameSource& source, Uploader& uploader, PictureMaker
 bool PictureCycle::MakingPicture() const { return maker_ != nullptr && maker_->Busy(); }
 
 void PictureCycle::RequestPicture() {
-  // The picture being made is no older than the request: a second one would
-  // only cancel its upload.
-  if (source_ == nullptr || MakingPicture()) return;
+  if (source_ == nullptr) return;
+  // Taken once the picture being made is in, superseding its upload, as a
+  // request during an upload does.
+  if (MakingPicture()) {
+    pictureAsked_ = true;
+    return;
+  }
   if (!road_.WantsPicture()) {
     road_.OnRoadEnded();
     return;
@@ -42,6 +48,7 @@ void PictureCycle::RequestPicture() {
       break;
     case FrameRequest::kOnWorker:
       LetGoOfLastPicture();
+      window_.SetUploadRunning(true);
       maker_->Start(*source_, settings_);
       break;
     case FrameRequest::kPending:
@@ -65,8 +72,9 @@ void PictureCycle::RequestPicture() {
 }
 
 void PictureCycle::OnCaptureTick() {
+  // A tick while a picture is made goes by, as one during an upload does.
   if (CaptureTickTakesPicture(settings_.disableTimer,
-                              uploader_ != nullptr && uploader_->Running())) {
+                              MakingPicture() || (uploader_ != nullptr && uploader_->Running()))) {
     RequestPicture();
   }
 }
@@ -94,7 +102,10 @@ void PictureCycle::LetGoOfLastPicture() {
 }
 
 void PictureCycle::TakePicture() {
-  if (MakingPicture()) return;
+  if (MakingPicture()) {
+    pictureAsked_ = true;
+    return;
+  }
   LetGoOfLastPicture();
 
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
@@ -107,13 +118,21 @@ void PictureCycle::TakePicture() {
   if (window_.LastStatus() == kMsgCameraNotResponding || window_.LastStatus() == kMsgCameraInUse) {
     window_.SetStatus(kMsgNone);
   }
+  // The picture button is off while a picture is made, as during an upload.
+  window_.SetUploadRunning(true);
   maker_->Start(std::move(frame), settings_);
 }
 
-// Picture finished -> local copy -> upload.
 void PictureCycle::OnPictureMade() {
   const PictureOutcome outcome = maker_->Finish();
   source_->FrameMade();
+  window_.SetUploadRunning(false);
+  DeliverPicture(outcome);
+  if (std::exchange(pictureAsked_, false) && road_.GoesOn()) RequestPicture();
+}
+
+// Picture finished -> local copy -> upload.
+void PictureCycle::DeliverPicture(PictureOutcome outcome) {
   switch (outcome) {
     case PictureOutcome::kNone:
     case PictureOutcome::kFailed:

@@ -5,6 +5,7 @@
 
 #include "app/picture_road.h"
 #include "capture/frame_source.h"
+#include "picture/picture_pipeline.h"
 #include "upload/uploader.h"
 
 #include <vector>
@@ -12,7 +13,6 @@
 namespace kelpo {
 
 class PictureMaker;
-class PicturePipeline;
 class PictureStatus;
 struct Settings;
 
@@ -39,8 +39,8 @@ class PictureCycle final : public UploadObserver {
   void TakePicture();
   // The worker finished the picture: it is kept, then sent.
   void OnPictureMade();
-  // A picture is being made; a request meanwhile is dropped, as that picture
-  // answers it.
+  // A picture is being made: a request meanwhile is taken once it is in, a
+  // timer tick goes by.
   bool MakingPicture() const;
 
   // A one-shot run's time is up: what still runs is cut short, and it ends.
@@ -55,6 +55,7 @@ class PictureCycle final : public UploadObserver {
   void OnUploadEnded(int finalStatus) override;
 
  private:
+  void DeliverPicture(PictureOutcome outcome);
   // Before every picture.
   void LetGoOfLastPicture();
   // Whether the local copy was written; false when none is asked for.
@@ -73,6 +74,7 @@ class PictureCycle final : public UploadObserver {
   FrameSource* source_ = nullptr;
   Uploader* uploader_ = nullptr;
   PictureMaker* maker_ = nullptr;
+  bool pictureAsked_ = false;
 };
 
 }  // namespace kelpo

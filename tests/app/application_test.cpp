@@ -147,8 +147,9 @@ TEST_F(ApplicationTest, TheLargestPictureIsMadeOnAWorkerWhileTheWindowAnswers) {
       ::Sleep(10);
     }
   });
-  // A second request meanwhile is answered by the picture being made.
-  application.cycle().RequestPicture();
+  // Its button is off meanwhile, as during an upload.
+  const HWND button = ::GetDlgItem(application.window().handle(), IDC_TAKE_PICTURE);
+  EXPECT_FALSE(::IsWindowEnabled(button));
   const bool handled = PictureHandled(application);
   made = true;
   asker.join();
@@ -156,6 +157,7 @@ TEST_F(ApplicationTest, TheLargestPictureIsMadeOnAWorkerWhileTheWindowAnswers) {
   EXPECT_GT(answers, 0);
   EXPECT_FALSE(unanswered);
   EXPECT_EQ(application.window().LastStatus(), kMsgPictureSaved);
+  EXPECT_TRUE(::IsWindowEnabled(button));
   const auto picture = test::ReadPicture(localFile);
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->GetWidth(), kWidth);
