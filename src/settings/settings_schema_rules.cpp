@@ -34,6 +34,10 @@ constexpr SettingRange kCrossbarInputRange{0, 0x7FFFFFFF};
 // protocol's own.
 constexpr SettingRange kProtocolRange{0, kLastTransferProtocol, true};
 constexpr SettingRange kPortRange{0, kMaxPort, true};
+// A week between archived pictures, ten years and a terabyte kept.
+constexpr SettingRange kArchiveMinutesRange{0, 7 * 24 * 60};
+constexpr SettingRange kArchiveKeepDaysRange{0, 3650};
+constexpr SettingRange kArchiveKeepMbRange{0, 1024 * 1024};
 
 using G = SettingsGroup;
 using S = Settings;
@@ -115,6 +119,12 @@ constexpr SettingField kSchema[] = {
      ColourSetting{&S::ColourKey,
                    ComposeColour(255, 255, 255),
                    {L"ColourKeyR", L"ColourKeyG", L"ColourKeyB"}}},
+
+    {L"archivelocal", G::kArchive, StringSetting{&S::archivelocal, L""}},
+    {L"archiveremote", G::kArchive, StringSetting{&S::archiveremote, L""}},
+    {L"archiveminutes", G::kArchive, DwordSetting{&S::archiveminutes, 0, kArchiveMinutesRange}},
+    {L"archivekeepdays", G::kArchive, DwordSetting{&S::archivekeepdays, 0, kArchiveKeepDaysRange}},
+    {L"archivekeepmb", G::kArchive, DwordSetting{&S::archivekeepmb, 0, kArchiveKeepMbRange}},
 
     {L"devicePath", G::kDevice, StringSetting{&S::devicePath, L""}},
     {L"deviceType", G::kDevice, DwordSetting{&S::deviceType, kDeviceCamera, kDeviceTypeRange}},
