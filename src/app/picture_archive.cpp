@@ -38,9 +38,9 @@ void PictureArchive::BeginPicture() {
 PictureArchive::LocalCopies PictureArchive::SaveLocalCopies(const std::wstring& picture) {
   LocalCopies copies;
   if (!settings_.savetofile) return copies;
-  copies.written = CopyPictureTo(picture, settings_.localfilename, moment_);
+  copies.written = CopyPictureTo(picture, settings_.localfilename, moment_, false);
   if (settings_.archivelocal.empty() || !due_) return copies;
-  const bool archived = CopyPictureTo(picture, settings_.archivelocal, moment_);
+  const bool archived = CopyPictureTo(picture, settings_.archivelocal, moment_, true);
   copies.archiveStatus = archived ? kMsgArchiveSaved : kMsgArchiveSaveFailed;
   copies.written = copies.written && archived;
   if (archived) StartLimit();
