@@ -28,14 +28,15 @@ void PictureArchive::BeginPicture() {
   ::GetSystemTimeAsFileTime(&now);
   const ULARGE_INTEGER steps{{now.dwLowDateTime, now.dwHighDateTime}};
   momentSeconds_ = static_cast<std::int64_t>(steps.QuadPart / kFileTimeStepsPerSecond);
-  due_ = ArchiveDue(lastArchived_, momentSeconds_, settings_.archiveminutes);
   // Decided once, so that both archives hold the same pictures.
-  const bool archiveWanted = (settings_.savetofile && !settings_.archivelocal.empty()) ||
-                             (!settings_.disableFTP && !settings_.archiveremote.empty());
-  if (due_ && archiveWanted) lastArchived_ = momentSeconds_;
+  due_ = ArchiveDue(lastArchived_, momentSeconds_, settings_.archiveminutes);
 }
 
 PictureArchive::LocalCopies PictureArchive::SaveLocalCopies(const std::wstring& picture) {
+  // The picture is made: only now does it take the interval's turn.
+  const bool archiveWanted = (settings_.savetofile && !settings_.archivelocal.empty()) ||
+                             (!settings_.disableFTP && !settings_.archiveremote.empty());
+  if (due_ && archiveWanted) lastArchived_ = momentSeconds_;
   LocalCopies copies;
   if (!settings_.savetofile) return copies;
   copies.written = CopyPictureTo(picture, settings_.localfilename, moment_, false);
