@@ -49,7 +49,7 @@ PictureArchive::LocalCopies PictureArchive::SaveLocalCopies(const std::wstring& 
 }
 
 void PictureArchive::AimFresh(UploadJob& job) const {
-  const RemoteTarget target = ExpandRemoteName(settings_.directory, settings_.filename, moment_);
+  const RemotePlace target = ExpandRemoteName(settings_.directory, settings_.filename, moment_);
   job.directory = target.directory;
   job.createFolders = target.folders;
   job.filename = target.filename;
@@ -57,7 +57,7 @@ void PictureArchive::AimFresh(UploadJob& job) const {
 
 bool PictureArchive::AimArchive(UploadJob& job) const {
   if (settings_.archiveremote.empty() || !due_) return false;
-  const RemoteTarget target =
+  const RemotePlace target =
       ExpandRemoteName(settings_.directory, settings_.archiveremote, moment_);
   job.directory = target.directory;
   job.createFolders = target.folders;
