@@ -117,6 +117,14 @@ TEST_F(KelpoArchive, TrayRunKeepsFreshAndDatedPicturesOnTheServerAndTheDisk) {
   EXPECT_TRUE(FileExists(FtpFilePath(kNormalUser, kFtpDirectory, L"archive-fresh.jpg")));
   EXPECT_GE(CountMatching(local_ + L"archive\\", kArchivePattern), 2u);
   EXPECT_EQ(CountMatching(local_, L"fresh-%Y.jpg"), 1u);
+
+  // A one-shot run whose archive copy is refused says so, and fails.
+  ASSERT_TRUE(WriteString(L"archiveremote", L"history/../%Y.jpg"));
+  KelpoProcess oneShot(L"oneshot", true);
+  DWORD exitCode = 0;
+  ASSERT_TRUE(oneShot.WaitForExit(exitCode));
+  EXPECT_EQ(exitCode, 3u);
+  EXPECT_NE(oneShot.Output().find("but its archive copy was not"), std::string::npos);
 }
 
 TEST_F(KelpoArchive, TheLimitTakesOnlyTheOldestOfItsOwnPictures) {
