@@ -59,7 +59,12 @@ void Application::Start() {
 
   // A one-shot run ends within its bound whatever happens, and asks nothing:
   // the first run's Settings sheet waits for the next normal start.
-  if (cycle_.OneShot()) window_.StartOneShotBound(OneShotBound(cycle_.options().uploadTimeLimit));
+  if (cycle_.OneShot()) {
+    // The archive copy's upload has a time limit of its own.
+    const UINT limit = cycle_.options().uploadTimeLimit;
+    const bool archiveUpload = !settings_.disableFTP && !settings_.archiveremote.empty();
+    window_.StartOneShotBound(OneShotBound(limit) + (archiveUpload ? limit : 0));
+  }
   std::uint32_t firstRun = 1;
   (void)ReadDword(kFirstRunValue, firstRun);
   if (firstRun != 0 && !cycle_.OneShot()) {
