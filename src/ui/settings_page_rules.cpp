@@ -119,6 +119,17 @@ constexpr EnableRule kOverlayRules[] = {
 constexpr PageLayout kOverlayLayout{G::kOverlay, ViewOf(kOverlayControls), ViewOf(kOverlayRadios),
                                     ViewOf(kOverlayRules)};
 
+// Archive page. An empty name keeps no archive there, so no box enables them;
+// an empty number is 0, which means no limit.
+constexpr ControlBinding kArchiveControls[] = {
+    {IDC_ARCHIVE_LOCAL, L"archivelocal", R::kText},
+    {IDC_ARCHIVE_REMOTE, L"archiveremote", R::kText},
+    {IDC_ARCHIVE_MINUTES, L"archiveminutes", R::kNumber},
+    {IDC_ARCHIVE_KEEP_DAYS, L"archivekeepdays", R::kNumber},
+    {IDC_ARCHIVE_KEEP_MB, L"archivekeepmb", R::kNumber},
+};
+constexpr PageLayout kArchiveLayout{G::kArchive, ViewOf(kArchiveControls), {}, {}};
+
 constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 }  // namespace
@@ -127,6 +138,7 @@ const PageLayout& FileTransferLayout() { return kFileTransferLayout; }
 const PageLayout& VideoCaptureLayout() { return kVideoCaptureLayout; }
 const PageLayout& TextEffectsLayout() { return kTextEffectsLayout; }
 const PageLayout& OverlayLayout() { return kOverlayLayout; }
+const PageLayout& ArchiveLayout() { return kArchiveLayout; }
 
 const SettingField* FindSetting(std::wstring_view name) {
   for (const SettingField& field : SettingsSchema()) {

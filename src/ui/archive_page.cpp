@@ -1,0 +1,103 @@
+#include "ui/archive_page.h"
+
+#include "common/message_catalogue.h"
+#include "picture/name_field_rules.h"
+#include "resources/resource.h"
+#include "ui/archive_page_rules.h"
+#include "ui/common_dialogs.h"
+#include "ui/file_transfer_page.h"
+
+#include <prsht.h>
+
+namespace kelpo {
+
+namespace {
+
+// The name as a picture taken at this moment would have it.
+std::wstring ExpandedNow(const std::wstring& name) {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return ExpandNameFields(name, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                                 now.wSecond});
+}
+
+std::wstring Example(bool used, const std::wstring& name) {
+  if (!used || name.empty()) return LoadText(IDS_EXAMPLE_NONE, kListLabelCapacity);
+  return LoadTextWith(IDS_EXAMPLE_NAME, kStatusTextCapacity, name);
+}
+
+}  // namespace
+
+ArchivePage::ArchivePage(SettingsSheetHost& host) : SettingsPage(host, ArchiveLayout()) {}
+
+void ArchivePage::OnCreated() { ShowBindings(); }
+
+// Shown at creation too, and again after the File Transfer tab may have changed.
+void ArchivePage::OnShown() { ShowExamples(); }
+
+void ArchivePage::OnCommand(int controlId, int notification) {
+  if ((controlId == IDC_ARCHIVE_LOCAL || controlId == IDC_ARCHIVE_REMOTE) &&
+      notification == EN_CHANGE) {
+    ShowExamples();
+  }
+  if (controlId == IDC_ARCHIVE_BROWSE && notification == BN_CLICKED) ChooseFolder();
+}
+
+void ArchivePage::ShowExamples() {
+  // The settings' names, replaced by the File Transfer page's controls as
+  // they stand when its window exists.
+  FreshPictureNames fresh{settings().savetofile, settings().localfilename, !settings().disableFTP,
+                          settings().directory, settings().filename};
+  (void)::SendMessageW(::GetParent(window()), PSM_QUERYSIBLINGS, kFreshNamesQuery,
+                       reinterpret_cast<LPARAM>(&fresh));
+  const std::wstring directory = ExpandedNow(fresh.directory);
+  const auto remote = [&](const std::wstring& name) {
+    return name.empty() ? name : RemotePathOf(directory, ExpandedNow(name));
+  };
+  const std::wstring archiveLocal = ControlText(IDC_ARCHIVE_LOCAL);
+  SetControlText(IDC_ARCHIVE_LOCAL_EXAMPLE, Example(true, ExpandedNow(archiveLocal)));
+  SetControlText(IDC_ARCHIVE_REMOTE_EXAMPLE,
+                 Example(fresh.uploading, remote(ControlText(IDC_ARCHIVE_REMOTE))));
+  SetControlText(IDC_FRESH_LOCAL_EXAMPLE, Example(fresh.localCopy, ExpandedNow(fresh.localFile)));
+  SetControlText(IDC_FRESH_REMOTE_EXAMPLE, Example(fresh.uploading, remote(fresh.filename)));
+}
+
+void ArchivePage::ChooseFolder() {
+  const std::wstring current = ControlText(IDC_ARCHIVE_LOCAL);
+  const std::wstring title = LoadText(IDS_ARCHIVE_FOLDER_TITLE, kListLabelCapacity);
+  const std::optional<std::wstring> folder = AskForFolder(window(), title, FixedFolderOf(current));
+  if (!folder) return;
+  // Written by the page, the name raised no edit of its own.
+  SetControlText(IDC_ARCHIVE_LOCAL, ArchiveInFolder(*folder, current));
+  ShowExamples();
+  MarkChanged();
+}
+
+bool ArchivePage::AcceptsInput() {
+  const std::wstring local = ControlText(IDC_ARCHIVE_LOCAL);
+  if (!local.empty() && !IsFullLocalPath(local)) {
+    Refuse(kMsgArchiveLocalNotFull, IDC_ARCHIVE_LOCAL);
+    return false;
+  }
+  if (!StaysUnderDirectory(ControlText(IDC_ARCHIVE_REMOTE))) {
+    Refuse(kMsgArchiveRemoteOutside, IDC_ARCHIVE_REMOTE);
+    return false;
+  }
+  return true;
+}
+
+void ArchivePage::Refuse(int messageId, int controlId) {
+  const std::wstring text = LoadText(messageId, kErrorTextCapacity);
+  const std::wstring caption = LoadText(kMsgProductName, kErrorTextCapacity);
+  (void)::MessageBoxW(::GetParent(window()), text.c_str(), caption.c_str(), MB_ICONWARNING);
+  (void)::SendMessageW(window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(controlId)), TRUE);
+}
+
+void ArchivePage::OnApplied() {
+  ReadBindings();
+  SaveGroup();
+  ShowExamples();
+  CancelToClose();
+}
+
+}  // namespace kelpo
