@@ -17,8 +17,8 @@ namespace {
 std::wstring ExpandedNow(const std::wstring& name) {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  return ExpandNameFields(name, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                                 now.wSecond});
+  return ExpandNameFields(name,
+                          {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }
 
 std::wstring Example(bool used, const std::wstring& name) {
