@@ -542,6 +542,13 @@ TEST_F(SettingsSheetTest, ArchiveSavesItsFiveSettingsAndShowsTheNamesOfAPictureT
   EXPECT_EQ(TextOf(control(IDC_FRESH_REMOTE_EXAMPLE)), L"Now: cam/" + year + L".jpg");
   EXPECT_EQ(TextOf(control(IDC_FRESH_LOCAL_EXAMPLE)), L"None");
   EXPECT_EQ(TextOf(control(IDC_ARCHIVE_KEEP_DAYS)), L"30");
+  // "Browse..." starts in the archive's folder, and a folder chosen keeps the fields.
+  ClickLater(control(IDC_ARCHIVE_BROWSE));
+  const HWND browser = test::WaitForOwnWindow(L"Browse for Folder");
+  ASSERT_NE(browser, nullptr);
+  Click(::GetDlgItem(browser, IDOK));
+  ASSERT_TRUE(test::WaitUntilGone(browser));
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_LOCAL)), local);
   // The example follows the typing.
   Type(control(IDC_ARCHIVE_REMOTE), L"old/%Y%%");
   EXPECT_EQ(TextOf(control(IDC_ARCHIVE_REMOTE_EXAMPLE)), L"Now: cam/old/" + year + L"%");
