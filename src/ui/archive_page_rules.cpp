@@ -12,12 +12,20 @@ constexpr bool IsDriveLetter(wchar_t c) {
   return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
 
+// A character no file or folder name may hold.
+constexpr bool IsRefused(wchar_t c) {
+  return c < L' ' || std::wstring_view(L"<>:\"|?*").find(c) != std::wstring_view::npos;
+}
+
 }  // namespace
 
 bool IsFullLocalPath(std::wstring_view name) {
-  if (name.size() >= 3 && IsDriveLetter(name[0]) && name[1] == L':' && IsSeparator(name[2])) {
-    return true;
+  const bool drive =
+      name.size() >= 3 && IsDriveLetter(name[0]) && name[1] == L':' && IsSeparator(name[2]);
+  for (std::size_t i = drive ? 2 : 0; i < name.size(); ++i) {
+    if (IsRefused(name[i])) return false;
   }
+  if (drive) return true;
   // A share needs its server's name and its own after the two backslashes.
   if (name.size() < 5 || !IsSeparator(name[0]) || !IsSeparator(name[1])) return false;
   const std::size_t share = name.find_first_of(L"\\/", 2);

@@ -11,8 +11,10 @@ namespace kelpo {
 // without fields: one picture a second, in a folder per day.
 inline constexpr wchar_t kDefaultArchiveFields[] = L"%Y\\%m\\%d\\%H%M%S.jpg";
 
-// A full local path: a drive's root ("C:\") or a share ("\\server\share").
-// Anything else would depend on the folder Kelpo happens to start in.
+// A full local path: a drive's root ("C:\") or a share ("\\server\share"),
+// and no character Windows refuses in a name (< > : " | ? * and controls)
+// after it. Anything else would depend on the folder Kelpo happens to start
+// in, or fail at every picture.
 bool IsFullLocalPath(std::wstring_view name);
 
 // Whether a remote archive name stays under the remote directory: it does not

@@ -9,9 +9,10 @@ TEST(ArchivePageRules, OnlyFullLocalPathsAndRemoteNamesUnderTheDirectoryAreAccep
   for (const wchar_t* full : {L"C:\\Kelpo\\%Y.jpg", L"d:/a.jpg", L"\\\\nas\\share\\%H.jpg"}) {
     EXPECT_TRUE(IsFullLocalPath(full)) << full;
   }
-  for (const wchar_t* relative : {L"archive\\%Y.jpg", L"C:archive.jpg", L"\\archive.jpg",
-                                  L"\\\\nas", L"\\\\\\share\\a.jpg", L"%Y\\a.jpg"}) {
-    EXPECT_FALSE(IsFullLocalPath(relative)) << relative;
+  for (const wchar_t* relative :
+       {L"archive\\%Y.jpg", L"C:archive.jpg", L"\\archive.jpg", L"\\\\nas", L"\\\\\\share\\a.jpg",
+        L"%Y\\a.jpg", L"C:\\%H:%M.jpg", L"C:\\a?.jpg"}) {
+    EXPECT_FALSE(IsFullLocalPath(refused)) << refused;
   }
   EXPECT_TRUE(StaysUnderDirectory(L"archive/%Y/..%m../%H.jpg"));
   EXPECT_TRUE(StaysUnderDirectory(L""));
