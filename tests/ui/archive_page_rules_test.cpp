@@ -9,7 +9,7 @@ TEST(ArchivePageRules, OnlyFullLocalPathsAndRemoteNamesUnderTheDirectoryAreAccep
   for (const wchar_t* full : {L"C:\\Kelpo\\%Y.jpg", L"d:/a.jpg", L"\\\\nas\\share\\%H.jpg"}) {
     EXPECT_TRUE(IsFullLocalPath(full)) << full;
   }
-  for (const wchar_t* relative :
+  for (const wchar_t* refused :
        {L"archive\\%Y.jpg", L"C:archive.jpg", L"\\archive.jpg", L"\\\\nas", L"\\\\\\share\\a.jpg",
         L"%Y\\a.jpg", L"C:\\%H:%M.jpg", L"C:\\a?.jpg"}) {
     EXPECT_FALSE(IsFullLocalPath(refused)) << refused;
