@@ -13,11 +13,17 @@ namespace kelpo {
 
 PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, PictureStatus& window,
                            const Options& options)
-    : settings_(settings), pictures_(pictures), window_(window), options_(options) {}
+    : settings_(settings),
+      pictures_(pictures),
+      window_(window),
+      options_(options),
+      archive_(settings) {}
 
 void PictureCycle::Connect(FrameSource& source, Uploader& uploader) {
   source_ = &source;
   uploader_ = &uploader;
+  // Settings are loaded by now: the local archive's limit applies at start.
+  archive_.StartLimit();
 }
 
 void PictureCycle::RequestPicture() {
@@ -79,6 +85,8 @@ void PictureCycle::TakePicture() {
   // it goes as soon as nothing holds it.
   pictures_.ReleaseLastPicture();
 
+  // Names expand to the moment the frame is taken.
+  archive_.BeginPicture();
   // A one-shot run that gets no picture has nothing more to do.
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
   if (!frame) {
@@ -108,7 +116,9 @@ void PictureCycle::TakePicture() {
   }
 
   // A local copy that cannot be written does not stop the upload.
-  if (settings_.savetofile) localCopyWritten_ = pictures_.SaveLocalCopy(settings_);
+  const PictureArchive::LocalCopies copies = archive_.SaveLocalCopies(pictures_.TempFilePath());
+  localCopyWritten_ = copies.written;
+  localArchiveStatus_ = copies.archiveStatus;
   overlayLeftOut_ = pictures_.OverlayLeftOut();
   // Every picture says what became of it; an earlier error does not stay.
   const int ended = PictureEndStatus(!settings_.disableFTP, settings_.savetofile, localCopyWritten_,
@@ -126,8 +136,7 @@ void PictureCycle::StartUpload() {
   job.server = settings_.server;
   job.user = settings_.user;
   job.password = settings_.password;
-  job.directory = settings_.directory;
-  job.filename = settings_.filename;
+  archive_.AimFresh(job);
   job.localFile = pictures_.TempFilePath();
   job.passive = settings_.passiveftp;
   job.timeLimit = options_.uploadTimeLimit;
@@ -135,6 +144,10 @@ void PictureCycle::StartUpload() {
   job.port = TransferPort(job.protocol, settings_.port);
   job.hostKey = settings_.hostkey;
   job.certPin = settings_.certpin;
+  archiveJob_ = job;
+  if (!archive_.AimArchive(*archiveJob_)) archiveJob_.reset();
+  remoteArchiveStatus_ = kMsgNone;
+  archiveUploadWanted_ = archiveJob_.has_value();
   const bool connected = !settings_.dialup || IsDialUpConnected();
   if (!connected || !uploader_->Start(job)) {
     // The normal run says nothing here; a one-shot run's log must say why it failed.
@@ -145,9 +158,26 @@ void PictureCycle::StartUpload() {
   window_.SetUploadRunning(uploader_->Running());
 }
 
+bool PictureCycle::StartArchiveUpload() {
+  if (!archiveJob_) return false;
+  const UploadJob job = std::move(*archiveJob_);
+  archiveJob_.reset();
+  if (!uploader_->Start(job)) {
+    window_.SetStatus(kMsgArchiveUploadFailed,
+                      {LoadText(kMsgFtpConnectFailed, kStatusTextCapacity)});
+    remoteArchiveStatus_ = kMsgArchiveUploadFailed;
+    return false;
+  }
+  archiveUploading_ = true;
+  window_.SetUploadRunning(uploader_->Running());
+  return true;
+}
+
 void PictureCycle::CancelUpload() {
   window_.StopUploadTimer();
   uploader_->Cancel();
+  archiveUploading_ = false;
+  archiveJob_.reset();
   window_.SetUploadRunning(false);
 }
 
@@ -179,7 +209,21 @@ void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(options_.up
 void PictureCycle::StopUploadTimeLimit() { window_.StopUploadTimer(); }
 
 void PictureCycle::OnUploadEnded(int finalStatus) {
-  uploaded_ = finalStatus == kMsgUploadSucceeded;
+  const bool succeeded = finalStatus == kMsgUploadSucceeded;
+  if (archiveUploading_) {
+    archiveUploading_ = false;
+    remoteArchiveStatus_ = succeeded ? kMsgArchiveUploaded : kMsgArchiveUploadFailed;
+    // The fresh picture is on the server: the status says which copy failed.
+    if (!succeeded) {
+      window_.SetStatus(kMsgArchiveUploadFailed, {LoadText(finalStatus, kStatusTextCapacity)});
+    }
+  } else {
+    uploaded_ = succeeded;
+    // The archive copy follows a delivered picture; a server that refused
+    // the fresh one is not asked twice.
+    if (succeeded && StartArchiveUpload()) return;
+    archiveJob_.reset();
+  }
   window_.SetUploadRunning(false);
   QuitOneShot();
 }
@@ -207,7 +251,9 @@ OneShotOutcome PictureCycle::Outcome() const {
   outcome.uploadWanted = !settings_.disableFTP;
   outcome.localCopyWanted = settings_.savetofile;
   outcome.pictureMade = pictureMade_;
-  outcome.uploaded = uploaded_;
+  // A run cut short while the archive copy travelled has not delivered it.
+  outcome.uploaded =
+      uploaded_ && (!archiveUploadWanted_ || remoteArchiveStatus_ == kMsgArchiveUploaded);
   outcome.localCopyWritten = localCopyWritten_;
   return outcome;
 }
@@ -226,6 +272,10 @@ std::vector<int> PictureCycle::OneShotReport() const {
   if (outcome.pictureMade && outcome.localCopyWanted && !outcome.localCopyWritten &&
       last != kMsgLocalCopyFailed) {
     texts.push_back(kMsgLocalCopyFailed);
+  }
+  // Each archive copy says what became of it, once.
+  for (const int archive : {localArchiveStatus_, remoteArchiveStatus_}) {
+    if (outcome.pictureMade && archive != kMsgNone && archive != last) texts.push_back(archive);
   }
   return texts;
 }

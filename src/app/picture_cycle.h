@@ -4,9 +4,11 @@
 #pragma once
 
 #include "app/one_shot_rules.h"
+#include "app/picture_archive.h"
 #include "capture/frame_source.h"
 #include "upload/uploader.h"
 
+#include <optional>
 #include <vector>
 
 namespace kelpo {
@@ -59,6 +61,8 @@ class PictureCycle final : public UploadObserver {
 
  private:
   void StartUpload();
+  // After the fresh picture's upload: true when the archive's one started.
+  bool StartArchiveUpload();
   void CancelUpload();
   void QuitOneShot();
   // The camera stopped answering: the user is told; a one-shot run whose
@@ -77,6 +81,13 @@ class PictureCycle final : public UploadObserver {
   bool uploaded_ = false;
   bool localCopyWritten_ = false;
   bool overlayLeftOut_ = false;
+  PictureArchive archive_;
+  // The picture's archive copies: the remote job waits for the fresh upload.
+  int localArchiveStatus_ = 0;
+  int remoteArchiveStatus_ = 0;
+  bool archiveUploadWanted_ = false;
+  bool archiveUploading_ = false;
+  std::optional<UploadJob> archiveJob_;
 };
 
 }  // namespace kelpo

@@ -66,6 +66,12 @@ std::vector<std::wstring_view> Levels(std::wstring_view path, std::wstring_view 
   }
 }
 
+std::wstring_view TrimmedSlashes(std::wstring_view path) {
+  while (!path.empty() && path.front() == L'/') path.remove_prefix(1);
+  while (!path.empty() && path.back() == L'/') path.remove_suffix(1);
+  return path;
+}
+
 }  // namespace
 
 bool HasNameFields(std::wstring_view name) {
@@ -144,6 +150,22 @@ bool MatchesFieldPath(std::wstring_view pattern, std::wstring_view path,
     if (!MatchesNameFields(patternLevels[i], pathLevels[i])) return false;
   }
   return true;
+}
+
+RemoteTarget ExpandRemoteName(std::wstring_view directory, std::wstring_view name,
+                              const NameTime& when) {
+  const FieldPath split = SplitAtFirstField(directory, kRemoteSeparators);
+  RemoteTarget target;
+  target.directory = split.fixed;
+  // "/" is the root itself; only a separator after a name goes.
+  if (target.directory.size() > 1 && target.directory.back() == L'/') target.directory.pop_back();
+  target.folders = ExpandNameFields(TrimmedSlashes(split.fielded), when);
+  const std::wstring nameFolders =
+      ExpandNameFields(TrimmedSlashes(FolderOf(name, kRemoteSeparators)), when);
+  if (!target.folders.empty() && !nameFolders.empty()) target.folders += L'/';
+  target.folders += nameFolders;
+  target.filename = ExpandNameFields(LeafOf(name, kRemoteSeparators), when);
+  return target;
 }
 
 }  // namespace kelpo

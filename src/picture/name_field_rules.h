@@ -53,4 +53,16 @@ bool MatchesNameFields(std::wstring_view pattern, std::wstring_view name);
 bool MatchesFieldPath(std::wstring_view pattern, std::wstring_view path,
                       std::wstring_view separators);
 
+// Where a remote name goes at `when`: the user's `directory` up to its first
+// field (it must exist), the folders below it to enter or make ('/'-separated,
+// none at either end: the fielded rest of the directory, then the folders of
+// `name`), and the file's own name.
+struct RemoteTarget {
+  std::wstring directory;
+  std::wstring folders;
+  std::wstring filename;
+};
+RemoteTarget ExpandRemoteName(std::wstring_view directory, std::wstring_view name,
+                              const NameTime& when);
+
 }  // namespace kelpo

@@ -33,6 +33,10 @@ struct UploadJob {
   std::wstring hostKey{};
   // The TLS server's certificate fingerprint the user trusts; empty: Windows decides.
   std::wstring certPin{};
+  // Folders below `directory`, '/'-separated, no leading or trailing '/',
+  // may be empty: each level is entered, or made and entered, before the
+  // file is stored as directory/createFolders/filename.
+  std::wstring createFolders{};
 };
 
 // The uploader's owner. Every call comes on the UI thread, from Start, Cancel,
