@@ -234,6 +234,8 @@
 #define IDS_ARCHIVE_FOLDER_TITLE 202
 #define IDS_ARCHIVE_LOCAL_NOT_FULL 203
 #define IDS_ARCHIVE_REMOTE_OUTSIDE 204
+#define IDS_EXAMPLE_NO_COPY 205
+#define IDS_EXAMPLE_NO_UPLOAD 206
 
 // Version: KELPO_VERSION_TEXT and KELPO_VERSION_BINARY, generated from CMakeLists.txt
 #include "kelpo_version.h"

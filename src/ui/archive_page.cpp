@@ -21,8 +21,11 @@ std::wstring ExpandedNow(const std::wstring& name) {
                           {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }
 
-std::wstring Example(bool used, const std::wstring& name) {
-  if (!used || name.empty()) return LoadText(IDS_EXAMPLE_NONE, kListLabelCapacity);
+// What a name makes now; with the delivery it belongs to turned off, why it
+// makes nothing.
+std::wstring Example(bool used, const std::wstring& name, int offText) {
+  if (name.empty()) return LoadText(IDS_EXAMPLE_NONE, kListLabelCapacity);
+  if (!used) return LoadText(offText, kListLabelCapacity);
   return LoadTextWith(IDS_EXAMPLE_NAME, kStatusTextCapacity, name);
 }
 
@@ -46,20 +49,24 @@ void ArchivePage::OnCommand(int controlId, int notification) {
 void ArchivePage::ShowExamples() {
   // The settings' names, replaced by the File Transfer page's controls as
   // they stand when its window exists.
-  FreshPictureNames fresh{settings().savetofile, settings().localfilename, !settings().disableFTP,
+  FreshPictureNames names{settings().savetofile, settings().localfilename, !settings().disableFTP,
                           settings().directory, settings().filename};
   (void)::SendMessageW(::GetParent(window()), PSM_QUERYSIBLINGS, kFreshNamesQuery,
-                       reinterpret_cast<LPARAM>(&fresh));
-  const std::wstring directory = ExpandedNow(fresh.directory);
+                       reinterpret_cast<LPARAM>(&names));
+  const std::wstring directory = ExpandedNow(names.directory);
   const auto remote = [&](const std::wstring& name) {
     return name.empty() ? name : RemotePathOf(directory, ExpandedNow(name));
   };
-  const std::wstring archiveLocal = ControlText(IDC_ARCHIVE_LOCAL);
-  SetControlText(IDC_ARCHIVE_LOCAL_EXAMPLE, Example(true, ExpandedNow(archiveLocal)));
-  SetControlText(IDC_ARCHIVE_REMOTE_EXAMPLE,
-                 Example(fresh.uploading, remote(ControlText(IDC_ARCHIVE_REMOTE))));
-  SetControlText(IDC_FRESH_LOCAL_EXAMPLE, Example(fresh.localCopy, ExpandedNow(fresh.localFile)));
-  SetControlText(IDC_FRESH_REMOTE_EXAMPLE, Example(fresh.uploading, remote(fresh.filename)));
+  // The local archive goes with the local copy, the remote one with the upload.
+  const std::wstring local = ExpandedNow(ControlText(IDC_ARCHIVE_LOCAL));
+  const std::wstring fresh = ExpandedNow(names.localFile);
+  SetControlText(IDC_ARCHIVE_LOCAL_EXAMPLE, Example(names.localCopy, local, IDS_EXAMPLE_NO_COPY));
+  SetControlText(IDC_FRESH_LOCAL_EXAMPLE, Example(names.localCopy, fresh, IDS_EXAMPLE_NO_COPY));
+  SetControlText(
+      IDC_ARCHIVE_REMOTE_EXAMPLE,
+      Example(names.uploading, remote(ControlText(IDC_ARCHIVE_REMOTE)), IDS_EXAMPLE_NO_UPLOAD));
+  SetControlText(IDC_FRESH_REMOTE_EXAMPLE,
+                 Example(names.uploading, remote(names.filename), IDS_EXAMPLE_NO_UPLOAD));
 }
 
 void ArchivePage::ChooseFolder() {

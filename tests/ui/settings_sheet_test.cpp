@@ -533,6 +533,7 @@ TEST_F(SettingsSheetTest, ArchiveSavesItsFiveSettingsAndShowsTheNamesOfAPictureT
   // Unapplied edits on the File Transfer tab show on the Archive tab.
   Type(sheet.Control(kFileTransferTab, IDC_FTP_FILENAME), L"%Y.jpg");
   Click(sheet.Control(kFileTransferTab, IDC_DISABLE_FTP));
+  Click(sheet.Control(kFileTransferTab, IDC_SAVE_TO_FILE));
   ASSERT_NE(sheet.ShowTab(kArchiveTab), nullptr);
   const auto control = [&](int id) { return sheet.Control(kArchiveTab, id); };
   SYSTEMTIME now{};
