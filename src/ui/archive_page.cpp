@@ -13,6 +13,10 @@ namespace kelpo {
 
 namespace {
 
+// The examples follow the clock, so a name with seconds shows them passing.
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockPeriodMs = 1000;
+
 // The name as a picture taken at this moment would have it.
 std::wstring ExpandedNow(const std::wstring& name) {
   SYSTEMTIME now{};
@@ -33,7 +37,18 @@ std::wstring Example(bool used, const std::wstring& name, int offText) {
 
 ArchivePage::ArchivePage(SettingsSheetHost& host) : SettingsPage(host, ArchiveLayout()) {}
 
-void ArchivePage::OnCreated() { ShowBindings(); }
+void ArchivePage::OnCreated() {
+  ShowBindings();
+  // Without the timer the examples still follow every edit.
+  (void)::SetTimer(window(), kClockTimer, kClockPeriodMs, nullptr);
+}
+
+void ArchivePage::OnTimer(UINT_PTR timerId) {
+  // Only the page in front shows its examples.
+  if (timerId == kClockTimer && ::IsWindowVisible(window())) ShowExamples();
+}
+
+void ArchivePage::OnDestroyed() { (void)::KillTimer(window(), kClockTimer); }
 
 // Shown at creation too, and again after the File Transfer tab may have changed.
 void ArchivePage::OnShown() { ShowExamples(); }
@@ -57,16 +72,19 @@ void ArchivePage::ShowExamples() {
   const auto remote = [&](const std::wstring& name) {
     return name.empty() ? name : RemotePathOf(directory, ExpandedNow(name));
   };
+  // Rewritten only when changed: the clock asks every second.
+  const auto show = [this](int id, const std::wstring& text) {
+    if (ControlText(id) != text) SetControlText(id, text);
+  };
   // The local archive goes with the local copy, the remote one with the upload.
   const std::wstring local = ExpandedNow(ControlText(IDC_ARCHIVE_LOCAL));
   const std::wstring fresh = ExpandedNow(names.localFile);
-  SetControlText(IDC_ARCHIVE_LOCAL_EXAMPLE, Example(names.localCopy, local, IDS_EXAMPLE_NO_COPY));
-  SetControlText(IDC_FRESH_LOCAL_EXAMPLE, Example(names.localCopy, fresh, IDS_EXAMPLE_NO_COPY));
-  SetControlText(
-      IDC_ARCHIVE_REMOTE_EXAMPLE,
-      Example(names.uploading, remote(ControlText(IDC_ARCHIVE_REMOTE)), IDS_EXAMPLE_NO_UPLOAD));
-  SetControlText(IDC_FRESH_REMOTE_EXAMPLE,
-                 Example(names.uploading, remote(names.filename), IDS_EXAMPLE_NO_UPLOAD));
+  show(IDC_ARCHIVE_LOCAL_EXAMPLE, Example(names.localCopy, local, IDS_EXAMPLE_NO_COPY));
+  show(IDC_FRESH_LOCAL_EXAMPLE, Example(names.localCopy, fresh, IDS_EXAMPLE_NO_COPY));
+  show(IDC_ARCHIVE_REMOTE_EXAMPLE,
+       Example(names.uploading, remote(ControlText(IDC_ARCHIVE_REMOTE)), IDS_EXAMPLE_NO_UPLOAD));
+  show(IDC_FRESH_REMOTE_EXAMPLE,
+       Example(names.uploading, remote(names.filename), IDS_EXAMPLE_NO_UPLOAD));
 }
 
 void ArchivePage::ChooseFolder() {

@@ -20,6 +20,8 @@ class ArchivePage final : public SettingsPage {
   bool AcceptsInput() override;
   void OnApplied() override;
   void OnCommand(int controlId, int notification) override;
+  void OnTimer(UINT_PTR timerId) override;
+  void OnDestroyed() override;
 
   // The examples under the names, as the controls (the File Transfer page's
   // too) stand, expanded at the present local time.

@@ -119,6 +119,9 @@ INT_PTR SettingsPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DRAWITEM:
       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_TIMER:
+      OnTimer(static_cast<UINT_PTR>(wParam));
+      return TRUE;
     case PSM_QUERYSIBLINGS:
       ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, OnSiblingQuery(wParam, lParam) ? 1 : 0);
       return TRUE;

@@ -51,6 +51,8 @@ class SettingsPage {
   virtual void OnRescaled() {}
   // The page's tab was brought to the front (also as the page is created).
   virtual void OnShown() {}
+  // A timer the page set (SetTimer on its window) went off.
+  virtual void OnTimer(UINT_PTR /*timerId*/) {}
   // Another page asks (PSM_QUERYSIBLINGS) for what this page's controls hold;
   // true when the page answered and no further page needs asking.
   virtual bool OnSiblingQuery(WPARAM /*what*/, LPARAM /*answer*/) { return false; }
