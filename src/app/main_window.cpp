@@ -52,10 +52,45 @@ UINT WindowDpi(HWND window) {
   return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 
-HICON LoadProgramIcon(int widthMetric, int heightMetric) {
-  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELPO),
-                                         IMAGE_ICON, ::GetSystemMetrics(widthMetric),
-                                         ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+// The system's DPI, which GetSystemMetrics answers for.
+UINT SystemDpi() {
+  const HDC dc = ::GetDC(nullptr);
+  if (dc == nullptr) return kDefaultDpi;
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  (void)::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+// A size metric (SM_CXICON, SM_CXSMICON, ...) at a monitor's DPI.
+int MetricForDpi(int metric, UINT dpi) {
+  using MetricForDpiFunction = int(WINAPI*)(int, UINT);
+  static const auto metricForDpi = User32Function<MetricForDpiFunction>("GetSystemMetricsForDpi");
+  if (metricForDpi != nullptr) {
+    if (const int size = metricForDpi(metric, dpi); size > 0) return size;
+  }
+  return ScaleToDpi(::GetSystemMetrics(metric), SystemDpi(), dpi);
+}
+
+// The program's icon at a DPI's size: scaled down from a larger image of the
+// icon rather than up from a smaller one, where the common controls can.
+HICON LoadProgramIcon(UINT dpi, int widthMetric, int heightMetric) {
+  const HINSTANCE module = ::GetModuleHandleW(nullptr);
+  const int width = MetricForDpi(widthMetric, dpi);
+  const int height = MetricForDpi(heightMetric, dpi);
+  using ScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto scaleDown = [] {
+    const HMODULE controls = ::GetModuleHandleW(L"comctl32.dll");
+    return controls == nullptr ? nullptr
+                               : reinterpret_cast<ScaleDownFunction>(reinterpret_cast<void*>(
+                                     ::GetProcAddress(controls, "LoadIconWithScaleDown")));
+  }();
+  HICON icon = nullptr;
+  if (scaleDown != nullptr &&
+      SUCCEEDED(scaleDown(module, MAKEINTRESOURCEW(IDI_KELPO), width, height, &icon))) {
+    return icon;
+  }
+  return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(IDI_KELPO), IMAGE_ICON, width,
+                                         height, LR_DEFAULTCOLOR));
 }
 
 // The time of a status in the user's own format, without seconds.
@@ -170,14 +205,25 @@ INT_PTR MainWindow::OnInitDialog() {
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_BAR_CLASSES | ICC_UPDOWN_CLASS;
   if (!::InitCommonControlsEx(&controls)) ::PostQuitMessage(0);
-  // This window's icons alone: the dialog class is every dialog's in the
-  // process.
-  smallIcon_.reset(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
-  bigIcon_.reset(LoadProgramIcon(SM_CXICON, SM_CYICON));
-  (void)::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-  (void)::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
   RecordLayout();
+  SetIcons(createdDpi_);
   return TRUE;
+}
+
+void MainWindow::SetIcons(UINT dpi) {
+  // This window's icons alone: the dialog class is every dialog's in the
+  // process. The old icons go only once the window holds the new ones.
+  unique_hicon smallIcon(LoadProgramIcon(dpi, SM_CXSMICON, SM_CYSMICON));
+  unique_hicon bigIcon(LoadProgramIcon(dpi, SM_CXICON, SM_CYICON));
+  if (smallIcon) {
+    (void)::SendMessageW(window_, WM_SETICON, ICON_SMALL,
+                         reinterpret_cast<LPARAM>(smallIcon.get()));
+    smallIcon_ = std::move(smallIcon);
+  }
+  if (bigIcon) {
+    (void)::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    bigIcon_ = std::move(bigIcon);
+  }
 }
 
 void MainWindow::RecordLayout() {
@@ -227,6 +273,7 @@ INT_PTR MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   }
   // The previous font goes only once no control uses it.
   if (font) scaledFont_ = std::move(font);
+  SetIcons(dpi);
   (void)::InvalidateRect(window_, nullptr, TRUE);
   if (events_ != nullptr) events_->OnPreviewResized();
   return TRUE;

@@ -123,6 +123,8 @@ class MainWindow final : public PictureStatus {
   INT_PTR OnDpiChanged(UINT dpi, const RECT& suggested);
   // The controls as the dialog manager laid them out at creation.
   void RecordLayout();
+  // The title bar's and the task switcher's icons at a DPI's sizes.
+  void SetIcons(UINT dpi);
   // The icon's context menu at `anchor`; its command arrives as WM_COMMAND.
   void ShowTrayMenu(POINT anchor);
   INT_PTR OnTaskbarCreated();

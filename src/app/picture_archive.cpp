@@ -28,19 +28,20 @@ void PictureArchive::BeginPicture() {
   ::GetSystemTimeAsFileTime(&now);
   const ULARGE_INTEGER steps{{now.dwLowDateTime, now.dwHighDateTime}};
   momentSeconds_ = static_cast<std::int64_t>(steps.QuadPart / kFileTimeStepsPerSecond);
-  due_ = ArchiveDue(lastArchived_, momentSeconds_, settings_.archiveminutes);
   // Decided once, so that both archives hold the same pictures.
-  const bool archiveWanted = (settings_.savetofile && !settings_.archivelocal.empty()) ||
-                             (!settings_.disableFTP && !settings_.archiveremote.empty());
-  if (due_ && archiveWanted) lastArchived_ = momentSeconds_;
+  due_ = ArchiveDue(lastArchived_, momentSeconds_, settings_.archiveminutes);
 }
 
 PictureArchive::LocalCopies PictureArchive::SaveLocalCopies(const std::wstring& picture) {
+  // The picture is made: only now does it take the interval's turn.
+  const bool archiveWanted = (settings_.savetofile && !settings_.archivelocal.empty()) ||
+                             (!settings_.disableFTP && !settings_.archiveremote.empty());
+  if (due_ && archiveWanted) lastArchived_ = momentSeconds_;
   LocalCopies copies;
   if (!settings_.savetofile) return copies;
-  copies.written = CopyPictureTo(picture, settings_.localfilename, moment_);
+  copies.written = CopyPictureTo(picture, settings_.localfilename, moment_, false);
   if (settings_.archivelocal.empty() || !due_) return copies;
-  const bool archived = CopyPictureTo(picture, settings_.archivelocal, moment_);
+  const bool archived = CopyPictureTo(picture, settings_.archivelocal, moment_, true);
   copies.archiveStatus = archived ? kMsgArchiveSaved : kMsgArchiveSaveFailed;
   copies.written = copies.written && archived;
   if (archived) StartLimit();
@@ -48,7 +49,7 @@ PictureArchive::LocalCopies PictureArchive::SaveLocalCopies(const std::wstring& 
 }
 
 void PictureArchive::AimFresh(UploadJob& job) const {
-  const RemoteTarget target = ExpandRemoteName(settings_.directory, settings_.filename, moment_);
+  const RemotePlace target = ExpandRemoteName(settings_.directory, settings_.filename, moment_);
   job.directory = target.directory;
   job.createFolders = target.folders;
   job.filename = target.filename;
@@ -56,7 +57,7 @@ void PictureArchive::AimFresh(UploadJob& job) const {
 
 bool PictureArchive::AimArchive(UploadJob& job) const {
   if (settings_.archiveremote.empty() || !due_) return false;
-  const RemoteTarget target =
+  const RemotePlace target =
       ExpandRemoteName(settings_.directory, settings_.archiveremote, moment_);
   job.directory = target.directory;
   job.createFolders = target.folders;

@@ -31,8 +31,8 @@ class PictureArchive {
     // What became of the archive copy: none wanted, saved, failed.
     int archiveStatus = 0;
   };
-  // The finished picture's local copy (savetofile is on) and, when due, its
-  // archive copy; the archive's limit pass follows an archived picture.
+  // The picture is made: its local copy (savetofile is on) and, when due,
+  // its archive copy; the archive's limit pass follows an archived picture.
   LocalCopies SaveLocalCopies(const std::wstring& picture);
 
   // Aims an upload job at the fresh picture's remote name.

@@ -160,8 +160,10 @@ void PictureCycle::StartUpload() {
 
 bool PictureCycle::StartArchiveUpload() {
   if (!archiveJob_) return false;
-  const UploadJob job = std::move(*archiveJob_);
+  UploadJob job = std::move(*archiveJob_);
   archiveJob_.reset();
+  // The fresh upload may have just learnt the SFTP server's key.
+  job.hostKey = settings_.hostkey;
   if (!uploader_->Start(job)) {
     window_.SetStatus(kMsgArchiveUploadFailed,
                       {LoadText(kMsgFtpConnectFailed, kStatusTextCapacity)});

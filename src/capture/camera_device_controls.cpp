@@ -5,7 +5,6 @@
 #include "capture/device_pages.h"
 #include "capture/graph_pins.h"
 #include "capture/stream_format.h"
-#include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 #include "settings/settings_rules.h"
 
@@ -49,23 +48,19 @@ std::uint32_t CameraSource::CaptureFormat() const {
   return CaptureFormatCode(*captureBuilder_.Get(), *captureFilter_.Get());
 }
 
-void CameraSource::ShowTunerProperties(HWND owner, bool showMessage) {
-  if (!captureBuilder_) return;
+bool CameraSource::ShowTunerProperties(HWND owner) {
+  if (!captureBuilder_) return false;
   const ComPtr<IAMTVTuner> tuner = Tuner();
-  if (!ShowPropertyFrame(owner, L"TV Tuner", tuner.Get()) && showMessage) {
-    ShowDeviceWarning(owner, kMsgCannotModifyTuner);
-  }
+  return ShowPropertyFrame(owner, L"TV Tuner", tuner.Get());
 }
 
-void CameraSource::ShowImageProperties(HWND owner, bool showMessage) {
-  if (settings_.deviceType != kDeviceCamera || !captureFilter_) return;
-  if (!ShowPropertyFrame(owner, L"Image", captureFilter_.Get()) && showMessage) {
-    ShowDeviceWarning(owner, kMsgCannotModifyCapture);
-  }
+bool CameraSource::ShowImageProperties(HWND owner) {
+  if (settings_.deviceType != kDeviceCamera || !captureFilter_) return false;
+  return ShowPropertyFrame(owner, L"Image", captureFilter_.Get());
 }
 
-void CameraSource::ShowVideoFormatProperties(HWND owner, bool showMessage) {
-  if (!graphBuilder_ || !captureFilter_) return;
+bool CameraSource::ShowVideoFormatProperties(HWND owner) {
+  if (!graphBuilder_ || !captureFilter_) return false;
   // The frame is modal to the sheet only: the main window's button and other
   // programs may still ask for a picture. None may touch the graph while it is
   // taken apart, and a grab already on its way is given up.
@@ -86,14 +81,13 @@ void CameraSource::ShowVideoFormatProperties(HWND owner, bool showMessage) {
   RemoveDownstream(*graphBuilder_.Get(), *captureFilter_.Get());
   const ComPtr<IPin> capture =
       FindPinByCategory(*captureFilter_.Get(), PINDIR_OUTPUT, PIN_CATEGORY_CAPTURE);
-  if (!ShowPropertyFrame(owner, L"Video Format", capture.Get()) && showMessage) {
-    ShowDeviceWarning(owner, kMsgCannotModifyFormat);
-  }
+  const bool shown = ShowPropertyFrame(owner, L"Video Format", capture.Get());
   // What the user picks here is kept for the next start, once applied.
   if (CaptureFormatCode(*captureBuilder_.Get(), *captureFilter_.Get()) != before) {
     formatPicked_ = true;
   }
   RenderDownstream();
+  return shown;
 }
 
 }  // namespace kelpo

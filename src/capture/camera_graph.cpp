@@ -10,8 +10,8 @@
 #include "common/message_catalogue.h"
 #include "common/unique_handle.h"
 #include "picture/picture_rules.h"
-#include "settings/registry_store.h"
 #include "settings/settings_rules.h"
+#include "settings/settings_store.h"
 
 namespace kelpo {
 
@@ -49,7 +49,7 @@ void CameraSource::Build(bool sameDeviceOnly) {
     // Device dialog may have written another camera for the next start.
     if (!sameDeviceOnly) {
       settings_.devicePath = chosen.record->path;
-      (void)WriteString(L"devicePath", settings_.devicePath);
+      SaveDevicePath(settings_.devicePath);
     }
   }
   captureFilter_ = std::move(chosen.filter);

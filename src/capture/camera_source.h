@@ -48,10 +48,10 @@ class CameraSource final : public FrameSource, public VideoDeviceControls {
   void RouteVideoInput(int index) override;
   bool HasTuner() override;
   void ReadCaptureSize() override;
-  void ShowTunerProperties(HWND owner, bool showMessage) override;
-  void ShowImageProperties(HWND owner, bool showMessage) override;
+  bool ShowTunerProperties(HWND owner) override;
+  bool ShowImageProperties(HWND owner) override;
   // Raises kMsgCannotAddNullRenderer when the graph cannot be rebuilt.
-  void ShowVideoFormatProperties(HWND owner, bool showMessage) override;
+  bool ShowVideoFormatProperties(HWND owner) override;
   void StopGraph() override;
   void RestartGraph() override;
   // Letterboxes the video in the preview to the output picture's aspect

@@ -21,10 +21,4 @@ bool ShowPropertyFrame(HWND owner, const wchar_t* caption, IUnknown* object) {
   return true;
 }
 
-void ShowDeviceWarning(HWND owner, MessageId id) {
-  const std::wstring text = LoadText(id, kStatusTextCapacity);
-  const std::wstring caption = LoadText(kMsgProductName, kStatusTextCapacity);
-  (void)::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
-}
-
 }  // namespace kelpo

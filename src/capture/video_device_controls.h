@@ -32,14 +32,14 @@ class VideoDeviceControls {
   // captureheight (in memory only).
   virtual void ReadCaptureSize() = 0;
 
-  // The drivers' property frames, modal, owned by `owner`. With
-  // `showMessage`, a device without such pages says so in a message box.
-  virtual void ShowTunerProperties(HWND owner, bool showMessage) = 0;
-  virtual void ShowImageProperties(HWND owner, bool showMessage) = 0;
+  // The drivers' property frames, modal, owned by `owner`; false, showing
+  // nothing, when the device offers no such pages (the caller tells the user).
+  virtual bool ShowTunerProperties(HWND owner) = 0;
+  virtual bool ShowImageProperties(HWND owner) = 0;
   // The stream format pages, with everything downstream of the capture
   // filter taken out of the graph while they are open and rendered again
   // afterwards; raises when the graph cannot be rebuilt.
-  virtual void ShowVideoFormatProperties(HWND owner, bool showMessage) = 0;
+  virtual bool ShowVideoFormatProperties(HWND owner) = 0;
 
   virtual void StopGraph() = 0;
   // Stops the graph and runs it again.

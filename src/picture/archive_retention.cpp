@@ -33,7 +33,7 @@ std::vector<std::wstring> Levels(const std::wstring& path) {
 // match: folders for every level but the last, files for the last.
 void List(const std::wstring& root, const std::wstring& relative,
           const std::vector<std::wstring>& levels, std::size_t level,
-          const std::atomic<bool>& stopping, std::vector<ArchivedFile>& found) {
+          std::vector<ArchivedFile>& found) {
   WIN32_FIND_DATAW entry{};
   const std::wstring query = root + relative + L"*";
   const unique_hfind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry,
@@ -41,7 +41,6 @@ void List(const std::wstring& root, const std::wstring& relative,
   if (!find) return;
   const bool last = level + 1 == levels.size();
   do {
-    if (stopping) return;
     const std::wstring name = entry.cFileName;
     if (name == L"." || name == L".." || !MatchesNameFields(levels[level], name)) continue;
     const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -51,7 +50,7 @@ void List(const std::wstring& root, const std::wstring& relative,
       const ULARGE_INTEGER size{{entry.nFileSizeLow, entry.nFileSizeHigh}};
       found.push_back({relative + name, Seconds(entry.ftLastWriteTime), size.QuadPart});
     } else if (!last && folder) {
-      List(root, relative + name + L"\\", levels, level + 1, stopping, found);
+      List(root, relative + name + L"\\", levels, level + 1, found);
     }
   } while (::FindNextFileW(find.get(), &entry));
 }
@@ -61,8 +60,7 @@ void List(const std::wstring& root, const std::wstring& relative,
 ArchiveRetention::ArchiveRetention() : work_(::CreateThreadpoolWork(&Work, this, nullptr)) {}
 
 ArchiveRetention::~ArchiveRetention() {
-  stopping_ = true;
-  if (work_) ::WaitForThreadpoolWorkCallbacks(work_.get(), TRUE);
+  if (work_) ::WaitForThreadpoolWorkCallbacks(work_.get(), FALSE);
 }
 
 void ArchiveRetention::Start(const std::wstring& pattern, std::uint32_t keepDays,
@@ -96,13 +94,12 @@ std::size_t ArchiveRetention::RunPass(const std::wstring& pattern, std::uint32_t
   const FieldPath split = SplitAtFirstField(pattern, kLocalSeparators);
   if (split.fielded.empty()) return 0;
   std::vector<ArchivedFile> found;
-  List(split.fixed, L"", Levels(split.fielded), 0, stopping_, found);
+  List(split.fixed, L"", Levels(split.fielded), 0, found);
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
   std::size_t deleted = 0;
   for (const std::wstring& path : ArchivedFilesToDelete(split.fielded, std::move(found),
                                                         Seconds(now), keepDays, keepMegabytes)) {
-    if (stopping_) break;
     if (!::DeleteFileW((split.fixed + path).c_str())) continue;
     ++deleted;
     // The folders a field made go with their last picture; one still holding

@@ -6,7 +6,6 @@
 
 #include "common/unique_handle.h"
 
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -16,8 +15,8 @@ namespace kelpo {
 class ArchiveRetention {
  public:
   ArchiveRetention();
-  // Drops the passes not yet begun and waits for the one running, which
-  // stops at its next file.
+  // Waits for the passes asked for: a one-shot run's pass deletes what it
+  // found before the program ends.
   ~ArchiveRetention();
   ArchiveRetention(const ArchiveRetention&) = delete;
   ArchiveRetention& operator=(const ArchiveRetention&) = delete;
@@ -43,7 +42,6 @@ class ArchiveRetention {
   Request request_;
   // Passes queued together run one after the other.
   std::mutex passMutex_;
-  std::atomic<bool> stopping_{false};
   unique_handle<PTP_WORK, ::CloseThreadpoolWork> work_;
 };
 

@@ -6,32 +6,31 @@ namespace kelpo {
 
 namespace {
 
-// Each level of `folders` below `base` in turn, made where it is missing.
-bool MakeFolders(const std::wstring& base, std::wstring_view folders) {
+// Each level of `folders` below `base` in turn, made where it is missing. A
+// level that cannot be made (a drive, a server's name) is passed over: the
+// copy's own failure tells whether a folder was missing.
+void MakeFolders(const std::wstring& base, std::wstring_view folders) {
   std::size_t end = 0;
   while (end < folders.size()) {
     end = folders.find_first_of(kLocalSeparators, end + 1);
     if (end == std::wstring_view::npos) end = folders.size();
-    const std::wstring folder = base + std::wstring(folders.substr(0, end));
-    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-      return false;
-    }
+    (void)::CreateDirectoryW((base + std::wstring(folders.substr(0, end))).c_str(), nullptr);
   }
-  return true;
 }
 
 }  // namespace
 
-bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, const NameTime& when) {
+bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, const NameTime& when,
+                   bool everyFolder) {
   if (pattern.empty()) return false;
-  const FieldPath split = SplitAtFirstField(pattern, kLocalSeparators);
+  FieldPath split = SplitAtFirstField(pattern, kLocalSeparators);
+  if (everyFolder) split = {L"", split.fixed + split.fielded};
   const std::wstring made = ExpandNameFields(split.fielded, when);
   const std::wstring target = split.fixed + made;
   // The archive's limit removes a folder its last old picture leaves empty:
   // one taken from under the copy is made again once.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    // A folder that cannot be made shows as the copy's failure.
-    (void)MakeFolders(split.fixed, FolderOf(made, kLocalSeparators));
+    MakeFolders(split.fixed, FolderOf(made, kLocalSeparators));
     if (::CopyFileW(picture.c_str(), target.c_str(), FALSE)) return true;
     if (::GetLastError() != ERROR_PATH_NOT_FOUND || made.empty()) return false;
   }

@@ -9,8 +9,10 @@
 namespace kelpo {
 
 // Copies `picture` to `pattern` expanded at `when`, first making the folders
-// its fields make (the part before the first field must exist, as for a name
+// its fields make, or with `everyFolder` every folder of it that is missing
+// (otherwise the part before the first field must exist, as for a name
 // without fields). False when the copy could not be written.
-bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, const NameTime& when);
+bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, const NameTime& when,
+                   bool everyFolder);
 
 }  // namespace kelpo

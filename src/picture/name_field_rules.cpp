@@ -152,10 +152,10 @@ bool MatchesFieldPath(std::wstring_view pattern, std::wstring_view path,
   return true;
 }
 
-RemoteTarget ExpandRemoteName(std::wstring_view directory, std::wstring_view name,
-                              const NameTime& when) {
+RemotePlace ExpandRemoteName(std::wstring_view directory, std::wstring_view name,
+                             const NameTime& when) {
   const FieldPath split = SplitAtFirstField(directory, kRemoteSeparators);
-  RemoteTarget target;
+  RemotePlace target;
   target.directory = split.fixed;
   // "/" is the root itself; only a separator after a name goes.
   if (target.directory.size() > 1 && target.directory.back() == L'/') target.directory.pop_back();

@@ -57,12 +57,12 @@ bool MatchesFieldPath(std::wstring_view pattern, std::wstring_view path,
 // field (it must exist), the folders below it to enter or make ('/'-separated,
 // none at either end: the fielded rest of the directory, then the folders of
 // `name`), and the file's own name.
-struct RemoteTarget {
+struct RemotePlace {
   std::wstring directory;
   std::wstring folders;
   std::wstring filename;
 };
-RemoteTarget ExpandRemoteName(std::wstring_view directory, std::wstring_view name,
-                              const NameTime& when);
+RemotePlace ExpandRemoteName(std::wstring_view directory, std::wstring_view name,
+                             const NameTime& when);
 
 }  // namespace kelpo

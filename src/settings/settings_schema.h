@@ -1,7 +1,8 @@
 // The one table of Kelpo's settings: for every field of Settings its registry
 // value name, kind, default, load range and save group. Loading, saving, the
 // defaults and the Settings sheet's pages all walk this table, so adding a
-// setting means adding one row here and one field to Settings.
+// setting means adding one named row (settings/setting_rows.h), listing it in
+// the table, and one field to Settings.
 #pragma once
 
 #include "settings/settings.h"

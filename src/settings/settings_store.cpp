@@ -3,6 +3,7 @@
 #include "settings/protected_text.h"
 #include "settings/registry_store.h"
 #include "settings/run_at_logon.h"
+#include "settings/setting_rows.h"
 #include "settings/settings_rules.h"
 
 #include <variant>
@@ -90,5 +91,11 @@ void SaveAllSettings(const Settings& settings) {
   SaveSettings(settings, SettingsGroup::kVideo);
   SaveSettings(settings, SettingsGroup::kFileTransfer);
 }
+
+void SaveDevicePath(const std::wstring& path) {
+  (void)WriteString(setting::kDevicePath.name, path);
+}
+
+void SaveDeviceType(std::uint32_t type) { (void)WriteDword(setting::kDeviceType.name, type); }
 
 }  // namespace kelpo

@@ -5,6 +5,9 @@
 #include "settings/settings.h"
 #include "settings/settings_schema.h"
 
+#include <cstdint>
+#include <string>
+
 namespace kelpo {
 
 // Reads every value the key holds; a missing or unreadable value leaves its
@@ -19,5 +22,10 @@ void SaveSettings(const Settings& settings, SettingsGroup group);
 // groups. The overlay and device groups are saved only by their own page and
 // dialog, so leaving without applying them keeps what is stored.
 void SaveAllSettings(const Settings& settings);
+
+// The video source for the next start, written at once (the device group is
+// no page's: the capture graph and the Change Video Device dialog write it).
+void SaveDevicePath(const std::wstring& path);
+void SaveDeviceType(std::uint32_t type);
 
 }  // namespace kelpo

@@ -33,7 +33,6 @@ bool IsFullLocalPath(std::wstring_view name) {
 }
 
 bool StaysUnderDirectory(std::wstring_view name) {
-  if (!name.empty() && IsSeparator(name.front())) return false;
   std::size_t start = 0;
   while (start <= name.size()) {
     std::size_t end = name.find_first_of(L"\\/", start);
@@ -49,6 +48,7 @@ std::wstring RemotePathOf(std::wstring_view directory, std::wstring_view name) {
   while (!directory.empty() && IsSeparator(directory.back())) directory.remove_suffix(1);
   std::wstring path(directory);
   if (!path.empty() || rooted) path += L'/';
+  while (!name.empty() && IsSeparator(name.front())) name.remove_prefix(1);
   path += name;
   return path;
 }

@@ -17,11 +17,12 @@ inline constexpr wchar_t kDefaultArchiveFields[] = L"%Y\\%m\\%d\\%H%M%S.jpg";
 // in, or fail at every picture.
 bool IsFullLocalPath(std::wstring_view name);
 
-// Whether a remote archive name stays under the remote directory: it does not
-// start with a slash and holds no ".." folder.
+// Whether a remote archive name stays under the remote directory: it holds no
+// ".." folder (a leading slash still means the directory itself).
 bool StaysUnderDirectory(std::wstring_view name);
 
 // The path an upload of `name` reaches within `directory`, as the user reads it.
+// Slashes before the name add nothing to it.
 std::wstring RemotePathOf(std::wstring_view directory, std::wstring_view name);
 
 // The local archive in `folder`: the current name's levels from the first

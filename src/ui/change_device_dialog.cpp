@@ -1,10 +1,10 @@
 #include "ui/change_device_dialog.h"
 
-#include "capture/device_list.h"
+#include "ui/device_choice.h"
 #include "common/message_catalogue.h"
 #include "resources/resource.h"
-#include "settings/registry_store.h"
 #include "settings/settings_rules.h"
+#include "settings/settings_store.h"
 #include "ui/common_dialogs.h"
 
 #include <exception>
@@ -130,7 +130,7 @@ class ChangeDeviceDialog {
     if (::IsDlgButtonChecked(window_, IDC_DEVICE_IMAGE_FILE) == BST_CHECKED) {
       type = kDeviceImageFile;
       const std::wstring path = ShownPath();
-      (void)WriteString(L"devicePath", path);
+      SaveDevicePath(path);
       changed = inUse_.deviceType == kDeviceImageFile && path != inUse_.devicePath;
     } else if (::IsDlgButtonChecked(window_, IDC_DEVICE_CAMERA) == BST_CHECKED) {
       type = kDeviceCamera;
@@ -142,11 +142,11 @@ class ChangeDeviceDialog {
       // Without a camera chosen the stored path stays.
       if (index >= 0 && static_cast<std::size_t>(index) < devices_.size()) {
         const std::wstring& path = devices_[static_cast<std::size_t>(index)].path;
-        (void)WriteString(L"devicePath", path);
+        SaveDevicePath(path);
         changed = inUse_.deviceType == kDeviceCamera && path != inUse_.devicePath;
       }
     }
-    (void)WriteDword(L"deviceType", type);
+    SaveDeviceType(type);
     if (type != inUse_.deviceType) changed = true;
     if (!changed) return;
     const std::wstring text = LoadText(kMsgRestartNeeded, kErrorTextCapacity);

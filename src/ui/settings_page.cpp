@@ -174,11 +174,10 @@ void SettingsPage::SaveGroup() { SaveSettings(settings(), layout_.group); }
 
 void SettingsPage::ShowBindings() {
   for (const ControlBinding& binding : layout_.controls) {
-    if (const SettingField* field = FindSetting(binding.setting)) ShowBinding(binding, *field);
+    ShowBinding(binding, binding.setting);
   }
   for (const RadioBinding& radios : layout_.radios) {
-    const SettingField* field = FindSetting(radios.setting);
-    const auto* dword = field != nullptr ? std::get_if<DwordSetting>(&field->kind) : nullptr;
+    const auto* dword = std::get_if<DwordSetting>(&radios.setting.kind);
     if (dword == nullptr) continue;
     const std::size_t shown = RadioIndexFor(radios, settings().*dword->member);
     for (std::size_t i = 0; i < radios.buttons.size(); ++i) {
@@ -237,11 +236,10 @@ void SettingsPage::ShowListText(int id, const std::wstring& value) {
 
 void SettingsPage::ReadBindings() {
   for (const ControlBinding& binding : layout_.controls) {
-    if (const SettingField* field = FindSetting(binding.setting)) ReadBinding(binding, *field);
+    ReadBinding(binding, binding.setting);
   }
   for (const RadioBinding& radios : layout_.radios) {
-    const SettingField* field = FindSetting(radios.setting);
-    const auto* dword = field != nullptr ? std::get_if<DwordSetting>(&field->kind) : nullptr;
+    const auto* dword = std::get_if<DwordSetting>(&radios.setting.kind);
     if (dword == nullptr) continue;
     std::optional<std::size_t> checked;
     for (std::size_t i = 0; i < radios.buttons.size() && !checked; ++i) {

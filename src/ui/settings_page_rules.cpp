@@ -1,6 +1,7 @@
 #include "ui/settings_page_rules.h"
 
 #include "resources/resource.h"
+#include "settings/setting_rows.h"
 #include "settings/settings_rules.h"
 
 #include <limits>
@@ -15,23 +16,23 @@ using G = SettingsGroup;
 
 // File Transfer page.
 constexpr ControlBinding kFileTransferControls[] = {
-    {IDC_FTP_SERVER, L"server", R::kText},
-    {IDC_FTP_USER, L"user", R::kText},
-    {IDC_FTP_PASSWORD, L"password", R::kText},
-    {IDC_FTP_DIRECTORY, L"directory", R::kText},
-    {IDC_FTP_FILENAME, L"filename", R::kText},
-    {IDC_TIME_VALUE, L"timevalue", R::kNumber},
-    {IDC_TIME_UNIT, L"timeunit", R::kListIndex},
-    {IDC_DIAL_UP, L"dialup", R::kCheck},
-    {IDC_PASSIVE_FTP, L"passiveftp", R::kCheck},
-    {IDC_RUN_AT_STARTUP, L"runatstartup", R::kCheck},
-    {IDC_DISABLE_FTP, L"disableFTP", R::kCheck},
-    {IDC_DISABLE_TIMER, L"disableTimer", R::kCheck},
-    {IDC_SAVE_TO_FILE, L"savetofile", R::kCheck},
-    {IDC_LOCAL_FILE, L"localfilename", R::kText},
-    {IDC_PROTOCOL, L"protocol", R::kListIndex, M::kKept},
-    {IDC_PORT, L"port", R::kNumber},
-    {IDC_CERT_PIN, L"certpin", R::kText},
+    {IDC_FTP_SERVER, setting::kServer, R::kText},
+    {IDC_FTP_USER, setting::kUser, R::kText},
+    {IDC_FTP_PASSWORD, setting::kPassword, R::kText},
+    {IDC_FTP_DIRECTORY, setting::kDirectory, R::kText},
+    {IDC_FTP_FILENAME, setting::kFilename, R::kText},
+    {IDC_TIME_VALUE, setting::kTimeValue, R::kNumber},
+    {IDC_TIME_UNIT, setting::kTimeUnit, R::kListIndex},
+    {IDC_DIAL_UP, setting::kDialUp, R::kCheck},
+    {IDC_PASSIVE_FTP, setting::kPassiveFtp, R::kCheck},
+    {IDC_RUN_AT_STARTUP, setting::kRunAtStartup, R::kCheck},
+    {IDC_DISABLE_FTP, setting::kDisableFtp, R::kCheck},
+    {IDC_DISABLE_TIMER, setting::kDisableTimer, R::kCheck},
+    {IDC_SAVE_TO_FILE, setting::kSaveToFile, R::kCheck},
+    {IDC_LOCAL_FILE, setting::kLocalFileName, R::kText},
+    {IDC_PROTOCOL, setting::kProtocol, R::kListIndex, M::kKept},
+    {IDC_PORT, setting::kPort, R::kNumber},
+    {IDC_CERT_PIN, setting::kCertPin, R::kText},
 };
 // The page itself enables the passive box, the host key and the certificate
 // pin by the protocol as well.
@@ -47,21 +48,22 @@ constexpr EnableRule kFileTransferRules[] = {
 };
 constexpr PageLayout kFileTransferLayout{
     G::kFileTransfer, ViewOf(kFileTransferControls), {}, ViewOf(kFileTransferRules)};
+static_assert(LayoutFits(kFileTransferLayout));
 
 // Video Capture page. The size radio buttons show a flag, and the video
 // source list and device buttons belong to the device, not to a setting.
 constexpr ControlBinding kVideoCaptureControls[] = {
-    {IDC_IMAGE_SIZE, L"imagesize", R::kListIndex},
-    {IDC_CUSTOM_WIDTH, L"CustomSizeX", R::kNumber, M::kKept},
-    {IDC_CUSTOM_HEIGHT, L"CustomSizeY", R::kNumber, M::kKept},
-    {IDC_FLIP_HORIZONTAL, L"fliphorizontal", R::kCheck},
-    {IDC_FLIP_VERTICAL, L"flipvertical", R::kCheck},
-    {IDC_JPEG_QUALITY, L"JPEGquality", R::kSlider},
-    {IDC_CROP_ENABLE, L"CropEnable", R::kCheck},
-    {IDC_CROP_LEFT, L"CropX", R::kNumber, M::kKept},
-    {IDC_CROP_TOP, L"CropY", R::kNumber, M::kKept},
-    {IDC_CROP_WIDTH, L"CropWidth", R::kNumber, M::kKept},
-    {IDC_CROP_HEIGHT, L"CropHeight", R::kNumber, M::kKept},
+    {IDC_IMAGE_SIZE, setting::kImageSize, R::kListIndex},
+    {IDC_CUSTOM_WIDTH, setting::kCustomSizeX, R::kNumber, M::kKept},
+    {IDC_CUSTOM_HEIGHT, setting::kCustomSizeY, R::kNumber, M::kKept},
+    {IDC_FLIP_HORIZONTAL, setting::kFlipHorizontal, R::kCheck},
+    {IDC_FLIP_VERTICAL, setting::kFlipVertical, R::kCheck},
+    {IDC_JPEG_QUALITY, setting::kJpegQuality, R::kSlider},
+    {IDC_CROP_ENABLE, setting::kCropEnable, R::kCheck},
+    {IDC_CROP_LEFT, setting::kCropX, R::kNumber, M::kKept},
+    {IDC_CROP_TOP, setting::kCropY, R::kNumber, M::kKept},
+    {IDC_CROP_WIDTH, setting::kCropWidth, R::kNumber, M::kKept},
+    {IDC_CROP_HEIGHT, setting::kCropHeight, R::kNumber, M::kKept},
 };
 constexpr int kStandardSizeGroup[] = {IDC_IMAGE_SIZE};
 constexpr int kCustomSizeGroup[] = {IDC_CUSTOM_WIDTH, IDC_CUSTOM_HEIGHT};
@@ -73,42 +75,44 @@ constexpr EnableRule kVideoCaptureRules[] = {
 };
 constexpr PageLayout kVideoCaptureLayout{
     G::kVideo, ViewOf(kVideoCaptureControls), {}, ViewOf(kVideoCaptureRules)};
+static_assert(LayoutFits(kVideoCaptureLayout));
 
 // Text Effects page. The colours have buttons of their own.
 constexpr ControlBinding kTextEffectsControls[] = {
-    {IDC_MESSAGE, L"wisdom", R::kText},
-    {IDC_DATE_STAMP, L"datestamp", R::kCheck},
-    {IDC_TIME_STAMP, L"timestamp", R::kCheck},
-    {IDC_TEXT_POSITION, L"textposition", R::kListIndex, M::kKept},
-    {IDC_FONT_NAME, L"fontname", R::kListText},
-    {IDC_FONT_SIZE, L"fontsize", R::kNumber},
-    {IDC_FONT_BOLD, L"fontbold", R::kCheck},
-    {IDC_FONT_ITALIC, L"fontitalic", R::kCheck},
-    {IDC_FONT_UNDERLINE, L"fontunderline", R::kCheck},
-    {IDC_FONT_STRIKEOUT, L"fontstrikeout", R::kCheck},
-    {IDC_DROP_SHADOW, L"dropshadow", R::kCheck},
-    {IDC_BACKGROUND_STYLE, L"textbackground", R::kListIndex, M::kKept},
+    {IDC_MESSAGE, setting::kWisdom, R::kText},
+    {IDC_DATE_STAMP, setting::kDateStamp, R::kCheck},
+    {IDC_TIME_STAMP, setting::kTimeStamp, R::kCheck},
+    {IDC_TEXT_POSITION, setting::kTextPosition, R::kListIndex, M::kKept},
+    {IDC_FONT_NAME, setting::kFontName, R::kListText},
+    {IDC_FONT_SIZE, setting::kFontSize, R::kNumber},
+    {IDC_FONT_BOLD, setting::kFontBold, R::kCheck},
+    {IDC_FONT_ITALIC, setting::kFontItalic, R::kCheck},
+    {IDC_FONT_UNDERLINE, setting::kFontUnderline, R::kCheck},
+    {IDC_FONT_STRIKEOUT, setting::kFontStrikeout, R::kCheck},
+    {IDC_DROP_SHADOW, setting::kDropShadow, R::kCheck},
+    {IDC_BACKGROUND_STYLE, setting::kTextBackground, R::kListIndex, M::kKept},
 };
 constexpr int kSmoothingButtons[] = {IDC_SMOOTH_NONE, IDC_SMOOTH_STANDARD, IDC_SMOOTH_CLEARTYPE};
 constexpr RadioBinding kTextEffectsRadios[] = {
-    {L"smoothtype", ViewOf(kSmoothingButtons), kSmoothStandard},
+    {setting::kSmoothType, ViewOf(kSmoothingButtons), kSmoothStandard},
 };
 constexpr PageLayout kTextEffectsLayout{
     G::kText, ViewOf(kTextEffectsControls), ViewOf(kTextEffectsRadios), {}};
+static_assert(LayoutFits(kTextEffectsLayout));
 
 // Overlay page. The key colour has a button of its own.
 constexpr ControlBinding kOverlayControls[] = {
-    {IDC_OVERLAY_FILE, L"overlayfilename", R::kText},
-    {IDC_OVERLAY_PERCENT, L"overlayscalepercent", R::kSlider},
-    {IDC_OVERLAY_OPACITY, L"overlayopacity", R::kSlider},
-    {IDC_OVERLAY_COLOUR_KEY, L"overlaycolourkey", R::kCheck},
-    {IDC_OVERLAY_POSITION, L"overlayposition", R::kListIndex, M::kKept},
+    {IDC_OVERLAY_FILE, setting::kOverlayFileName, R::kText},
+    {IDC_OVERLAY_PERCENT, setting::kOverlayScalePercent, R::kSlider},
+    {IDC_OVERLAY_OPACITY, setting::kOverlayOpacity, R::kSlider},
+    {IDC_OVERLAY_COLOUR_KEY, setting::kOverlayColourKey, R::kCheck},
+    {IDC_OVERLAY_POSITION, setting::kOverlayPosition, R::kListIndex, M::kKept},
 };
 // In the order of the values: original size, best fit, percentage.
 constexpr int kScaleButtons[] = {IDC_OVERLAY_ORIGINAL_SIZE, IDC_OVERLAY_BEST_FIT,
                                  IDC_OVERLAY_PERCENTAGE};
 constexpr RadioBinding kOverlayRadios[] = {
-    {L"overlayscale", ViewOf(kScaleButtons), 0},
+    {setting::kOverlayScale, ViewOf(kScaleButtons), 0},
 };
 constexpr int kColourKeyGroup[] = {IDC_OVERLAY_CHOOSE_COLOUR};
 constexpr int kPercentageGroup[] = {IDC_OVERLAY_PERCENT, IDC_OVERLAY_PERCENT_TEXT};
@@ -118,17 +122,19 @@ constexpr EnableRule kOverlayRules[] = {
 };
 constexpr PageLayout kOverlayLayout{G::kOverlay, ViewOf(kOverlayControls), ViewOf(kOverlayRadios),
                                     ViewOf(kOverlayRules)};
+static_assert(LayoutFits(kOverlayLayout));
 
 // Archive page. An empty name keeps no archive there, so no box enables them;
 // an empty number is 0, which means no limit.
 constexpr ControlBinding kArchiveControls[] = {
-    {IDC_ARCHIVE_LOCAL, L"archivelocal", R::kText},
-    {IDC_ARCHIVE_REMOTE, L"archiveremote", R::kText},
-    {IDC_ARCHIVE_MINUTES, L"archiveminutes", R::kNumber},
-    {IDC_ARCHIVE_KEEP_DAYS, L"archivekeepdays", R::kNumber},
-    {IDC_ARCHIVE_KEEP_MB, L"archivekeepmb", R::kNumber},
+    {IDC_ARCHIVE_LOCAL, setting::kArchiveLocal, R::kText},
+    {IDC_ARCHIVE_REMOTE, setting::kArchiveRemote, R::kText},
+    {IDC_ARCHIVE_MINUTES, setting::kArchiveMinutes, R::kNumber},
+    {IDC_ARCHIVE_KEEP_DAYS, setting::kArchiveKeepDays, R::kNumber},
+    {IDC_ARCHIVE_KEEP_MB, setting::kArchiveKeepMb, R::kNumber},
 };
 constexpr PageLayout kArchiveLayout{G::kArchive, ViewOf(kArchiveControls), {}, {}};
+static_assert(LayoutFits(kArchiveLayout));
 
 constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 

@@ -1,5 +1,5 @@
 // Pure rules of the Settings sheet's pages: which control shows which setting
-// (bound by the setting's name in the settings schema), which check box
+// (bound to the setting's named row, settings/setting_rows.h), which check box
 // enables which controls, and how typed text and list selections become
 // values. The pages themselves only move values between controls and the
 // settings record as these tables say.
@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace kelpo {
 
@@ -24,9 +25,9 @@ struct TableView {
   const T* first = nullptr;
   std::size_t count = 0;
 
-  const T* begin() const { return first; }
-  const T* end() const { return first + count; }
-  std::size_t size() const { return count; }
+  constexpr const T* begin() const { return first; }
+  constexpr const T* end() const { return first + count; }
+  constexpr std::size_t size() const { return count; }
 };
 
 template <typename T, std::size_t N>
@@ -53,7 +54,7 @@ enum class MissingInput {
 
 struct ControlBinding {
   int controlId;
-  const wchar_t* setting;  // the registry value name in the settings schema
+  const SettingField& setting;  // a row of settings/setting_rows.h
   BindingRole role;
   MissingInput missing = MissingInput::kClamped;
 };
@@ -62,7 +63,7 @@ struct ControlBinding {
 // value i. A value no button stands for shows, and a group with no button
 // checked reads as, `fallback`.
 struct RadioBinding {
-  const wchar_t* setting;
+  const SettingField& setting;  // a DWORD row of settings/setting_rows.h
   TableView<int> buttons;
   std::uint32_t fallback;
 };
@@ -91,6 +92,40 @@ const PageLayout& ArchiveLayout();
 
 // The schema's row for a registry value name, or null.
 const SettingField* FindSetting(std::wstring_view name);
+
+// Whether a role can show a setting of that kind.
+constexpr bool RoleFits(BindingRole role, const SettingKind& kind) {
+  switch (role) {
+    case BindingRole::kText:
+    case BindingRole::kListText:
+      return std::holds_alternative<StringSetting>(kind);
+    case BindingRole::kCheck:
+      return std::holds_alternative<FlagSetting>(kind);
+    case BindingRole::kNumber:
+    case BindingRole::kListIndex:
+    case BindingRole::kSlider:
+      return std::holds_alternative<DwordSetting>(kind);
+  }
+  return false;
+}
+
+// Whether every control and radio group of a layout shows a setting of the
+// page's group in a role its kind fits. Each layout is checked with it where
+// it is defined, so a page that binds a control wrongly does not compile.
+constexpr bool LayoutFits(const PageLayout& layout) {
+  for (const ControlBinding& binding : layout.controls) {
+    if (binding.setting.group != layout.group || !RoleFits(binding.role, binding.setting.kind)) {
+      return false;
+    }
+  }
+  for (const RadioBinding& radios : layout.radios) {
+    if (radios.setting.group != layout.group ||
+        !std::holds_alternative<DwordSetting>(radios.setting.kind)) {
+      return false;
+    }
+  }
+  return true;
+}
 
 // Whether a control a rule governs is enabled, given its check box.
 constexpr bool RuleEnables(const EnableRule& rule, bool checked) {

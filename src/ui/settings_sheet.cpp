@@ -40,11 +40,14 @@ constexpr PageKind kPages[] = {
 };
 
 bool gSheetOpen = false;
+// The open sheet's window, once it exists.
+HWND gSheetWindow = nullptr;
 
 // The sheet grows to fit its pages after its owner placed it: at a large
 // scale it may reach past the screen's edge, its buttons out of reach.
 int CALLBACK OnSheetEvent(HWND sheet, UINT event, LPARAM /*unused*/) {
   if (event != PSCB_INITIALIZED) return 0;
+  gSheetWindow = sheet;
   RECT placed{};
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
@@ -65,7 +68,15 @@ int CALLBACK OnSheetEvent(HWND sheet, UINT event, LPARAM /*unused*/) {
 }  // namespace
 
 void OpenSettingsSheet(HWND owner, SettingsSheetHost& host) {
-  if (gSheetOpen) return;
+  if (gSheetOpen) {
+    // Asked again (the tray menu, say): the open sheet comes to the front,
+    // out of the taskbar if it was minimised.
+    if (gSheetWindow != nullptr) {
+      if (::IsIconic(gSheetWindow)) (void)::ShowWindow(gSheetWindow, SW_RESTORE);
+      (void)::SetForegroundWindow(gSheetWindow);
+    }
+    return;
+  }
   const HINSTANCE module = ::GetModuleHandleW(nullptr);
 
   // The page objects outlive their windows, which the sheet makes and ends.
@@ -107,7 +118,10 @@ void OpenSettingsSheet(HWND owner, SettingsSheetHost& host) {
   sheet.nStartPage = 0;
   sheet.phpage = handles.data();
   gSheetOpen = true;
-  const auto closed = scope_exit([] { gSheetOpen = false; });
+  const auto closed = scope_exit([] {
+    gSheetOpen = false;
+    gSheetWindow = nullptr;
+  });
   // The sheet destroys the pages it was given.
   (void)::PropertySheetW(&sheet);
 }

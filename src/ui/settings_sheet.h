@@ -11,7 +11,7 @@ namespace kelpo {
 // modal loop goes on dispatching the owner's messages, so pictures and
 // uploads continue meanwhile. A page's window is made the first time its tab
 // is shown, and only pages made are applied. Asked again while it is open,
-// it opens no second sheet.
+// it opens no second sheet but brings the open one to the front, restored.
 void OpenSettingsSheet(HWND owner, SettingsSheetHost& host);
 
 }  // namespace kelpo

@@ -3,6 +3,7 @@
 #include "common/message_catalogue.h"
 #include "resources/resource.h"
 #include "ui/change_device_dialog.h"
+#include "ui/device_choice.h"
 
 #include <commctrl.h>
 
@@ -83,10 +84,14 @@ void VideoCapturePage::OnCommand(int controlId, int notification) {
       ShowChangeVideoDeviceDialog(window(), settings());
       break;
     case IDC_TV_TUNER:
-      if (controls != nullptr) controls->ShowTunerProperties(window(), true);
+      if (controls != nullptr && !controls->ShowTunerProperties(window())) {
+        ShowDeviceWarning(window(), kMsgCannotModifyTuner);
+      }
       break;
     case IDC_IMAGE_CONTROLS:
-      if (controls != nullptr) controls->ShowImageProperties(window(), true);
+      if (controls != nullptr && !controls->ShowImageProperties(window())) {
+        ShowDeviceWarning(window(), kMsgCannotModifyCapture);
+      }
       break;
     case IDC_VIDEO_FORMAT:
       if (controls != nullptr) ChangeVideoFormat();
@@ -102,7 +107,9 @@ void VideoCapturePage::ChangeVideoFormat() {
   try {
     VideoDeviceControls& controls = *host().DeviceControls();
     controls.StopGraph();
-    controls.ShowVideoFormatProperties(window(), true);
+    if (!controls.ShowVideoFormatProperties(window())) {
+      ShowDeviceWarning(window(), kMsgCannotModifyFormat);
+    }
     controls.RestartGraph();
   } catch (const Error& error) {
     // The camera's graph could not be built again. Kelpo runs on without the

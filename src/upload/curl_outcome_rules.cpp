@@ -13,6 +13,8 @@ constexpr long kHttpForbidden = 403;
 constexpr long kHttpNotFound = 404;
 // What WebDAV answers a PUT into a collection that does not exist.
 constexpr long kHttpConflict = 409;
+// What WebDAV answers a MKCOL of a collection that exists already.
+constexpr long kHttpMethodNotAllowed = 405;
 
 }  // namespace
 
@@ -51,6 +53,14 @@ int CurlFinalStatus(int result, long httpCode, ServerVerdict verdict) {
     default:
       return kMsgUploadFailed;
   }
+}
+
+int CollectionStatus(int result, long httpCode, ServerVerdict verdict) {
+  if (result == kCurlOk && httpCode == kHttpMethodNotAllowed) return 0;
+  const int status = CurlFinalStatus(result, httpCode, verdict);
+  if (status == kMsgUploadSucceeded) return 0;
+  // The server refused the level; a broken exchange says so as a PUT would.
+  return result == kCurlOk && status == kMsgUploadFailed ? kMsgNoDirectory : status;
 }
 
 }  // namespace kelpo

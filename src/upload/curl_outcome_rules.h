@@ -32,4 +32,9 @@ enum class ServerVerdict {
 // last HTTP answer (0 for other protocols).
 int CurlFinalStatus(int result, long httpCode, ServerVerdict verdict);
 
+// How a WebDAV MKCOL of one folder level ended: 0 when the collection is
+// there now (made, or there already), else the upload's final status; a level
+// the server would not make reads as a missing directory.
+int CollectionStatus(int result, long httpCode, ServerVerdict verdict);
+
 }  // namespace kelpo

@@ -45,6 +45,7 @@ struct Transfer {
   bool connectedPosted = false;
   bool flowPosted = false;
   std::unique_ptr<curl_slist, ListCloser> headers;
+  std::unique_ptr<curl_slist, ListCloser> quotes;
 };
 
 // Checks the TLS server's certificate as soon as the handshake brought it.
@@ -216,6 +217,17 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
     case TransferProtocol::kFtp:
       return false;
   }
+  if (job.protocol != TransferProtocol::kHttps && !request.folders.empty()) {
+    // Each level made before curl enters the path, so only these are made:
+    // curl's own creation of missing folders would make `directory` too.
+    for (const std::string& command : request.folders) {
+      curl_slist* const longer = ::curl_slist_append(transfer.quotes.get(), command.c_str());
+      if (longer == nullptr) return false;
+      (void)transfer.quotes.release();
+      transfer.quotes.reset(longer);
+    }
+    set(::curl_easy_setopt(easy, CURLOPT_QUOTE, transfer.quotes.get()));
+  }
   if (transfer.tls) {
     // Kelpo checks the certificate itself, with the same chain engine, once
     // curl has it: Schannel refusing it first would hide the fingerprint a
@@ -224,6 +236,33 @@ bool Configure(Transfer& transfer, const std::string& user, const std::string& p
     set(::curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L));
   }
   return ok;
+}
+
+// Makes each WebDAV collection of the job's folders, one level at a time, on
+// the PUT's handle (its connection and authentication), then sets the PUT up
+// again. 0 when all are there, else the final status.
+int MakeCollections(Transfer& transfer) {
+  CURL* easy = transfer.easy;
+  for (const std::string& folder : transfer.request.folders) {
+    if (::curl_easy_setopt(easy, CURLOPT_URL, folder.c_str()) != CURLE_OK ||
+        ::curl_easy_setopt(easy, CURLOPT_UPLOAD, 0L) != CURLE_OK ||
+        ::curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, "MKCOL") != CURLE_OK ||
+        ::curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr) != CURLE_OK) {
+      return kMsgFtpConnectFailed;
+    }
+    const CURLcode result = ::curl_easy_perform(easy);
+    long httpCode = 0;
+    (void)::curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &httpCode);
+    const int status = CollectionStatus(result, httpCode, transfer.check.verdict);
+    if (status != 0) return status;
+  }
+  if (::curl_easy_setopt(easy, CURLOPT_URL, transfer.request.url.c_str()) != CURLE_OK ||
+      ::curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L) != CURLE_OK ||
+      ::curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr) != CURLE_OK ||
+      ::curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headers.get()) != CURLE_OK) {
+    return kMsgFtpConnectFailed;
+  }
+  return 0;
 }
 
 int RunTransfer(Transfer& transfer) {
@@ -243,13 +282,16 @@ int RunTransfer(Transfer& transfer) {
   if (!easy) return kMsgFtpConnectFailed;
   transfer.easy = easy.get();
   if (!Configure(transfer, *user, *password, size.QuadPart)) return kMsgFtpConnectFailed;
-  const CURLcode result = ::curl_easy_perform(easy.get());
-  long httpCode = 0;
-  if (job.protocol == TransferProtocol::kHttps) {
-    (void)::curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &httpCode);
+  int status = job.protocol == TransferProtocol::kHttps ? MakeCollections(transfer) : 0;
+  if (status == 0) {
+    const CURLcode result = ::curl_easy_perform(easy.get());
+    long httpCode = 0;
+    if (job.protocol == TransferProtocol::kHttps) {
+      (void)::curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &httpCode);
+    }
+    status = CurlFinalStatus(result, httpCode, transfer.check.verdict);
   }
   const ServerVerdict verdict = transfer.check.verdict;
-  const int status = CurlFinalStatus(result, httpCode, verdict);
   std::lock_guard<std::mutex> lock(request.report->mutex);
   switch (verdict) {
     case ServerVerdict::kHostKeyChanged:

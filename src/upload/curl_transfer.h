@@ -27,7 +27,8 @@ struct CurlRequest {
   DWORD_PTR upload = 0;
   UploadJob job;
   std::string url;
-  DWORD started = 0;  // tick count when the upload started
+  std::vector<std::string> folders;  // FolderSteps of the job
+  DWORD started = 0;                 // tick count when the upload started
   std::shared_ptr<TransferReport> report;
   CurlWorkerMark mark;
 };

@@ -36,8 +36,10 @@ bool CurlUploader::Start(const UploadJob& job) {
   request->job = job;
   request->started = ::GetTickCount();
   // Empty when a name cannot travel: the worker says so.
-  request->url = RemoteUrl({job.protocol, job.server, job.port, job.directory, job.filename})
-                     .value_or(std::string());
+  const RemoteTarget target{job.protocol,  job.server,   job.port,
+                            job.directory, job.filename, job.createFolders};
+  request->url = RemoteUrl(target).value_or(std::string());
+  request->folders = FolderSteps(target).value_or(std::vector<std::string>());
   report_ = std::make_shared<TransferReport>();
   request->report = report_;
   changesDirectory_ = job.protocol == TransferProtocol::kFtps;

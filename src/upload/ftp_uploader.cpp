@@ -3,11 +3,14 @@
 #include "common/message_catalogue.h"
 #include "upload/ftp_features.h"
 #include "upload/internet_session.h"
+#include "upload/remote_url_rules.h"
 #include "upload/upload_routes.h"
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kelpo {
 
@@ -24,6 +27,10 @@ struct FtpRequest {
   std::wstring directory;
   std::wstring utf8Directory;
   std::wstring utf8Filename;
+  // The createFolders levels, each in both forms; nothing when they may not
+  // be made.
+  std::optional<std::vector<std::wstring>> levels;
+  std::vector<std::wstring> utf8Levels;
   bool wantsUtf8;
 };
 
@@ -38,6 +45,18 @@ void SetTimeouts(HINTERNET handle, std::initializer_list<DWORD> options, DWORD t
 // anyway (RFC 2640); some want to be told. The answer does not matter.
 void SwitchUtf8On(HINTERNET connection) {
   (void)::FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"OPTS UTF8 ON", 0, nullptr);
+}
+
+// Enters each level below the current directory, making the ones missing.
+// WinInet has no way to tell a missing folder from a refused one: a level
+// that cannot be entered is made, then entered.
+bool EnterLevels(HINTERNET connection, const std::vector<std::wstring>& levels) {
+  for (const std::wstring& level : levels) {
+    if (::FtpSetCurrentDirectoryW(connection, level.c_str())) continue;
+    (void)::FtpCreateDirectoryW(connection, level.c_str());
+    if (!::FtpSetCurrentDirectoryW(connection, level.c_str())) return false;
+  }
+  return true;
 }
 
 void RunFtpUpload(const FtpRequest& request) {
@@ -68,10 +87,15 @@ void RunFtpUpload(const FtpRequest& request) {
   // A transfer still under way is ended by the owner's limit, not by these.
   SetTimeouts(connection.get(), {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT},
               StretchedTimeout(job.timeLimit, ::GetTickCount() - request.started));
-  const BOOL entered = ::FtpSetCurrentDirectoryW(
-      connection.get(), utf8 ? request.utf8Directory.c_str() : request.directory.c_str());
+  const BOOL entered =
+      request.levels && !HasControlCharacter(job.directory) &&
+      ::FtpSetCurrentDirectoryW(connection.get(),
+                                utf8 ? request.utf8Directory.c_str() : request.directory.c_str()) &&
+      EnterLevels(connection.get(), utf8 ? request.utf8Levels : *request.levels);
   if (!PostUploadNews(request.upload, UploadNews::DirectoryEntered, entered) || !entered) return;
-  const BOOL sent = ::FtpPutFileW(connection.get(), job.localFile.c_str(),
+  // A name that would end the command early is not sent.
+  const BOOL sent = !HasControlCharacter(job.filename) &&
+                    ::FtpPutFileW(connection.get(), job.localFile.c_str(),
                                   utf8 ? request.utf8Filename.c_str() : job.filename.c_str(),
                                   FTP_TRANSFER_TYPE_BINARY, 0);
   (void)PostUploadNews(request.upload, UploadNews::Sent, sent);
@@ -111,8 +135,15 @@ bool FtpUploader::Start(const UploadJob& job) {
   request->directory = RemoteDirectory(job.directory);
   request->utf8Directory = AsUtf8ForWinInet(request->directory);
   request->utf8Filename = AsUtf8ForWinInet(job.filename);
-  request->wantsUtf8 = (NeedsUtf8(job.directory) || NeedsUtf8(job.filename)) &&
-                       !request->utf8Directory.empty() && !request->utf8Filename.empty();
+  request->levels = FolderLevels(job.createFolders);
+  bool levelsInUtf8 = true;
+  for (const std::wstring& level : request->levels.value_or(std::vector<std::wstring>())) {
+    request->utf8Levels.push_back(AsUtf8ForWinInet(level));
+    levelsInUtf8 = levelsInUtf8 && !request->utf8Levels.back().empty();
+  }
+  request->wantsUtf8 =
+      (NeedsUtf8(job.directory) || NeedsUtf8(job.createFolders) || NeedsUtf8(job.filename)) &&
+      !request->utf8Directory.empty() && !request->utf8Filename.empty() && levelsInUtf8;
   upload_ = OpenUploadRoute(window_, newsMessage_);
   step_ = UploadStep::Connecting;
   request->upload = upload_;

@@ -102,16 +102,28 @@ std::optional<std::string> Utf8Of(const std::wstring& text) {
   return utf8;
 }
 
-std::optional<std::string> RemoteUrl(const RemoteTarget& target) {
-  for (const std::wstring* name : {&target.directory, &target.filename}) {
-    for (wchar_t c : *name) {
-      if (IsControl(c)) return std::nullopt;
-    }
+namespace {
+
+// A path inside an SFTP command, quoted as curl reads it.
+std::string QuotedPath(const std::string& path) {
+  std::string quoted = "\"";
+  for (char c : path) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
   }
-  // A file name is one segment: a slash in it would put the file elsewhere.
-  if (target.filename.empty() || target.filename.find(L'/') != std::wstring::npos) {
+  return quoted + "\"";
+}
+
+struct Route {
+  std::string file;
+  std::vector<std::string> folders;
+};
+
+std::optional<Route> RouteOf(const RemoteTarget& target) {
+  if (HasControlCharacter(target.directory) || !RemoteFileNameSafe(target.filename))
     return std::nullopt;
-  }
+  const std::optional<std::vector<std::wstring>> levels = FolderLevels(target.createFolders);
+  if (!levels) return std::nullopt;
   const std::optional<std::string> host = UrlHost(target.server);
   if (!host) return std::nullopt;
 
@@ -140,17 +152,88 @@ std::optional<std::string> RemoteUrl(const RemoteTarget& target) {
     url += "~/";
   }
   bool first = !(absolute && target.protocol == TransferProtocol::kFtps);
-  for (const std::wstring& segment : Segments(target.directory)) {
+  // The same place as the server names it in a command, relative to the
+  // login folder unless absolute.
+  std::string path = absolute ? "/" : "";
+  auto append = [&](const std::wstring& segment) {
     const std::optional<std::string> utf8 = Utf8Of(segment);
-    if (!utf8) return std::nullopt;
+    if (!utf8) return false;
     if (!first) url += "/";
     url += PercentEncoded(*utf8);
     first = false;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += *utf8;
+    return true;
+  };
+  for (const std::wstring& segment : Segments(target.directory)) {
+    if (!append(segment)) return std::nullopt;
+  }
+  Route route;
+  for (const std::wstring& level : *levels) {
+    if (!append(level)) return std::nullopt;
+    switch (target.protocol) {
+      case TransferProtocol::kFtps:
+        route.folders.push_back("*MKD " + path);
+        break;
+      case TransferProtocol::kSftp:
+        route.folders.push_back("*mkdir " + QuotedPath(path));
+        break;
+      case TransferProtocol::kHttps:
+      case TransferProtocol::kFtp:
+        route.folders.push_back(url + "/");
+        break;
+    }
   }
   const std::optional<std::string> name = Utf8Of(target.filename);
   if (!name) return std::nullopt;
   if (!first) url += "/";
-  return url + PercentEncoded(*name);
+  route.file = url + PercentEncoded(*name);
+  return route;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::wstring>> FolderLevels(const std::wstring& createFolders) {
+  std::vector<std::wstring> levels;
+  if (createFolders.empty()) return levels;
+  std::wstring level;
+  for (std::size_t i = 0; i <= createFolders.size(); ++i) {
+    if (i == createFolders.size() || createFolders[i] == L'/') {
+      if (level.empty() || level == L"." || level == L"..") return std::nullopt;
+      levels.push_back(level);
+      level.clear();
+    } else if (createFolders[i] == L'\\' || IsControl(createFolders[i])) {
+      return std::nullopt;
+    } else {
+      level += createFolders[i];
+    }
+  }
+  return levels;
+}
+
+bool HasControlCharacter(const std::wstring& name) {
+  for (wchar_t c : name) {
+    if (IsControl(c)) return true;
+  }
+  return false;
+}
+
+bool RemoteFileNameSafe(const std::wstring& name) {
+  // "." and ".." name folders: curl would even resolve them into the path.
+  return !name.empty() && name != L"." && name != L".." && name.find(L'/') == std::wstring::npos &&
+         !HasControlCharacter(name);
+}
+
+std::optional<std::string> RemoteUrl(const RemoteTarget& target) {
+  const std::optional<Route> route = RouteOf(target);
+  if (!route) return std::nullopt;
+  return route->file;
+}
+
+std::optional<std::vector<std::string>> FolderSteps(const RemoteTarget& target) {
+  const std::optional<Route> route = RouteOf(target);
+  if (!route) return std::nullopt;
+  return route->folders;
 }
 
 }  // namespace kelpo

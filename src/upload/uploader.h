@@ -20,7 +20,7 @@ struct UploadJob {
   std::wstring server;
   std::wstring user;
   std::wstring password;
-  std::wstring directory;  // empty: the login directory
+  std::wstring directory;  // empty: the login directory; must exist
   std::wstring filename;   // the remote name
   std::wstring localFile;  // the picture to send, unchanged
   bool passive = false;
@@ -33,9 +33,9 @@ struct UploadJob {
   std::wstring hostKey{};
   // The TLS server's certificate fingerprint the user trusts; empty: Windows decides.
   std::wstring certPin{};
-  // Folders below `directory`, '/'-separated, no leading or trailing '/',
-  // may be empty: each level is entered, or made and entered, before the
-  // file is stored as directory/createFolders/filename.
+  // Folders below `directory` ('/'-separated, no leading '/'; may be empty)
+  // that are entered, or made one level at a time, before the file is stored
+  // as directory/createFolders/filename.
   std::wstring createFolders{};
 };
 

@@ -149,6 +149,28 @@ TEST_F(MainWindowTest, TrayMenuTakesAPictureShowsTheWindowAndExits) {
   EXPECT_TRUE(TakeQuitMessage());
 }
 
+// Moved to a monitor at 150 %: the title bar and the task switcher get icons
+// of that scale's sizes, not the old ones stretched.
+TEST_F(MainWindowTest, DpiChangeSetsIconsOfTheNewSizes) {
+  const auto width = [&](WPARAM kind) {
+    ICONINFO info{};
+    const auto icon = reinterpret_cast<HICON>(Send(WM_GETICON, kind));
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 0L;
+    BITMAP mask{};
+    (void)::GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    (void)::DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) (void)::DeleteObject(info.hbmColor);
+    return mask.bmWidth;
+  };
+  EXPECT_EQ(width(ICON_SMALL), ::GetSystemMetrics(SM_CXSMICON));
+  RECT area{};
+  (void)::GetWindowRect(handle, &area);
+  constexpr UINT kDpiChanged = 0x02E0;
+  Send(kDpiChanged, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&area));
+  EXPECT_EQ(width(ICON_SMALL), ::GetSystemMetrics(SM_CXSMICON) * 3 / 2);
+  EXPECT_EQ(width(ICON_BIG), ::GetSystemMetrics(SM_CXICON) * 3 / 2);
+}
+
 TEST_F(MainWindowTest, ExitAndQuitAppEndTheLoopALogOffOnlyWhenItReallyHappens) {
   Send(WM_COMMAND, 4242);
   EXPECT_FALSE(TakeQuitMessage());

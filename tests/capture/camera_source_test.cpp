@@ -6,7 +6,6 @@
 #include "app/main_window.h"
 #include "capture/camera_source.h"
 #include "capture/camera_test_support.h"
-#include "capture/device_list.h"
 #include "capture/video_devices.h"
 #include "common/message_catalogue.h"
 #include "picture/gdiplus_session.h"
@@ -16,6 +15,7 @@
 #include "support/kelpo_process.h"
 #include "support/registry_fixture.h"
 #include "support/test_camera/registered_cameras.h"
+#include "ui/device_choice.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -744,11 +744,11 @@ TEST_F(CameraTest, DriverPropertyFramesOpenAndTheFormatPageRebuildsTheGraphInThe
   });
   VideoDeviceControls& controls = *camera->DeviceControls();
 
-  controls.ShowImageProperties(window.handle(), true);
+  EXPECT_TRUE(controls.ShowImageProperties(window.handle()));
   EXPECT_NE(closer.Last().find(L"Image"), std::wstring::npos) << closer.Last();
-  controls.ShowTunerProperties(window.handle(), true);
+  EXPECT_TRUE(controls.ShowTunerProperties(window.handle()));
   EXPECT_NE(closer.Last().find(L"TV Tuner"), std::wstring::npos) << closer.Last();
-  controls.ShowVideoFormatProperties(window.handle(), true);
+  EXPECT_TRUE(controls.ShowVideoFormatProperties(window.handle()));
   EXPECT_NE(closer.Last().find(L"Video Format"), std::wstring::npos) << closer.Last();
   EXPECT_NE(closer.Last().find(L"|asked|clicked"), std::wstring::npos) << closer.Last();
   EXPECT_TRUE(host.buttonRequestRefused);
@@ -776,14 +776,14 @@ TEST_F(CameraTest, FormatPickedOnTheFormatPageIsKeptForTheNextStart) {
   DialogCloser closer(window.handle());
   VideoDeviceControls& controls = *camera->DeviceControls();
   // The page takes the second capability: MJPG, where Kelpo would take YUY2.
-  controls.ShowVideoFormatProperties(window.handle(), true);
+  EXPECT_TRUE(controls.ShowVideoFormatProperties(window.handle()));
   controls.ReadCaptureSize();
   EXPECT_EQ(settings.captureformat, kMjpg);
   Rebuild();
   EXPECT_EQ(camera->CaptureFormat(), kMjpg);
 }
 
-TEST_F(CameraTest, DeviceWithoutPagesSaysSoAndKeepsItsGraph) {
+TEST_F(CameraTest, DeviceWithoutPagesShowsNothingItselfAndKeepsItsGraph) {
   Register({kCard});
   // An analog input with nothing in front of it: no route and no tuner.
   ASSERT_TRUE(RegisteredCameras::SetControl(kCardName, test_camera::kCrossbar, L""));
@@ -792,17 +792,11 @@ TEST_F(CameraTest, DeviceWithoutPagesSaysSoAndKeepsItsGraph) {
   DialogCloser closer(window.handle());
   VideoDeviceControls& controls = *camera->DeviceControls();
   EXPECT_TRUE(controls.VideoInputs().empty());
-  const std::wstring product = LoadText(kMsgProductName, kStatusTextCapacity);
-
-  controls.ShowTunerProperties(window.handle(), true);
-  EXPECT_EQ(closer.Last(), product + L"|" + LoadText(kMsgCannotModifyTuner, kStatusTextCapacity));
-  controls.ShowImageProperties(window.handle(), true);
-  EXPECT_EQ(closer.Last(), product + L"|" + LoadText(kMsgCannotModifyCapture, kStatusTextCapacity));
-  controls.ShowVideoFormatProperties(window.handle(), true);
-  EXPECT_EQ(closer.Last(), product + L"|" + LoadText(kMsgCannotModifyFormat, kStatusTextCapacity));
-  // Without the flag nothing is shown.
-  controls.ShowImageProperties(window.handle(), false);
-  EXPECT_EQ(closer.Count(), 3u);
+  // The page that asked tells the user; the device shows nothing itself.
+  EXPECT_FALSE(controls.ShowTunerProperties(window.handle()));
+  EXPECT_FALSE(controls.ShowImageProperties(window.handle()));
+  EXPECT_FALSE(controls.ShowVideoFormatProperties(window.handle()));
+  EXPECT_EQ(closer.Count(), 0u);
 
   Grab grab = RequestPicture();
   ExpectFrame(grab, static_cast<std::uint8_t>(kCard.tag));

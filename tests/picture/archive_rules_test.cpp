@@ -31,14 +31,14 @@ TEST(NameFields, SplitWhereTheFirstFieldMakesAFolder) {
 
 TEST(NameFields, RemoteNamesKeepTheUsersDirectoryAndMakeTheRest) {
   const NameTime when{2026, 3, 4, 5, 6, 7};
-  const RemoteTarget archive = ExpandRemoteName(L"/pub/cam/", L"/archive/%Y/%m%d.jpg", when);
+  const RemotePlace archive = ExpandRemoteName(L"/pub/cam/", L"/archive/%Y/%m%d.jpg", when);
   EXPECT_EQ(archive.directory, L"/pub/cam");
   EXPECT_EQ(archive.folders, L"archive/2026");
   EXPECT_EQ(archive.filename, L"0304.jpg");
-  const RemoteTarget fresh = ExpandRemoteName(L"/%Y/x", L"webcam.jpg", when);
+  const RemotePlace fresh = ExpandRemoteName(L"/%Y/x", L"webcam.jpg", when);
   EXPECT_EQ(fresh.directory, L"/");
   EXPECT_EQ(fresh.folders, L"2026/x");
-  const RemoteTarget plain = ExpandRemoteName(L"", L"webcam.jpg", when);
+  const RemotePlace plain = ExpandRemoteName(L"", L"webcam.jpg", when);
   EXPECT_EQ(plain.directory + plain.folders + plain.filename, L"webcam.jpg");
 }
 

@@ -1,6 +1,7 @@
 // kelpo_screenshots: the pictures of Kelpo's windows in the README. It starts
 // kelpo.exe (configured beforehand by tools/screenshots), shows the main
-// window once its first upload has ended, opens the Settings sheet on each of
+// window once its first upload has ended and the tray icon's menu, opens the
+// Settings sheet on each of
 // its tabs; starts kelpo.exe again with the test camera as its source for the
 // Video Capture tab and the Change Video Device dialog; then opens the
 // plug-in's Configure dialog through the stand-in host, and saves each window
@@ -77,22 +78,33 @@ std::wstring CatalogueText(int id) {
   return text;
 }
 
+// A popup menu's window class.
+constexpr wchar_t kMenuClass[] = L"#32768";
+
 struct WindowSearch {
   DWORD processId;
-  const wchar_t* caption;
+  const wchar_t* caption;  // or, when null, the class
+  const wchar_t* className;
   HWND found;
 };
 
-// A visible top-level window of the process with exactly this caption.
-HWND FindWindowOf(DWORD processId, const wchar_t* caption) {
-  WindowSearch search{processId, caption, nullptr};
+// A visible top-level window of the process with exactly this caption, or,
+// without one, of this class.
+HWND FindWindowOf(DWORD processId, const wchar_t* caption, const wchar_t* className = nullptr) {
+  WindowSearch search{processId, caption, className, nullptr};
   (void)::EnumWindows(
       [](HWND window, LPARAM context) -> BOOL {
         auto& search = *reinterpret_cast<WindowSearch*>(context);
         DWORD owner = 0;
         (void)::GetWindowThreadProcessId(window, &owner);
         if (owner != search.processId || !::IsWindowVisible(window)) return TRUE;
-        if (TextOf(window) != search.caption) return TRUE;
+        if (search.caption != nullptr) {
+          if (TextOf(window) != search.caption) return TRUE;
+        } else {
+          wchar_t name[64] = {};
+          (void)::GetClassNameW(window, name, 64);
+          if (std::wstring(name) != search.className) return TRUE;
+        }
         search.found = window;
         return FALSE;
       },
@@ -100,21 +112,15 @@ HWND FindWindowOf(DWORD processId, const wchar_t* caption) {
   return search.found;
 }
 
-HWND WaitForWindowOf(DWORD processId, const wchar_t* caption) {
+HWND WaitForWindowOf(DWORD processId, const wchar_t* caption, const wchar_t* className = nullptr) {
   HWND window = nullptr;
-  (void)WaitFor([&] { return (window = FindWindowOf(processId, caption)) != nullptr; },
+  (void)WaitFor([&] { return (window = FindWindowOf(processId, caption, className)) != nullptr; },
                 kWindowTimeout);
   return window;
 }
 
-// The window as the screen shows it, frame and caption included, as a PNG.
-bool SaveWindow(HWND window, const std::wstring& file) {
-  (void)::SetForegroundWindow(window);
-  (void)::RedrawWindow(window, nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  (void)WaitFor([] { return false; }, kPaintDelay);
-  RECT area{};
-  if (!::GetWindowRect(window, &area)) return false;
+// What the screen shows in `area`, as a PNG.
+bool SaveScreenArea(const RECT& area, const std::wstring& file) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   const HDC screen = ::GetDC(nullptr);
@@ -131,6 +137,37 @@ bool SaveWindow(HWND window, const std::wstring& file) {
   if (kelpo::FindEncoderClsid(L"image/png", &png) < 0) return false;
   const bool saved = picture.Save(file.c_str(), &png, nullptr) == Gdiplus::Ok;
   std::printf("%ls: %s\n", file.c_str(), saved ? "saved" : "FAILED");
+  return saved;
+}
+
+// The window as the screen shows it, frame and caption included, as a PNG.
+bool SaveWindow(HWND window, const std::wstring& file) {
+  (void)::SetForegroundWindow(window);
+  (void)::RedrawWindow(window, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  (void)WaitFor([] { return false; }, kPaintDelay);
+  RECT area{};
+  return ::GetWindowRect(window, &area) && SaveScreenArea(area, file);
+}
+
+// The tray icon's menu as a right click opens it: the shell's version-4 news
+// with the click's point, here just below the window. Taken where it opens,
+// without asking for the foreground, which would close it.
+bool SaveTrayMenu(DWORD processId, HWND main, const std::wstring& file) {
+  RECT below{};
+  (void)::GetWindowRect(main, &below);
+  (void)::PostMessageW(main, kelpo::WM_TRAYICON, MAKEWPARAM(below.right, below.bottom),
+                       MAKELPARAM(WM_CONTEXTMENU, kelpo::kTrayIconId));
+  const HWND menu = WaitForWindowOf(processId, nullptr, kMenuClass);
+  if (menu == nullptr) {
+    std::printf("the tray menu did not open\n");
+    return false;
+  }
+  (void)WaitFor([] { return false; }, kPaintDelay);
+  RECT area{};
+  const bool saved = ::GetWindowRect(menu, &area) && SaveScreenArea(area, file);
+  (void)::PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  (void)WaitFor([&] { return !::IsWindowVisible(menu); }, kWindowTimeout);
   return saved;
 }
 
@@ -157,6 +194,7 @@ bool ShootKelpo(const std::wstring& folder, const std::wstring& scale) {
     std::printf("no upload ended; the status reads: %ls\n", status().c_str());
   }
   bool saved = SaveWindow(main, folder + L"main-window" + scale + L".png");
+  if (scale.empty()) saved = SaveTrayMenu(kelpo.id(), main, folder + L"tray-menu.png") && saved;
 
   (void)::PostMessageW(::GetDlgItem(main, IDC_SETTINGS), BM_CLICK, 0, 0);
   const HWND sheet = WaitForWindowOf(kelpo.id(), kSheetCaption);

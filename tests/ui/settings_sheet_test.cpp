@@ -166,6 +166,29 @@ TEST_F(SettingsSheetTest, FirstStartOpensTheSheetOnFileTransferAndOkSavesOnlyTha
   EXPECT_FALSE(test::GetRunEntry().has_value());
 }
 
+// "Settings..." from the tray menu while the sheet is open and minimised
+// brings that sheet back to the front; no second one opens.
+TEST_F(SettingsSheetTest, SettingsAskedAgainBringsTheOpenSheetBack) {
+  NotTheFirstStart();
+  KelpoThread kelpo;
+  const SheetDriver sheet = OpenFromButton(kelpo);
+  (void)::ShowWindow(sheet.sheet(), SW_MINIMIZE);
+  ASSERT_TRUE(::IsIconic(sheet.sheet()));
+  (void)::PostMessageW(kelpo.MainWindow(), WM_COMMAND, IDM_TRAY_SETTINGS, 0);
+  EXPECT_TRUE(test::WaitFor([&] { return !::IsIconic(sheet.sheet()); }, test::kDialogTimeout));
+  EXPECT_EQ(::GetForegroundWindow(), sheet.sheet());
+  int sheets = 0;
+  (void)::EnumThreadWindows(
+      ::GetWindowThreadProcessId(kelpo.MainWindow(), nullptr),
+      [](HWND window, LPARAM count) -> BOOL {
+        if (TextOf(window) == kSheetCaption) ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&sheets));
+  EXPECT_EQ(sheets, 1);
+  sheet.CloseBox();
+}
+
 TEST_F(SettingsSheetTest, IntervalIsCorrectedOnApplyAndTheTimerRestartsWithIt) {
   NotTheFirstStart();
   KelpoThread kelpo;

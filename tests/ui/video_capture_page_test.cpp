@@ -2,6 +2,7 @@
 // drives them, with an image file or registered test cameras as the source.
 #include "app/main_window.h"
 #include "capture/camera_test_support.h"
+#include "common/message_catalogue.h"
 #include "picture/gdiplus_session.h"
 #include "picture/picture_test_support.h"
 #include "resources/resource.h"
@@ -452,6 +453,18 @@ TEST_F(VideoCapturePageTest, VideoSourceIsRoutedOnApplyAndTheFormatPageKeepsTheC
   EXPECT_FALSE(Enabled(sheet.ApplyButton()));
   // No tuner upstream of this card.
   EXPECT_FALSE(Enabled(sheet.Control(kVideoTab, IDC_TV_TUNER)));
+  // Nor pages of its filter's own: the page says so.
+  ClickLater(sheet.Control(kVideoTab, IDC_IMAGE_CONTROLS));
+  HWND box = nullptr;
+  ASSERT_TRUE(test::WaitFor(
+      [&] {
+        return (box = OtherOwnDialog({kelpo.MainWindow(), sheet.sheet()})) != nullptr;
+      },
+      test::kDialogTimeout));
+  EXPECT_NE(::FindWindowExW(box, nullptr, L"Static",
+                            LoadText(kMsgCannotModifyCapture, kErrorTextCapacity).c_str()),
+            nullptr);
+  Dismiss(box);
 
   // Another input chosen and the sheet cancelled: nothing is routed or stored.
   const auto itemOf = [&](LRESULT route) {

@@ -189,6 +189,22 @@ TEST_F(FtpUpload, EmptyDirectoryUploadsIntoTheLoginDirectory) {
   EXPECT_EQ(ReadWholeFile(FtpFilePath(kNormalUser, L"", job_.filename)), picture_);
 }
 
+TEST_F(FtpUpload, MakesMissingFoldersBelowTheDirectoryButNotTheDirectory) {
+  const std::wstring made = L"made " + std::to_wstring(::GetTickCount());
+  job_.createFolders = made + L"/2026";
+  const std::wstring below = std::wstring(kFtpDirectory) + L"\\" + made + L"\\2026";
+  for (int run = 0; run < 2; ++run) {  // then into the folders made before
+    EXPECT_EQ(Upload(), kMsgUploadSucceeded);
+    EXPECT_EQ(ReadWholeFile(FtpFilePath(kNormalUser, below, job_.filename)), picture_);
+  }
+  job_.user = kNoDirectoryUser;
+  EXPECT_EQ(Upload(), kMsgNoDirectory);
+  EXPECT_EQ(::GetFileAttributesW(
+                (FtpHomesFolder() + L"\\" + kNoDirectoryUser + L"\\" + kFtpDirectory).c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  ExpectConnectionsClosed();
+}
+
 TEST_F(FtpUpload, EachFailureEndsWithItsStatusAndClosesTheConnection) {
   struct Case {
     const wchar_t* server;

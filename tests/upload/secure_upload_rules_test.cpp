@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace kelpo {
 namespace {
 
@@ -30,6 +32,35 @@ TEST(SecureUploadRules, UrlsCarryTheDirectoryAsEachProtocolMeansIt) {
   EXPECT_FALSE(RemoteUrl({P::kHttps, L"user@h", 443, L"", L"w.jpg"}));
   EXPECT_FALSE(RemoteUrl({P::kHttps, L"h", 443, L"", L"a/b.jpg"}));
   EXPECT_FALSE(RemoteUrl({P::kHttps, L"h", 443, L"", std::wstring(1, wchar_t(0xD800))}));
+  EXPECT_FALSE(RemoteUrl({P::kHttps, L"h", 443, L"dav", L".."}));
+}
+
+TEST(SecureUploadRules, FoldersAreMadeOneLevelAtATimeBelowTheDirectory) {
+  const struct {
+    RemoteTarget target;
+    const char* url;
+    std::vector<std::string> steps;
+  } cases[] = {
+      {{P::kFtps, L"h", 21, L"/srv", L"w.jpg", L"2026/a b"},
+       "ftp://h:21/%2F/srv/2026/a%20b/w.jpg",
+       {"*MKD /srv/2026", "*MKD /srv/2026/a b"}},
+      {{P::kSftp, L"h", 22, L"", L"w.jpg", L"x\"y/%"},
+       "sftp://h:22/~/x%22y/%25/w.jpg",
+       {"*mkdir \"x\\\"y\"", "*mkdir \"x\\\"y/%\""}},
+      {{P::kHttps, L"h", 443, L"dav", L"w.jpg", L"\u00e9"},
+       "https://h:443/dav/%C3%A9/w.jpg",
+       {"https://h:443/dav/%C3%A9/"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RemoteUrl(c.target).value_or("none"), c.url);
+    EXPECT_EQ(FolderSteps(c.target).value_or(std::vector<std::string>{"none"}), c.steps);
+  }
+  for (const wchar_t* unsafe : {L"/a", L"a//b", L"a/", L"a/../b", L".", L"a\\b", L"a\nb"}) {
+    EXPECT_FALSE(FolderLevels(unsafe)) << unsafe;
+    EXPECT_FALSE(RemoteUrl({P::kHttps, L"h", 443, L"dav", L"w.jpg", unsafe}));
+  }
+  EXPECT_EQ(CollectionStatus(kCurlOk, 405, ServerVerdict::kAccepted), 0);
+  EXPECT_EQ(CollectionStatus(kCurlOk, 409, ServerVerdict::kAccepted), kMsgNoDirectory);
 }
 
 TEST(SecureUploadRules, FingerprintsReadAsToolsPrintThem) {

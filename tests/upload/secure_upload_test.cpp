@@ -118,7 +118,8 @@ class SecureUpload : public testing::Test {
   }
 
   std::vector<std::uint8_t> Arrived() const {
-    const std::wstring name = std::wstring(kSecureDirectory) + L"/" + job_.filename;
+    const std::wstring folders = job_.createFolders.empty() ? L"" : job_.createFolders + L"/";
+    const std::wstring name = std::wstring(kSecureDirectory) + L"/" + folders + job_.filename;
     return ReadWholeFile(job_.protocol == TransferProtocol::kHttps ? DavPath(name)
                                                                    : SecureHomePath(name));
   }
@@ -195,6 +196,31 @@ TEST_F(SecureUpload, HttpsPutsWithTheRightPasswordIntoAnExistingCollection) {
   Use(TransferProtocol::kHttps, test::kHttpsPort);
   EXPECT_EQ(Run(), kMsgUploadSucceeded);
   EXPECT_EQ(Arrived(), picture_);
+}
+
+TEST_F(SecureUpload, EachProtocolMakesMissingFoldersBelowTheDirectoryButNotTheDirectory) {
+  ASSERT_TRUE(TrustTestCa());
+  const std::wstring made = L"made " + std::to_wstring(::GetTickCount());
+  using P = TransferProtocol;
+  for (const auto& [protocol, port] : {std::pair{P::kSftp, test::kSftpPort},
+                                       {P::kFtps, test::kFtpsPort},
+                                       {P::kHttps, test::kHttpsPort}}) {
+    SCOPED_TRACE(static_cast<int>(protocol));
+    job_.directory = kSecureDirectory;
+    Use(protocol, static_cast<std::uint16_t>(port));
+    job_.hostKey = hostKeyA_;
+    job_.createFolders =
+        made + std::to_wstring(static_cast<int>(protocol)) + L"/\u00e9t\u00e9 100%";
+    EXPECT_EQ(Run(), kMsgUploadSucceeded);
+    EXPECT_EQ(Arrived(), picture_);
+    EXPECT_EQ(Run(), kMsgUploadSucceeded);  // into the folders made before
+    job_.directory = protocol == P::kHttps ? std::wstring(kDavRoot) + L"/missing" : L"missing";
+    EXPECT_EQ(Run(), kMsgNoDirectory);
+    EXPECT_EQ(
+        ::GetFileAttributesW(
+            (protocol == P::kHttps ? DavPath(L"missing") : SecureHomePath(L"missing")).c_str()),
+        INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 }  // namespace
