@@ -73,6 +73,8 @@ enum MessageId : int {
   kMsgArchiveUploaded = IDS_ARCHIVE_UPLOADED,
   kMsgArchiveSaved = IDS_ARCHIVE_SAVED,
   kMsgArchiveSaveFailed = IDS_ARCHIVE_SAVE_FAILED,
+  kMsgArchiveLocalNotFull = IDS_ARCHIVE_LOCAL_NOT_FULL,
+  kMsgArchiveRemoteOutside = IDS_ARCHIVE_REMOTE_OUTSIDE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places
