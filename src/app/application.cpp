@@ -73,7 +73,12 @@ void Application::Start() {
 
   // A one-shot run ends within its bound whatever happens, and asks nothing:
   // the first run's Settings sheet waits for the next normal start.
-  if (OneShot()) window_.StartOneShotBound(OneShotBound(options_.uploadTimeLimit));
+  if (OneShot()) {
+    // The archive copy's upload has a time limit of its own.
+    const UINT limit = options_.uploadTimeLimit;
+    const bool archiveUpload = !settings_.disableFTP && !settings_.archiveremote.empty();
+    window_.StartOneShotBound(OneShotBound(limit) + (archiveUpload ? limit : 0));
+  }
   std::uint32_t firstRun = 1;
   (void)ReadDword(kFirstRunValue, firstRun);
   if (firstRun != 0 && !OneShot()) {

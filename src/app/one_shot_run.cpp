@@ -17,6 +17,16 @@ void OneShotRun::OnPictureMade(bool overlayLeftOut) {
   overlayLeftOut_ = overlayLeftOut;
 }
 
+void OneShotRun::OnLocalCopies(bool written, int archiveStatus) {
+  localCopyWritten_ = written;
+  localArchiveStatus_ = archiveStatus;
+}
+
+void OneShotRun::OnArchiveUploadWanted(bool wanted) {
+  archiveUploadWanted_ = wanted;
+  remoteArchiveStatus_ = kMsgNone;
+}
+
 void OneShotRun::OnUploadNotStarted() { window_.SetStatus(kMsgFtpConnectFailed); }
 
 void OneShotRun::OnRoadEnded() {
@@ -32,7 +42,9 @@ OneShotOutcome OneShotRun::Outcome() const {
   outcome.uploadWanted = !settings_.disableFTP;
   outcome.localCopyWanted = settings_.savetofile;
   outcome.pictureMade = pictureMade_;
-  outcome.uploaded = uploaded_;
+  // A run cut short while the archive copy travelled has not delivered it.
+  outcome.uploaded =
+      uploaded_ && (!archiveUploadWanted_ || remoteArchiveStatus_ == kMsgArchiveUploaded);
   outcome.localCopyWritten = localCopyWritten_;
   return outcome;
 }
@@ -49,6 +61,10 @@ std::vector<int> OneShotRun::Report() const {
   if (outcome.pictureMade && outcome.localCopyWanted && !outcome.localCopyWritten &&
       last != kMsgLocalCopyFailed) {
     texts.push_back(kMsgLocalCopyFailed);
+  }
+  // Each archive copy says what became of it, once.
+  for (const int archive : {localArchiveStatus_, remoteArchiveStatus_}) {
+    if (outcome.pictureMade && archive != kMsgNone && archive != last) texts.push_back(archive);
   }
   return texts;
 }

@@ -21,8 +21,10 @@ class OneShotRun final : public PictureRoad {
   // Nowhere to deliver a picture: none is taken.
   bool WantsPicture() const override;
   void OnPictureMade(bool overlayLeftOut) override;
-  void OnLocalCopy(bool written) override { localCopyWritten_ = written; }
+  void OnLocalCopies(bool written, int archiveStatus) override;
   void OnUploadEnded(bool uploaded) override { uploaded_ = uploaded; }
+  void OnArchiveUploadWanted(bool wanted) override;
+  void OnArchiveUploadEnded(int status) override { remoteArchiveStatus_ = status; }
   // The normal run says nothing then; a one-shot run's log must say why it failed.
   void OnUploadNotStarted() override;
   void OnRoadEnded() override;
@@ -41,6 +43,10 @@ class OneShotRun final : public PictureRoad {
   bool uploaded_ = false;
   bool localCopyWritten_ = false;
   bool overlayLeftOut_ = false;
+  // The picture's archive copies.
+  int localArchiveStatus_ = 0;
+  int remoteArchiveStatus_ = 0;
+  bool archiveUploadWanted_ = false;
 };
 
 }  // namespace kelpo

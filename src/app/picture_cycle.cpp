@@ -20,12 +20,15 @@ PictureCycle::PictureCycle(Settings& settings, PicturePipeline& pictures, Pictur
       pictures_(pictures),
       window_(window),
       road_(road),
-      uploadTimeLimit_(uploadTimeLimit) {}
+      uploadTimeLimit_(uploadTimeLimit),
+      archive_(settings) {}
 
 void PictureCycle::Connect(FrameSource& source, Uploader& uploader, PictureMaker& maker) {
   source_ = &source;
   uploader_ = &uploader;
   maker_ = &maker;
+  // Settings are loaded by now: the local archive's limit applies at start.
+  archive_.StartLimit();
 }
 
 bool PictureCycle::MakingPicture() const { return maker_ != nullptr && maker_->Busy(); }
@@ -47,7 +50,7 @@ void PictureCycle::RequestPicture() {
       TakePicture();
       break;
     case FrameRequest::kOnWorker:
-      LetGoOfLastPicture();
+      BeginPicture();
       window_.SetUploadRunning(true);
       maker_->Start(*source_, settings_);
       break;
@@ -93,12 +96,14 @@ void PictureCycle::OnCameraNews(CameraNews news) {
   if (news == CameraNews::kPictureLost) road_.OnRoadEnded();
 }
 
-void PictureCycle::LetGoOfLastPicture() {
+void PictureCycle::BeginPicture() {
   // A picture supersedes the upload of the one before.
   CancelUpload();
   // The file of the transfer just abandoned may still be held open by WinInet:
   // it goes as soon as nothing holds it.
   pictures_.ReleaseLastPicture();
+  // Names expand to the moment the frame is taken.
+  archive_.BeginPicture();
 }
 
 void PictureCycle::TakePicture() {
@@ -106,7 +111,7 @@ void PictureCycle::TakePicture() {
     pictureAsked_ = true;
     return;
   }
-  LetGoOfLastPicture();
+  BeginPicture();
 
   std::unique_ptr<Gdiplus::Bitmap> frame = source_->GrabFrame();
   if (!frame) {
@@ -148,7 +153,7 @@ void PictureCycle::DeliverPicture(PictureOutcome outcome) {
   }
   const bool overlayLeftOut = pictures_.OverlayLeftOut();
   road_.OnPictureMade(overlayLeftOut);
-  const bool copied = SaveLocalCopy();
+  const bool copied = SaveLocalCopies();
   // Every picture says what became of it; an earlier error does not stay.
   const int ended =
       PictureEndStatus(!settings_.disableFTP, settings_.savetofile, copied, overlayLeftOut);
@@ -160,12 +165,11 @@ void PictureCycle::DeliverPicture(PictureOutcome outcome) {
   StartUpload();
 }
 
-bool PictureCycle::SaveLocalCopy() {
-  if (!settings_.savetofile) return false;
+bool PictureCycle::SaveLocalCopies() {
   // A local copy that cannot be written does not stop the upload.
-  const bool written = pictures_.SaveLocalCopy(settings_);
-  road_.OnLocalCopy(written);
-  return written;
+  const PictureArchive::LocalCopies copies = archive_.SaveLocalCopies(pictures_.TempFilePath());
+  road_.OnLocalCopies(copies.written, copies.archiveStatus);
+  return copies.written;
 }
 
 void PictureCycle::StartUpload() {
@@ -173,8 +177,7 @@ void PictureCycle::StartUpload() {
   job.server = settings_.server;
   job.user = settings_.user;
   job.password = settings_.password;
-  job.directory = settings_.directory;
-  job.filename = settings_.filename;
+  archive_.AimFresh(job);
   job.localFile = pictures_.TempFilePath();
   job.passive = settings_.passiveftp;
   job.timeLimit = uploadTimeLimit_;
@@ -182,6 +185,9 @@ void PictureCycle::StartUpload() {
   job.port = TransferPort(job.protocol, settings_.port);
   job.hostKey = settings_.hostkey;
   job.certPin = settings_.certpin;
+  archiveJob_ = job;
+  if (!archive_.AimArchive(*archiveJob_)) archiveJob_.reset();
+  road_.OnArchiveUploadWanted(archiveJob_.has_value());
   const bool connected = !settings_.dialup || IsDialUpConnected();
   if (!connected || !uploader_->Start(job)) {
     road_.OnUploadNotStarted();
@@ -191,9 +197,28 @@ void PictureCycle::StartUpload() {
   window_.SetUploadRunning(uploader_->Running());
 }
 
+bool PictureCycle::StartArchiveUpload() {
+  if (!archiveJob_) return false;
+  UploadJob job = std::move(*archiveJob_);
+  archiveJob_.reset();
+  // The fresh upload may have just learnt the SFTP server's key.
+  job.hostKey = settings_.hostkey;
+  if (!uploader_->Start(job)) {
+    window_.SetStatus(kMsgArchiveUploadFailed,
+                      {LoadText(kMsgFtpConnectFailed, kStatusTextCapacity)});
+    road_.OnArchiveUploadEnded(kMsgArchiveUploadFailed);
+    return false;
+  }
+  archiveUploading_ = true;
+  window_.SetUploadRunning(uploader_->Running());
+  return true;
+}
+
 void PictureCycle::CancelUpload() {
   window_.StopUploadTimer();
   uploader_->Cancel();
+  archiveUploading_ = false;
+  archiveJob_.reset();
   window_.SetUploadRunning(false);
 }
 
@@ -225,7 +250,21 @@ void PictureCycle::StartUploadTimeLimit() { window_.StartUploadTimer(uploadTimeL
 void PictureCycle::StopUploadTimeLimit() { window_.StopUploadTimer(); }
 
 void PictureCycle::OnUploadEnded(int finalStatus) {
-  road_.OnUploadEnded(finalStatus == kMsgUploadSucceeded);
+  const bool succeeded = finalStatus == kMsgUploadSucceeded;
+  if (archiveUploading_) {
+    archiveUploading_ = false;
+    road_.OnArchiveUploadEnded(succeeded ? kMsgArchiveUploaded : kMsgArchiveUploadFailed);
+    // The fresh picture is on the server: the status says which copy failed.
+    if (!succeeded) {
+      window_.SetStatus(kMsgArchiveUploadFailed, {LoadText(finalStatus, kStatusTextCapacity)});
+    }
+  } else {
+    road_.OnUploadEnded(succeeded);
+    // The archive copy follows a delivered picture; a server that refused
+    // the fresh one is not asked twice.
+    if (succeeded && StartArchiveUpload()) return;
+    archiveJob_.reset();
+  }
   window_.SetUploadRunning(false);
   road_.OnRoadEnded();
 }

@@ -3,11 +3,13 @@
 // starts; the run's road (picture_road.h) hears what became of it.
 #pragma once
 
+#include "app/picture_archive.h"
 #include "app/picture_road.h"
 #include "capture/frame_source.h"
 #include "picture/picture_pipeline.h"
 #include "upload/uploader.h"
 
+#include <optional>
 #include <vector>
 
 namespace kelpo {
@@ -56,11 +58,14 @@ class PictureCycle final : public UploadObserver {
 
  private:
   void DeliverPicture(PictureOutcome outcome);
-  // Before every picture.
-  void LetGoOfLastPicture();
-  // Whether the local copy was written; false when none is asked for.
-  bool SaveLocalCopy();
+  // Before every picture: the last one's upload and file go, and the names
+  // expand to this moment.
+  void BeginPicture();
+  // Whether every local copy wanted was written.
+  bool SaveLocalCopies();
   void StartUpload();
+  // After the fresh picture's upload: true when the archive's one started.
+  bool StartArchiveUpload();
   void CancelUpload();
   // The camera stopped answering: the user is told; a one-shot run whose
   // picture will not come ends.
@@ -75,6 +80,10 @@ class PictureCycle final : public UploadObserver {
   Uploader* uploader_ = nullptr;
   PictureMaker* maker_ = nullptr;
   bool pictureAsked_ = false;
+  PictureArchive archive_;
+  // The remote archive job waits for the fresh upload.
+  bool archiveUploading_ = false;
+  std::optional<UploadJob> archiveJob_;
 };
 
 }  // namespace kelpo

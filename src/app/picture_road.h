@@ -12,8 +12,14 @@ class PictureRoad {
   virtual bool WantsPicture() const { return true; }
   // What became of the picture.
   virtual void OnPictureMade(bool /*overlayLeftOut*/) {}
-  virtual void OnLocalCopy(bool /*written*/) {}
+  // Every local copy wanted was written; what became of the archive's
+  // (a catalogue status, or none).
+  virtual void OnLocalCopies(bool /*written*/, int /*archiveStatus*/) {}
   virtual void OnUploadEnded(bool /*uploaded*/) {}
+  // The picture's upload starts, and its archive copy follows it or not.
+  virtual void OnArchiveUploadWanted(bool /*wanted*/) {}
+  // What became of the archive copy's upload.
+  virtual void OnArchiveUploadEnded(int /*status*/) {}
   // The upload could not start (no dial-up connection, or refused).
   virtual void OnUploadNotStarted() {}
   // Nothing more will come of the picture asked for.

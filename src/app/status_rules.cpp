@@ -35,6 +35,8 @@ bool IsErrorStatus(int statusId) {
     case kMsgCertificateNotPinned:
     case kMsgTlsRefused:
     case kMsgBadRemoteName:
+    case kMsgArchiveUploadFailed:
+    case kMsgArchiveSaveFailed:
       return true;
     default:
       return false;

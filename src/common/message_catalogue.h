@@ -69,6 +69,12 @@ enum MessageId : int {
   kMsgCertificateNotPinned = IDS_CERTIFICATE_NOT_PINNED,
   kMsgTlsRefused = IDS_TLS_REFUSED,
   kMsgBadRemoteName = IDS_BAD_REMOTE_NAME,
+  kMsgArchiveUploadFailed = IDS_ARCHIVE_UPLOAD_FAILED,
+  kMsgArchiveUploaded = IDS_ARCHIVE_UPLOADED,
+  kMsgArchiveSaved = IDS_ARCHIVE_SAVED,
+  kMsgArchiveSaveFailed = IDS_ARCHIVE_SAVE_FAILED,
+  kMsgArchiveLocalNotFull = IDS_ARCHIVE_LOCAL_NOT_FULL,
+  kMsgArchiveRemoteOutside = IDS_ARCHIVE_REMOTE_OUTSIDE,
 };
 
 // Buffer capacities (in characters, terminating NUL included) of the places

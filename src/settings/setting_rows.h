@@ -36,6 +36,10 @@ constexpr SettingRange kCrossbarInputRange{0, 0x7FFFFFFF};
 // protocol's own.
 constexpr SettingRange kProtocolRange{0, kLastTransferProtocol, true};
 constexpr SettingRange kPortRange{0, kMaxPort, true};
+// A week between archived pictures, ten years and a terabyte kept.
+constexpr SettingRange kArchiveMinutesRange{0, 7 * 24 * 60};
+constexpr SettingRange kArchiveKeepDaysRange{0, 3650};
+constexpr SettingRange kArchiveKeepMbRange{0, 1024 * 1024};
 
 inline constexpr SettingField kServer{L"server", SettingsGroup::kFileTransfer,
                                       StringSetting{&Settings::server, L""}};
@@ -187,6 +191,21 @@ inline constexpr SettingField kColourKey{
     ColourSetting{&Settings::ColourKey,
                   ComposeColour(255, 255, 255),
                   {L"ColourKeyR", L"ColourKeyG", L"ColourKeyB"}}};
+
+// Full local path, and a path below the remote directory; both with fields.
+inline constexpr SettingField kArchiveLocal{L"archivelocal", SettingsGroup::kArchive,
+                                            StringSetting{&Settings::archivelocal, L""}};
+inline constexpr SettingField kArchiveRemote{L"archiveremote", SettingsGroup::kArchive,
+                                             StringSetting{&Settings::archiveremote, L""}};
+inline constexpr SettingField kArchiveMinutes{
+    L"archiveminutes", SettingsGroup::kArchive,
+    DwordSetting{&Settings::archiveminutes, 0, kArchiveMinutesRange}};
+inline constexpr SettingField kArchiveKeepDays{
+    L"archivekeepdays", SettingsGroup::kArchive,
+    DwordSetting{&Settings::archivekeepdays, 0, kArchiveKeepDaysRange}};
+inline constexpr SettingField kArchiveKeepMb{
+    L"archivekeepmb", SettingsGroup::kArchive,
+    DwordSetting{&Settings::archivekeepmb, 0, kArchiveKeepMbRange}};
 
 inline constexpr SettingField kDevicePath{L"devicePath", SettingsGroup::kDevice,
                                           StringSetting{&Settings::devicePath, L""}};

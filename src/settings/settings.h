@@ -88,6 +88,17 @@ struct Settings {
   bool overlaycolourkey{};
   std::uint32_t ColourKey{};
 
+  // Archive group: a history kept beside the fresh picture. Both names may hold
+  // date and time fields (picture/name_field_rules.h); empty keeps none.
+  std::wstring archivelocal;
+  // Below the remote directory, '/'-separated.
+  std::wstring archiveremote;
+  // At most one archived picture per this many minutes; 0: every picture.
+  std::uint32_t archiveminutes{};
+  // The local archive keeps at most this many days and megabytes; 0: no limit.
+  std::uint32_t archivekeepdays{};
+  std::uint32_t archivekeepmb{};
+
   // Device fields
   std::wstring devicePath;
   std::uint32_t deviceType{};

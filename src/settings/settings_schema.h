@@ -18,7 +18,7 @@ namespace kelpo {
 // The groups that are saved together: one per page of the Settings sheet, and
 // the device fields, which only the Change Video Device dialog and the capture
 // graph write.
-enum class SettingsGroup { kFileTransfer, kText, kVideo, kOverlay, kDevice };
+enum class SettingsGroup { kFileTransfer, kText, kVideo, kOverlay, kArchive, kDevice };
 
 // Inclusive range a value is clamped to after loading, on the pages and in
 // the picture steps alike, compared as unsigned (see InRange).
@@ -81,7 +81,7 @@ struct SettingFields {
 };
 
 // Every setting once, groups in the order file transfer, text, video, overlay,
-// device, and each group in the order its values are saved.
+// archive, device, and each group in the order its values are saved.
 SettingFields SettingsSchema();
 
 }  // namespace kelpo

@@ -68,6 +68,11 @@ constexpr SettingField kSchema[] = {
     setting::kOverlayOpacity,
     setting::kOverlayColourKey,
     setting::kColourKey,
+    setting::kArchiveLocal,
+    setting::kArchiveRemote,
+    setting::kArchiveMinutes,
+    setting::kArchiveKeepDays,
+    setting::kArchiveKeepMb,
     setting::kDevicePath,
     setting::kDeviceType,
 };

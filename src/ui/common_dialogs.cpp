@@ -1,6 +1,7 @@
 #include "ui/common_dialogs.h"
 
 #include "common/dll_version.h"
+#include "common/unique_handle.h"
 #include "ui/settings_page_rules.h"
 
 #include <cderr.h>
@@ -17,6 +18,14 @@ namespace {
 constexpr DWORD kFileNameCapacity = kMaxFieldLength + 1;
 // Shell 5.0 and later know the user's pictures folder.
 constexpr DWORD kShell5 = 0x50000;
+
+// Selects the folder given as the browser's lParam once the browser is up.
+int CALLBACK OnFolderBrowserEvent(HWND dialog, UINT message, LPARAM /*unused*/, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data != 0) {
+    (void)::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -65,6 +74,24 @@ std::optional<std::wstring> AskForFile(HWND owner, FileDialogKind kind,
     if (::CommDlgExtendedError() != FNERR_INVALIDFILENAME) return std::nullopt;
   }
   return std::nullopt;
+}
+
+std::optional<std::wstring> AskForFolder(HWND owner, const std::wstring& title,
+                                         const std::wstring& initialFolder) {
+  BROWSEINFOW browse{};
+  browse.hwndOwner = owner;
+  browse.lpszTitle = title.c_str();
+  // The new style lets the user make the folder there and then.
+  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  browse.lpfn = &OnFolderBrowserEvent;
+  browse.lParam = initialFolder.empty() ? 0 : reinterpret_cast<LPARAM>(initialFolder.c_str());
+  const unique_cotaskmem chosen(::SHBrowseForFolderW(&browse));
+  if (!chosen) return std::nullopt;
+  std::vector<wchar_t> path(MAX_PATH, L'\0');
+  if (!::SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(chosen.get()), path.data())) {
+    return std::nullopt;
+  }
+  return std::wstring(path.data());
 }
 
 std::optional<COLORREF> AskForColour(HWND owner, COLORREF initial, CustomColours& customColours) {

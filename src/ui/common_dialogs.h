@@ -35,6 +35,11 @@ std::optional<std::wstring> AskForFile(HWND owner, FileDialogKind kind,
                                        const std::wstring& initialName,
                                        const FileDialogOptions& options);
 
+// The folder the user confirms in the shell's folder browser, or nothing.
+// `initialFolder` is selected first where it exists.
+std::optional<std::wstring> AskForFolder(HWND owner, const std::wstring& title,
+                                         const std::wstring& initialFolder);
+
 // A colour dialog's custom colours, kept by its caller for the process's life.
 using CustomColours = std::array<COLORREF, 16>;
 

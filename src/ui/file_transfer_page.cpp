@@ -60,6 +60,17 @@ void FileTransferPage::OnCommand(int controlId, int notification) {
   if (controlId == IDC_LOCAL_FILE_OPEN) OpenLocalFile();
 }
 
+bool FileTransferPage::OnSiblingQuery(WPARAM what, LPARAM answer) {
+  if (what != kFreshNamesQuery || answer == 0) return false;
+  auto& names = *reinterpret_cast<FreshPictureNames*>(answer);
+  names.localCopy = Checked(IDC_SAVE_TO_FILE);
+  names.localFile = ControlText(IDC_LOCAL_FILE);
+  names.uploading = !Checked(IDC_DISABLE_FTP);
+  names.directory = ControlText(IDC_FTP_DIRECTORY);
+  names.filename = ControlText(IDC_FTP_FILENAME);
+  return true;
+}
+
 TransferProtocol FileTransferPage::ChosenProtocol() const {
   const LRESULT selection = ::SendDlgItemMessageW(window(), IDC_PROTOCOL, CB_GETCURSEL, 0, 0);
   return TransferProtocolOf(selection < 0 ? 0 : static_cast<std::uint32_t>(selection));

@@ -6,7 +6,22 @@
 #include "common/transfer_protocol.h"
 #include "ui/settings_page.h"
 
+#include <string>
+
 namespace kelpo {
+
+// The fresh picture's names as the File Transfer page's controls hold them,
+// applied or not: other pages ask with PSM_QUERYSIBLINGS, wParam
+// kFreshNamesQuery and lParam the record, which holds the settings' values
+// where the page has no window.
+struct FreshPictureNames {
+  bool localCopy = false;
+  std::wstring localFile;
+  bool uploading = false;
+  std::wstring directory;
+  std::wstring filename;
+};
+constexpr WPARAM kFreshNamesQuery = 0x4E41;  // "NA"
 
 class FileTransferPage final : public SettingsPage {
  public:
@@ -17,6 +32,7 @@ class FileTransferPage final : public SettingsPage {
   bool AcceptsInput() override;
   void OnApplied() override;
   void OnCommand(int controlId, int notification) override;
+  bool OnSiblingQuery(WPARAM what, LPARAM answer) override;
 
   // The protocol the list shows.
   TransferProtocol ChosenProtocol() const;

@@ -88,6 +88,11 @@ INT_PTR SettingsPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == static_cast<UINT>(PSN_SETACTIVE)) {
+        OnShown();
+        ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);  // the tab may be shown
+        return TRUE;
+      }
       if (header->code == static_cast<UINT>(PSN_KILLACTIVE)) {
         // TRUE keeps the page in front: the tab does not change, nothing is applied.
         ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, AcceptsInput() ? FALSE : TRUE);
@@ -114,6 +119,12 @@ INT_PTR SettingsPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DRAWITEM:
       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_TIMER:
+      OnTimer(static_cast<UINT_PTR>(wParam));
+      return TRUE;
+    case PSM_QUERYSIBLINGS:
+      ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, OnSiblingQuery(wParam, lParam) ? 1 : 0);
+      return TRUE;
     case kDpiChangedAfterParent:
       OnRescaled();
       return FALSE;

@@ -49,6 +49,13 @@ class SettingsPage {
   virtual bool OnDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
   // The sheet took another monitor's scale; its controls may have new sizes.
   virtual void OnRescaled() {}
+  // The page's tab was brought to the front (also as the page is created).
+  virtual void OnShown() {}
+  // A timer the page set (SetTimer on its window) went off.
+  virtual void OnTimer(UINT_PTR /*timerId*/) {}
+  // Another page asks (PSM_QUERYSIBLINGS) for what this page's controls hold;
+  // true when the page answered and no further page needs asking.
+  virtual bool OnSiblingQuery(WPARAM /*what*/, LPARAM /*answer*/) { return false; }
   // The page's window goes (the sheet closes).
   virtual void OnDestroyed() {}
 

@@ -124,6 +124,18 @@ constexpr PageLayout kOverlayLayout{G::kOverlay, ViewOf(kOverlayControls), ViewO
                                     ViewOf(kOverlayRules)};
 static_assert(LayoutFits(kOverlayLayout));
 
+// Archive page. An empty name keeps no archive there, so no box enables them;
+// an empty number is 0, which means no limit.
+constexpr ControlBinding kArchiveControls[] = {
+    {IDC_ARCHIVE_LOCAL, setting::kArchiveLocal, R::kText},
+    {IDC_ARCHIVE_REMOTE, setting::kArchiveRemote, R::kText},
+    {IDC_ARCHIVE_MINUTES, setting::kArchiveMinutes, R::kNumber},
+    {IDC_ARCHIVE_KEEP_DAYS, setting::kArchiveKeepDays, R::kNumber},
+    {IDC_ARCHIVE_KEEP_MB, setting::kArchiveKeepMb, R::kNumber},
+};
+constexpr PageLayout kArchiveLayout{G::kArchive, ViewOf(kArchiveControls), {}, {}};
+static_assert(LayoutFits(kArchiveLayout));
+
 constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 }  // namespace
@@ -132,6 +144,7 @@ const PageLayout& FileTransferLayout() { return kFileTransferLayout; }
 const PageLayout& VideoCaptureLayout() { return kVideoCaptureLayout; }
 const PageLayout& TextEffectsLayout() { return kTextEffectsLayout; }
 const PageLayout& OverlayLayout() { return kOverlayLayout; }
+const PageLayout& ArchiveLayout() { return kArchiveLayout; }
 
 const SettingField* FindSetting(std::wstring_view name) {
   for (const SettingField& field : SettingsSchema()) {

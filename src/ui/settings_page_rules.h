@@ -88,6 +88,7 @@ const PageLayout& FileTransferLayout();
 const PageLayout& VideoCaptureLayout();
 const PageLayout& TextEffectsLayout();
 const PageLayout& OverlayLayout();
+const PageLayout& ArchiveLayout();
 
 // The schema's row for a registry value name, or null.
 const SettingField* FindSetting(std::wstring_view name);

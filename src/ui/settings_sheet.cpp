@@ -3,6 +3,7 @@
 #include "common/dpi_rules.h"
 #include "common/unique_handle.h"
 #include "resources/resource.h"
+#include "ui/archive_page.h"
 #include "ui/file_transfer_page.h"
 #include "ui/overlay_page.h"
 #include "ui/text_effects_page.h"
@@ -35,6 +36,7 @@ constexpr PageKind kPages[] = {
     {IDD_VIDEO_CAPTURE, &MakePage<VideoCapturePage>},
     {IDD_TEXT_EFFECTS, &MakePage<TextEffectsPage>},
     {IDD_OVERLAY, &MakePage<OverlayPage>},
+    {IDD_ARCHIVE, &MakePage<ArchivePage>},
 };
 
 bool gSheetOpen = false;

@@ -1,5 +1,5 @@
-// The Settings sheet: File Transfer, Video Capture, Text Effects and Overlay,
-// each a tab of one property sheet.
+// The Settings sheet: File Transfer, Video Capture, Text Effects, Overlay and
+// Archive, each a tab of one property sheet.
 #pragma once
 
 #include "common/win32.h"

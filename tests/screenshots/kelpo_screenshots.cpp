@@ -10,7 +10,8 @@
 //   kelpo_screenshots OUTPUT-FOLDER [SCALE]
 //
 // With a SCALE (the prefix set to that scale beforehand), only the main window
-// and the Overlay tab, their files named with it: main-window-150.png.
+// and the Overlay and Archive tabs, their files named with it:
+// main-window-150.png.
 //
 // kelpo.exe, kelpo_remote.dll, kelpo-remote-host.exe and kelpo_test_camera.dll
 // lie next to it. The
@@ -47,10 +48,12 @@ constexpr wchar_t kPluginCaption[] = L"Kelpo Plug-In for ATI Remote Wonder";
 constexpr wchar_t kDeviceDialogCaption[] = L"Change Video Device";
 constexpr int kVideoCaptureTab = 1;
 constexpr int kOverlayTab = 3;
+constexpr int kArchiveTab = 4;
 // The tabs shown with the demo's image file; the Video Capture tab is shown
 // with the camera.
 constexpr const wchar_t* kTabFiles[] = {L"settings-file-transfer", nullptr,
-                                        L"settings-text-effects", L"settings-overlay"};
+                                        L"settings-text-effects", L"settings-overlay",
+                                        L"settings-archive"};
 constexpr wchar_t kCameraPath[] =
     L"\\\\?\\usb#vid_046d&pid_0825&mi_00#6&2d9b1f2e&0&0000#"
     L"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
@@ -176,7 +179,7 @@ bool IsFinalStatus(const std::wstring& status) {
 }
 
 // The main window after its first picture, then each tab of the sheet; at a
-// scale (a suffix such as "-150"), the Overlay tab alone.
+// scale (a suffix such as "-150"), the Overlay and Archive tabs alone.
 bool ShootKelpo(const std::wstring& folder, const std::wstring& scale) {
   kelpo::test::KelpoProcess kelpo;
   const HWND main = kelpo.WaitForMainWindow();
@@ -203,7 +206,8 @@ bool ShootKelpo(const std::wstring& folder, const std::wstring& scale) {
   const HWND protocol = ::GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_PROTOCOL);
   for (UINT key : {VK_END, VK_UP}) (void)::SendMessageW(protocol, WM_KEYDOWN, key, 0);
   for (int tab = 0; tab < static_cast<int>(std::size(kTabFiles)); ++tab) {
-    if (kTabFiles[tab] == nullptr || (!scale.empty() && tab != kOverlayTab)) continue;
+    const bool scaled = tab == kOverlayTab || tab == kArchiveTab;
+    if (kTabFiles[tab] == nullptr || (!scale.empty() && !scaled)) continue;
     (void)::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
     saved = SaveWindow(sheet, folder + kTabFiles[tab] + scale + L".png") && saved;
   }

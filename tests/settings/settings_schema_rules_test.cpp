@@ -83,6 +83,7 @@ TEST(SettingsSchema, RegistryNamesAreUniqueAndGroupedAsSaved) {
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kText], 19);
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kVideo], 17);
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kOverlay], 9);
+  EXPECT_EQ(valuesPerGroup[SettingsGroup::kArchive], 5);
   EXPECT_EQ(valuesPerGroup[SettingsGroup::kDevice], 2);
 }
 

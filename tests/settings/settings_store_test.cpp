@@ -27,8 +27,8 @@ using test::SetRunEntry;
 using test::ValueNames;
 
 constexpr SettingsGroup kAllGroups[] = {SettingsGroup::kFileTransfer, SettingsGroup::kText,
-                                        SettingsGroup::kVideo, SettingsGroup::kOverlay,
-                                        SettingsGroup::kDevice};
+                                        SettingsGroup::kVideo,        SettingsGroup::kOverlay,
+                                        SettingsGroup::kArchive,      SettingsGroup::kDevice};
 
 std::set<std::wstring> NamesOf(const std::vector<SettingsGroup>& groups) {
   std::set<std::wstring> names;

@@ -9,6 +9,7 @@
 #include "settings/settings_schema.h"
 #include "support/kelpo_process.h"
 #include "support/registry_fixture.h"
+#include "ui/settings_page_rules.h"
 #include "ui/sheet_test_support.h"
 
 #include <commctrl.h>
@@ -35,6 +36,7 @@ constexpr int kFileTransferTab = 0;
 constexpr int kVideoCaptureTab = 1;
 constexpr int kTextEffectsTab = 2;
 constexpr int kOverlayTab = 3;
+constexpr int kArchiveTab = 4;
 
 constexpr int kFtpGroup[] = {IDC_FTP_SERVER,   IDC_FTP_USER, IDC_FTP_PASSWORD, IDC_FTP_DIRECTORY,
                              IDC_FTP_FILENAME, IDC_DIAL_UP,  IDC_PASSIVE_FTP};
@@ -118,11 +120,11 @@ TEST_F(SettingsSheetTest, FirstStartOpensTheSheetOnFileTransferAndOkSavesOnlyTha
   EXPECT_TRUE(::IsWindowVisible(kelpo.MainWindow()));
   EXPECT_FALSE(::IsWindowEnabled(kelpo.MainWindow()));
 
-  // Four tabs in order, on the first; only its page exists so far.
+  // Five tabs in order, on the first; only its page exists so far.
   const auto tabs = reinterpret_cast<HWND>(::SendMessageW(window, PSM_GETTABCONTROL, 0, 0));
-  ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 4);
+  ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 5);
   std::vector<std::wstring> captions;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     wchar_t text[64] = {};
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -132,10 +134,10 @@ TEST_F(SettingsSheetTest, FirstStartOpensTheSheetOnFileTransferAndOkSavesOnlyTha
     captions.emplace_back(text);
   }
   EXPECT_EQ(captions, (std::vector<std::wstring>{L"File Transfer", L"Video Capture",
-                                                 L"Text Effects", L"Overlay"}));
+                                                 L"Text Effects", L"Overlay", L"Archive"}));
   EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), kFileTransferTab);
   EXPECT_NE(sheet.Page(kFileTransferTab), nullptr);
-  for (int tab : {kVideoCaptureTab, kTextEffectsTab, kOverlayTab}) {
+  for (int tab : {kVideoCaptureTab, kTextEffectsTab, kOverlayTab, kArchiveTab}) {
     EXPECT_EQ(sheet.Page(tab), nullptr) << tab;
   }
 
@@ -537,6 +539,78 @@ TEST_F(SettingsSheetTest, OverlayPreviewFollowsTheControlsAndClearStoresNoFile) 
   EXPECT_EQ(kelpo.SettingsNow().ColourKey, ComposeColour(255, 255, 255));
   EXPECT_EQ(StoredDword(L"ColourKeyR"), 255u);
   EXPECT_EQ(StoredDword(L"overlaycolourkey"), 0u);
+}
+
+TEST_F(SettingsSheetTest, ArchiveSavesItsFiveSettingsAndShowsTheNamesOfAPictureTakenNow) {
+  NotTheFirstStart();
+  ASSERT_TRUE(WriteDword(L"disableTimer", 1));
+  ASSERT_TRUE(WriteString(L"directory", L"cam"));
+  // Outside the user's profile, where Wine's folder browser at its first start
+  // may stop short of the folder it is asked to select.
+  (void)::CreateDirectoryW(L"C:\\kelpo-browse", nullptr);
+  const std::wstring local = L"C:\\kelpo-browse\\%Y\\100%%.jpg";
+  ASSERT_TRUE(WriteString(L"archivelocal", local));
+  ASSERT_TRUE(WriteDword(L"archivekeepdays", 30));
+  KelpoThread kelpo;
+  const SheetDriver sheet = OpenFromButton(kelpo);
+  // Unapplied edits on the File Transfer tab show on the Archive tab.
+  Type(sheet.Control(kFileTransferTab, IDC_FTP_FILENAME), L"%Y.jpg");
+  Click(sheet.Control(kFileTransferTab, IDC_DISABLE_FTP));
+  Click(sheet.Control(kFileTransferTab, IDC_SAVE_TO_FILE));
+  ASSERT_NE(sheet.ShowTab(kArchiveTab), nullptr);
+  const auto control = [&](int id) { return sheet.Control(kArchiveTab, id); };
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  const std::wstring year = std::to_wstring(now.wYear);
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_LOCAL)), local);
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_LOCAL_EXAMPLE)),
+            L"Now: C:\\kelpo-browse\\" + year + L"\\100%.jpg");
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_REMOTE_EXAMPLE)), L"None");
+  EXPECT_EQ(TextOf(control(IDC_FRESH_REMOTE_EXAMPLE)), L"Now: cam/" + year + L".jpg");
+  EXPECT_EQ(TextOf(control(IDC_FRESH_LOCAL_EXAMPLE)), L"None");
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_KEEP_DAYS)), L"30");
+  // "Browse..." starts in the archive's folder, and a folder chosen keeps the fields.
+  ClickLater(control(IDC_ARCHIVE_BROWSE));
+  const HWND browser = test::WaitForOwnWindow(L"Browse for Folder");
+  ASSERT_NE(browser, nullptr);
+  Click(::GetDlgItem(browser, IDOK));
+  ASSERT_TRUE(test::WaitUntilGone(browser));
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_LOCAL)), local);
+  // The example follows the typing.
+  Type(control(IDC_ARCHIVE_REMOTE), L"old/%Y%%");
+  EXPECT_EQ(TextOf(control(IDC_ARCHIVE_REMOTE_EXAMPLE)), L"Now: cam/old/" + year + L"%");
+
+  // A relative local archive, or a remote one above the directory, is refused.
+  for (const auto& [id, bad] : {std::pair{IDC_ARCHIVE_LOCAL, L"history\\%Y.jpg"},
+                                std::pair{IDC_ARCHIVE_REMOTE, L"../%Y.jpg"}}) {
+    const std::wstring kept = TextOf(control(id));
+    Type(control(id), bad);
+    ClickLater(sheet.ApplyButton());
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        test::WaitFor([&] { return (box = ::GetLastActivePopup(sheet.sheet())) != sheet.sheet(); },
+                      test::kDialogTimeout));
+    Click(::GetDlgItem(box, IDOK));
+    ASSERT_TRUE(test::WaitUntilGone(box));
+    EXPECT_EQ(StoredString(L"archiveremote"), L"(absent)") << bad;
+    Type(control(id), kept);
+  }
+  // Numbers are brought into their ranges; an empty one is no limit.
+  Type(control(IDC_ARCHIVE_MINUTES), L"99999999");
+  Type(control(IDC_ARCHIVE_KEEP_DAYS), L"");
+  Type(control(IDC_ARCHIVE_KEEP_MB), L"500");
+  sheet.Ok();
+  const Settings applied = kelpo.SettingsNow();
+  EXPECT_EQ(StoredString(L"archivelocal"), local);
+  EXPECT_EQ(StoredString(L"archiveremote"), L"old/%Y%%");
+  EXPECT_EQ(applied.archiveremote, L"old/%Y%%");
+  const auto* minutes = std::get_if<DwordSetting>(&FindSetting(L"archiveminutes")->kind);
+  ASSERT_TRUE(minutes != nullptr && minutes->loadRange);
+  EXPECT_EQ(StoredDword(L"archiveminutes"), minutes->loadRange->hi);
+  EXPECT_EQ(StoredDword(L"archivekeepdays"), 0u);
+  EXPECT_EQ(StoredDword(L"archivekeepmb"), 500u);
+  EXPECT_EQ(applied.archivekeepmb, 500u);
+  (void)::RemoveDirectoryW(L"C:\\kelpo-browse");
 }
 
 }  // namespace

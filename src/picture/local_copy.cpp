@@ -1,0 +1,40 @@
+#include "picture/local_copy.h"
+
+#include "common/win32.h"
+
+namespace kelpo {
+
+namespace {
+
+// Each level of `folders` below `base` in turn, made where it is missing. A
+// level that cannot be made (a drive, a server's name) is passed over: the
+// copy's own failure tells whether a folder was missing.
+void MakeFolders(const std::wstring& base, std::wstring_view folders) {
+  std::size_t end = 0;
+  while (end < folders.size()) {
+    end = folders.find_first_of(kLocalSeparators, end + 1);
+    if (end == std::wstring_view::npos) end = folders.size();
+    (void)::CreateDirectoryW((base + std::wstring(folders.substr(0, end))).c_str(), nullptr);
+  }
+}
+
+}  // namespace
+
+bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, const NameTime& when,
+                   bool everyFolder) {
+  if (pattern.empty()) return false;
+  FieldPath split = SplitAtFirstField(pattern, kLocalSeparators);
+  if (everyFolder) split = {L"", split.fixed + split.fielded};
+  const std::wstring made = ExpandNameFields(split.fielded, when);
+  const std::wstring target = split.fixed + made;
+  // The archive's limit removes a folder its last old picture leaves empty:
+  // one taken from under the copy is made again once.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    MakeFolders(split.fixed, FolderOf(made, kLocalSeparators));
+    if (::CopyFileW(picture.c_str(), target.c_str(), FALSE)) return true;
+    if (::GetLastError() != ERROR_PATH_NOT_FOUND || made.empty()) return false;
+  }
+  return false;
+}
+
+}  // namespace kelpo
