@@ -23,7 +23,7 @@ inline void CloseWork(PTP_WORK work) noexcept { ::CloseThreadpoolWork(work); }
 class PictureMaker {
  public:
   // The worker posts `doneMessage` to `window` when a picture is finished.
-  // Raises kMsgPictureWorkerFailed when the thread pool gives no work object.
+  // Raises kMsgUnexpectedError when the thread pool gives no work object.
   PictureMaker(PicturePipeline& pictures, HWND window, UINT doneMessage);
   // Waits for the picture being made: the pipeline, the frame and GDI+ must
   // outlive it. The picture is cut short between its steps.
