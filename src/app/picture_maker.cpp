@@ -8,6 +8,12 @@
 
 namespace kelpo {
 
+namespace {
+
+constexpr DWORD kPostRetryMilliseconds = 50;
+
+}  // namespace
+
 PictureMaker::PictureMaker(PicturePipeline& pictures, HWND window, UINT doneMessage)
     : pictures_(pictures),
       window_(window),
@@ -63,7 +69,12 @@ void PictureMaker::MakePicture() noexcept {
   frameSource_ = nullptr;
   if (SUCCEEDED(com)) ::CoUninitialize();
   outcome_ = outcome;
-  (void)::PostMessageW(window_, doneMessage_, 0, 0);
+  // A full message queue empties again: without this news the window would
+  // wait for the picture for ever. A window gone (Exit) needs no news.
+  while (!::PostMessageW(window_, doneMessage_, 0, 0)) {
+    if (stopping_ || !::IsWindow(window_)) break;
+    ::Sleep(kPostRetryMilliseconds);
+  }
 }
 
 }  // namespace kelpo
