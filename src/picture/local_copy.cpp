@@ -18,6 +18,23 @@ void MakeFolders(const std::wstring& base, std::wstring_view folders) {
   }
 }
 
+// Written beside the target, then renamed over it.
+constexpr wchar_t kPartSuffix[] = L".kelpo-part";
+
+// The copy is written beside the target and takes its name in one step, so a
+// program reading the local copy (a web server, a viewer) never sees half a
+// picture. Where the name cannot be taken that way (a reader holds the file
+// without sharing its deletion), the target is overwritten in place, as the
+// last error of a failure tells.
+bool WriteCopy(const std::wstring& picture, const std::wstring& target) {
+  const std::wstring part = target + kPartSuffix;
+  if (::CopyFileW(picture.c_str(), part.c_str(), FALSE)) {
+    if (::MoveFileExW(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    (void)::DeleteFileW(part.c_str());
+  }
+  return ::CopyFileW(picture.c_str(), target.c_str(), FALSE) != FALSE;
+}
+
 }  // namespace
 
 bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, const NameTime& when,
@@ -31,7 +48,7 @@ bool CopyPictureTo(const std::wstring& picture, const std::wstring& pattern, con
   // one taken from under the copy is made again once.
   for (int attempt = 0; attempt < 2; ++attempt) {
     MakeFolders(split.fixed, FolderOf(made, kLocalSeparators));
-    if (::CopyFileW(picture.c_str(), target.c_str(), FALSE)) return true;
+    if (WriteCopy(picture, target)) return true;
     if (::GetLastError() != ERROR_PATH_NOT_FOUND || made.empty()) return false;
   }
   return false;

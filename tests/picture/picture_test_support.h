@@ -75,10 +75,12 @@ inline void WriteBytes(const std::wstring& path, const std::vector<char>& bytes)
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A whole JPEG: its start and its end marker.
 inline bool IsJpeg(const std::wstring& path) {
   const std::vector<char> bytes = FileBytes(path);
-  return bytes.size() > 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-         static_cast<unsigned char>(bytes[1]) == 0xD8;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  return bytes.size() > 4 && byte(0) == 0xFF && byte(1) == 0xD8 && byte(bytes.size() - 2) == 0xFF &&
+         byte(bytes.size() - 1) == 0xD9;
 }
 
 inline Gdiplus::Color PixelAt(Gdiplus::Bitmap& bitmap, int x, int y) {
