@@ -9,6 +9,7 @@
 #include "common/unique_handle.h"
 #include "common/win32.h"
 #include "resources/resource.h"
+#include "started_program.h"
 
 #include <psapi.h>
 
@@ -55,17 +56,12 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const DWORD seconds = static_cast<DWORD>(_wtoi(argv[1]));
-  std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(argv[2], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+  kelpo::soak::StartedProgram program;
+  if (!kelpo::soak::StartProgram(argv[2], program)) {
     std::fprintf(stderr, "idle_monitor: the program did not start\n");
     return 1;
   }
-  kelpo::unique_handle_value process(info.hProcess);
-  kelpo::unique_handle_value thread(info.hThread);
+  const kelpo::unique_handle_value& process = program.process;
 
   if (::WaitForSingleObject(process.get(), kSettle) == WAIT_OBJECT_0) {
     std::fprintf(stderr, "idle_monitor: the program ended at start\n");
@@ -89,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
   (void)std::fflush(stdout);
   ::Sleep(kReadingTime);
 
-  (void)::EnumWindows(AskToEnd, static_cast<LPARAM>(info.dwProcessId));
+  (void)::EnumWindows(AskToEnd, static_cast<LPARAM>(program.processId));
   if (::WaitForSingleObject(process.get(), kExitWait) != WAIT_OBJECT_0) {
     (void)::TerminateProcess(process.get(), 1);
   }

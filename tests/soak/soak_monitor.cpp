@@ -9,6 +9,7 @@
 #include "common/unique_handle.h"
 #include "common/win32.h"
 #include "resources/resource.h"
+#include "started_program.h"
 
 #include <psapi.h>
 
@@ -204,23 +205,17 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring countFile = argv[2];
   const int tempAtStart = TempPictures();
 
-  const std::wstring program = ProgramFolder() + L"kelpo.exe";
-  std::wstring commandLine = L"\"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+  kelpo::soak::StartedProgram started;
+  if (!kelpo::soak::StartProgram(ProgramFolder() + L"kelpo.exe", started)) {
     std::fprintf(stderr, "soak: kelpo.exe did not start\n");
     return 1;
   }
-  kelpo::unique_handle_value process(info.hProcess);
-  kelpo::unique_handle_value thread(info.hThread);
+  const kelpo::unique_handle_value& process = started.process;
 
   std::printf("%8s %12s %8s %8s %5s %5s %8s %10s\n", "pictures", "resident MiB", "peak MiB",
               "handles", "GDI", "USER", "windows", "temp files");
   std::vector<Sample> samples;
-  samples.push_back(Measure(process.get(), info.dwProcessId, 0));
+  samples.push_back(Measure(process.get(), started.processId, 0));
   Print(samples.back());
   const DWORD start = ::GetTickCount();
   const DWORD longest = kStartAllowance + static_cast<DWORD>(wanted) * kMillisecondsPerPicture;
@@ -235,7 +230,7 @@ int wmain(int argc, wchar_t** argv) {
     if (::GetTickCount() - start > longest) break;
     received = ReadCount(countFile);
     if (received >= next) {
-      samples.push_back(Measure(process.get(), info.dwProcessId, received));
+      samples.push_back(Measure(process.get(), started.processId, received));
       Print(samples.back());
       next = (received / kPicturesPerReport + 1) * kPicturesPerReport;
     }
@@ -254,7 +249,7 @@ int wmain(int argc, wchar_t** argv) {
                   static_cast<unsigned long>(longest / 1000));
       failed = true;
     }
-    const HWND window = FindKelpoWindow(info.dwProcessId);
+    const HWND window = FindKelpoWindow(started.processId);
     if (window != nullptr) (void)::PostMessageW(window, WM_COMMAND, IDC_EXIT, 0);
     if (window == nullptr || ::WaitForSingleObject(process.get(), kExitWait) != WAIT_OBJECT_0) {
       std::printf("Kelpo did not exit when asked\n");

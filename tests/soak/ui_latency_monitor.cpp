@@ -8,6 +8,7 @@
 #include "common/unique_handle.h"
 #include "common/win32.h"
 #include "resources/resource.h"
+#include "started_program.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,20 +60,15 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const DWORD seconds = static_cast<DWORD>(_wtoi(argv[1]));
-  std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(argv[2], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+  kelpo::soak::StartedProgram program;
+  if (!kelpo::soak::StartProgram(argv[2], program)) {
     std::fprintf(stderr, "ui_latency_monitor: the program did not start\n");
     return 1;
   }
-  kelpo::unique_handle_value process(info.hProcess);
-  kelpo::unique_handle_value thread(info.hThread);
+  const kelpo::unique_handle_value& process = program.process;
 
   Search search;
-  search.processId = info.dwProcessId;
+  search.processId = program.processId;
   const DWORD started = ::GetTickCount();
   while (search.window == nullptr && ::GetTickCount() - started < kWindowWait) {
     (void)::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
